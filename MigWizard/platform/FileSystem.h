@@ -1,0 +1,70 @@
+// The file operations the wizard needs from its host, behind one interface
+// so that tests can record them and make any of them fail.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace migwiz::platform {
+
+// The host's folder delimiter.
+inline constexpr char kPathDelim = '/';
+
+struct DirEntry {
+  std::string name;
+  bool isDirectory = false;  // a real folder, not a link to one
+  bool isLink = false;       // a symbolic link, whatever it points to
+};
+
+enum class MakeDirResult { Created, AlreadyExists, Failed };
+
+// A file open for writing; every Write goes to the file at once.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual bool Write(std::string_view data, std::string& err) = 0;
+};
+
+// Identity of a real folder (device and inode), to notice link cycles.
+using FolderId = std::pair<std::uint64_t, std::uint64_t>;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Lists the entries of a folder, "." and ".." excluded, in the order the
+  // host gives them. False when the folder cannot be listed.
+  virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>& entries) = 0;
+  // Deletes a file or a symbolic link (never what the link points to).
+  virtual bool DeleteFile(const std::string& path) = 0;
+  // Removes an empty folder.
+  virtual bool RemoveDirectory(const std::string& path) = 0;
+  // Creates one folder level.
+  virtual MakeDirResult MakeDirectory(const std::string& path) = 0;
+  // Whether the path itself is a symbolic link.
+  virtual bool IsLink(const std::string& path) = 0;
+  // Existence tests follow links.
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual std::optional<FolderId> GetFolderId(const std::string& path) = 0;
+  // Copies a file over an existing target. The target is either fully
+  // replaced or left as it was.
+  virtual bool CopyFile(const std::string& src, const std::string& dst) = 0;
+  // The host's temporary folder; empty when there is none.
+  virtual std::string TempDirectory() = 0;
+  // Whole-file reads and writes; on failure, err names the file and cause.
+  virtual bool ReadFile(const std::string& path, std::string& contents, std::string& err) = 0;
+  virtual bool WriteFile(const std::string& path, std::string_view contents, std::string& err) = 0;
+  // Creates (or truncates) a file for writing; null on failure.
+  virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) = 0;
+};
+
+// The file system of the machine we run on.
+FileSystem& SystemFileSystem();
+
+}  // namespace migwiz::platform

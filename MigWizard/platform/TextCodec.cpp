@@ -1,0 +1,206 @@
+#include "platform/TextCodec.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace migwiz::platform {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kUndefinedByteBase = 0xF700;
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  int32_t i = 0;
+  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+  const auto n = static_cast<int32_t>(utf8.size());
+  while (i < n) {
+    UChar32 c;
+    U8_NEXT(s, i, n, c);
+    if (c < 0) c = kReplacement;
+    if (U_IS_BMP(c)) {
+      out.push_back(static_cast<char16_t>(c));
+    } else {
+      out.push_back(U16_LEAD(c));
+      out.push_back(U16_TRAIL(c));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  int32_t i = 0;
+  const auto n = static_cast<int32_t>(s.size());
+  while (i < n) {
+    UChar32 c;
+    U16_NEXT(s.data(), i, n, c);
+    if (U_IS_SURROGATE(c)) c = kReplacement;
+    AppendUtf8(out, static_cast<char32_t>(c));
+  }
+  return out;
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string SanitizeUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  int32_t i = 0;
+  const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto n = static_cast<int32_t>(bytes.size());
+  while (i < n) {
+    int32_t start = i;
+    UChar32 c;
+    U8_NEXT(s, i, n, c);
+    if (c < 0)
+      AppendUtf8(out, kReplacement);
+    else
+      out.append(bytes.substr(start, i - start));
+  }
+  return out;
+}
+
+std::string Utf16LEToUtf8(std::string_view bytes) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    units.push_back(static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
+                                          (static_cast<uint8_t>(bytes[i + 1]) << 8)));
+  }
+  std::string out = Utf16ToUtf8(units);
+  if (bytes.size() % 2) AppendUtf8(out, kReplacement);
+  return out;
+}
+
+std::string Utf8ToUtf16LE(std::string_view utf8) {
+  std::u16string units = Utf8ToUtf16(utf8);
+  std::string out;
+  out.reserve(units.size() * 2);
+  for (char16_t u : units) {
+    out.push_back(static_cast<char>(u & 0xFF));
+    out.push_back(static_cast<char>(u >> 8));
+  }
+  return out;
+}
+
+void AnsiCodePage::ConverterCloser::operator()(UConverter* c) const { ucnv_close(c); }
+
+const AnsiCodePage& AnsiCodePage::System() {
+  static const AnsiCodePage instance([] {
+    const char* env = std::getenv(kEnvironmentVariable);
+    return std::string(env && *env ? env : kDefaultName);
+  }());
+  return instance;
+}
+
+AnsiCodePage::AnsiCodePage(const std::string& icuName) : name_(icuName) {
+  UErrorCode status = U_ZERO_ERROR;
+  converter_.reset(ucnv_open(icuName.c_str(), &status));
+  if (U_FAILURE(status) || !converter_) {
+    throw ECodePageError("unknown code page \"" + icuName + "\" (" +
+                         kEnvironmentVariable + " must name an ICU converter)");
+  }
+  status = U_ZERO_ERROR;
+  ucnv_setSubstChars(converter_.get(), "?", 1, &status);
+  singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
+  if (singleByte_) BuildSingleByteTables();
+}
+
+AnsiCodePage::~AnsiCodePage() = default;
+
+void AnsiCodePage::BuildSingleByteTables() {
+  UConverter* cnv = converter_.get();
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  for (int b = 0; b < 256; ++b) {
+    char byte = static_cast<char>(b);
+    UChar buf[4];
+    status = U_ZERO_ERROR;
+    ucnv_resetToUnicode(cnv);
+    int32_t len = ucnv_toUChars(cnv, buf, 4, &byte, 1, &status);
+    char32_t c = kUndefinedByteBase + b;
+    if (U_SUCCESS(status) && len == 1 && !U16_IS_SURROGATE(buf[0])) c = buf[0];
+    toUnicode_[b] = c;
+  }
+  // Undefined bytes travel as private-use characters.
+  for (int b = 0; b < 256; ++b)
+    fromUnicode_[kUndefinedByteBase + b] = static_cast<unsigned char>(b);
+  // Where two bytes decode alike, the lower one is written back.
+  for (int b = 255; b >= 0; --b) fromUnicode_[toUnicode_[b]] = static_cast<unsigned char>(b);
+}
+
+std::string AnsiCodePage::Decode(std::string_view bytes) const {
+  if (singleByte_) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char ch : bytes) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(ch)]);
+    return out;
+  }
+  UConverter* cnv = converter_.get();
+  ucnv_resetToUnicode(cnv);
+  std::u16string units(bytes.size() * 2 + 1, u'\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t len = ucnv_toUChars(cnv, units.data(), static_cast<int32_t>(units.size()),
+                              bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+  if (U_FAILURE(status)) throw ECodePageError("cannot decode text in code page " + name_);
+  units.resize(len);
+  return Utf16ToUtf8(units);
+}
+
+std::string AnsiCodePage::Encode(std::string_view utf8) const {
+  std::string out;
+  if (singleByte_) {
+    out.reserve(utf8.size());
+    int32_t i = 0;
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto n = static_cast<int32_t>(utf8.size());
+    while (i < n) {
+      UChar32 c;
+      U8_NEXT(s, i, n, c);
+      auto it = c < 0 ? fromUnicode_.end() : fromUnicode_.find(static_cast<char32_t>(c));
+      out.push_back(it == fromUnicode_.end() ? '?' : static_cast<char>(it->second));
+    }
+    return out;
+  }
+  std::u16string units = Utf8ToUtf16(utf8);
+  UConverter* cnv = converter_.get();
+  ucnv_resetFromUnicode(cnv);
+  out.resize(units.size() * ucnv_getMaxCharSize(cnv) + 8);
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t len = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
+                                units.data(), static_cast<int32_t>(units.size()), &status);
+  if (U_FAILURE(status)) throw ECodePageError("cannot encode text in code page " + name_);
+  out.resize(len);
+  return out;
+}
+
+}  // namespace migwiz::platform

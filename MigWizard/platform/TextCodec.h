@@ -1,0 +1,73 @@
+// Conversions between the byte encodings of unit and form files and the
+// UTF-8 text the rest of the program works on.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct UConverter;
+
+namespace migwiz::platform {
+
+class ECodePageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The stand-in for the system's ANSI code page. On Linux there is none, so it
+// is a setting: MIGWIZ_ANSI_CODEPAGE names any ICU converter; the default is
+// windows-1252.
+//
+// Single-byte code pages round-trip every byte: a byte the code page leaves
+// undefined decodes to U+F700 + byte (private use) and encodes back to itself,
+// so a file that is read and written again is unchanged outside the edits.
+class AnsiCodePage {
+ public:
+  static constexpr const char* kEnvironmentVariable = "MIGWIZ_ANSI_CODEPAGE";
+  static constexpr const char* kDefaultName = "windows-1252";
+
+  // The process-wide code page, from the environment, read once.
+  // Throws ECodePageError when the setting names no known converter.
+  static const AnsiCodePage& System();
+
+  explicit AnsiCodePage(const std::string& icuName);
+  ~AnsiCodePage();
+  AnsiCodePage(const AnsiCodePage&) = delete;
+  AnsiCodePage& operator=(const AnsiCodePage&) = delete;
+
+  const std::string& Name() const { return name_; }
+  bool IsSingleByte() const { return singleByte_; }
+
+  // Bytes in this code page to UTF-8.
+  std::string Decode(std::string_view bytes) const;
+  // UTF-8 to bytes; characters the code page cannot represent become '?'.
+  std::string Encode(std::string_view utf8) const;
+
+ private:
+  struct ConverterCloser {
+    void operator()(UConverter* c) const;
+  };
+  void BuildSingleByteTables();
+
+  std::string name_;
+  std::unique_ptr<UConverter, ConverterCloser> converter_;
+  bool singleByte_ = false;
+  std::array<char32_t, 256> toUnicode_{};
+  std::unordered_map<char32_t, unsigned char> fromUnicode_;
+};
+
+// UTF-16 little-endian bytes (no mark) to UTF-8; unpaired surrogates and a
+// dangling odd byte become U+FFFD.
+std::string Utf16LEToUtf8(std::string_view bytes);
+// UTF-8 to UTF-16 little-endian bytes (no mark).
+std::string Utf8ToUtf16LE(std::string_view utf8);
+// UTF-8 with every malformed sequence replaced by U+FFFD.
+std::string SanitizeUtf8(std::string_view bytes);
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t c);
+
+}  // namespace migwiz::platform

@@ -1,0 +1,126 @@
+// Every text the user sees, in one table. Several keep their historical
+// spelling ("sucessfully", "succefully", "afer"): users' scripts match them.
+#pragma once
+
+namespace migwiz::RExpertRes {
+
+// Menu, wizard identity and settings.
+inline constexpr const char* SMenuItemCaption = "&Migration Wizard";
+inline constexpr const char* SMenuItemNamePrefix = "RExpertItem";
+inline constexpr const char* SProductName = "&Tarnbase";
+inline constexpr const char* SWizardIDFormat = "Corvane.%sMigrationWizard";
+inline constexpr const char* SWizardCaptionSuffix = " Migration Wizard";
+inline constexpr const char* SSettingsRootKey = "Software\\Corvane";
+
+// Closing messages of a run.
+inline constexpr const char* SCannotStartReplace = "Cannot start replace process.";
+inline constexpr const char* SProjectNotSaved = "Project was not saved.";
+inline constexpr const char* SReplaceFailed = "Replace failed.";
+inline constexpr const char* SReplaceSucceeded = "Replace procedure was performed sucessfully.";
+inline constexpr const char* SRestoreSucceeded = "Files were succefully restored.";
+inline constexpr const char* SRestoreFailed = "Failed to restore files.";
+
+// Grammar engine.
+inline constexpr const char* SInvalidRuleFormat = "Cannot add rule. Invalid rule format.";
+inline constexpr const char* SUnknownNonterminal = "Unknown nonterminal: ";
+
+// Replace run and its log.
+inline constexpr const char* SLogHeaderSuffix = " log";
+inline constexpr const char* SLogCreationLabel = "Log created at:";
+inline constexpr const char* SLogCreatedAt = "Created at:";
+inline constexpr const char* SLogFileName = "Wiz_Log.txt";
+inline constexpr const char* SUndoFileName = "RExpert.reu";
+inline constexpr const char* SDefaultBackupFolder = "RBackup";
+inline constexpr const char* STempFolderPrefix = "$DS";
+inline constexpr const char* SLogInitUnitList = "Initializing unit list";
+inline constexpr const char* SLogCreatingBackupFolder = "Creating backup folder";
+inline constexpr const char* SLogAllocatingTempFolder = "Allocating temporary folder";
+inline constexpr const char* SLogProcessingFile = "Processing file: %s";
+inline constexpr const char* SLogNoChanges = "No changes";
+inline constexpr const char* SLogChanges = " change(s)";
+inline constexpr const char* SLogReplacingOriginals = "Replacing original files with changed versions";
+inline constexpr const char* SLogBackupFile = "Backup file: %s";
+inline constexpr const char* SLogRemovingTempFolder = "Removing temporary folder";
+inline constexpr const char* SFailedToCreateDirectory = "Failed to create directory.";
+
+// Wizard dialog.
+inline constexpr const char* SWizardCaptionFormat = "%s Migration Wizard - Step %d of %d";
+inline constexpr const char* SWelcomeTitle = "Welcome to Migration Wizard";
+inline constexpr const char* SWelcomeTextFormat =
+    "Wizard facilitates converting your application to %s. It replaces all standard %s "
+    "components to corresponding %s components. You may need to make some changes manually "
+    "to compile your application successfully.";
+inline constexpr const char* SBackupAdvice =
+    "If any problem occurs during the migration process, you can restore your project from "
+    "backup files. However, it is highly recommended to make a reserved copy of your project "
+    "before running the migration process.";
+inline constexpr const char* SStep1Header = "Step 1 - Select mode";
+inline constexpr const char* SStep2RestoreHeader = "Step 2 - Select backup file";
+inline constexpr const char* SStep2ReplaceHeader = "Step 2 - Select location of files to search";
+inline constexpr const char* SStep3ProjHeader = "Step 3 - Select units to replace components";
+inline constexpr const char* SStep3DirHeader = "Step 3 - Select folder to search units";
+inline constexpr const char* SStep4Header = "Step 4 - Set advanced options";
+inline constexpr const char* SFinalStepHeader = "Step 5 - Start units converting";
+inline constexpr const char* SModeReplaceFormat = "&Replace %s components";
+inline constexpr const char* SModeRestore = "R&estore original files from backup";
+inline constexpr const char* SBackupFileLabel = "&Backup file:";
+inline constexpr const char* SBrowseUndo = "Bro&wse...";
+inline constexpr const char* SBackupFileNote =
+    "Note: Backup file is created while replacing if 'Make backup' option is selected.";
+inline constexpr const char* SDestProject = "&Current open project";
+inline constexpr const char* SDestFolder = "&Disk folder";
+inline constexpr const char* SDestNote =
+    "Note: Using 'Current open project' option gives more information about files.";
+inline constexpr const char* SSelectAll = "Select All";
+inline constexpr const char* SDeselectAll = "Deselect All";
+inline constexpr const char* STargetFolderLabel = "Target &folder:";
+inline constexpr const char* SBrowseFolder = "&Browse...";
+inline constexpr const char* SIncludeSubfolders = "Include &subfolders";
+inline constexpr const char* SMakeBackup = "&Make backup";
+inline constexpr const char* SBackupFolderLabel = "Backup &folder:";
+inline constexpr const char* SWriteLog = "&Write log";
+inline constexpr const char* SLogNote =
+    "Note: Log file will be placed in project folder or target folder you selected.";
+inline constexpr const char* SViewLogAfterReplace = "View log after replace";
+inline constexpr const char* SFinalNote =
+    "If you want to review or change any settings, click Back. Otherwise click Finish to "
+    "start replacing.";
+inline constexpr const char* SSummaryLabel = "Summary:";
+inline constexpr const char* SBack = "< Back";
+inline constexpr const char* SNext = "Next >";
+inline constexpr const char* SFinish = "Finish";
+inline constexpr const char* SCancel = "Cancel";
+inline constexpr const char* SUndoFileFilter = "Undo files (*.reu)|*.reu|All files (*.*)|*.*";
+inline constexpr const char* SSelectDirectory = "Select directory";
+inline constexpr const char* SUndoFileMissing = "Undo file \"%s\" does not exist.";
+inline constexpr const char* STargetDirMissing = "Target directory \"%s\" does not exist.";
+inline constexpr const char* SNoUnitSelected = "At least one unit should be selected.";
+
+// Summary pieces.
+inline constexpr const char* SSumMode = "Mode: ";
+inline constexpr const char* SSumReplaceMode = "Replace %s components\n\n";
+inline constexpr const char* SSumRestoreMode = "Restore original files from backup\n\n";
+inline constexpr const char* SSumUndoFile = "Undo file: \"%s\"\n\n";
+inline constexpr const char* SSumDestination = "Scan destination: ";
+inline constexpr const char* SSumProject = "Current open project\n\n";
+inline constexpr const char* SSumFolder = "Folder \"%s\"\n\n";
+inline constexpr const char* SSumBackupDir = "Backup dir: \"%s\"\n\n";
+inline constexpr const char* SSumWriteLog = "Write log file\n\n";
+inline constexpr const char* SSumViewLog = "View log afer replace\n\n";
+inline constexpr const char* SSumUnits = "Units list:\n";
+
+// Confirmation dialog.
+inline constexpr const char* SNoteLabel = "Note:";
+inline constexpr const char* SDontAskAgain = "&Don't ask me this again";
+inline constexpr const char* SYes = "&Yes";
+inline constexpr const char* SNo = "&No";
+inline constexpr const char* SNoteFormsHidden = "Project forms will be hidden.";
+inline constexpr const char* SNoteProjectClosed = "Current project will be closed.";
+inline constexpr const char* SWarnSave = "Current project will be saved. Continue?";
+inline constexpr const char* SWarnRestore = "Old files will be restored from backup. Continue?";
+
+// Product dialog.
+inline constexpr const char* SMailLinkCaption = "Migrate from another components";
+inline constexpr const char* SMailQuery = "?CC=&subject=Migrate from%20another%20components";
+
+}  // namespace migwiz::RExpertRes

@@ -1,0 +1,185 @@
+#include "support/FileUtils.h"
+
+#include <cstdio>
+#include <set>
+
+namespace migwiz::support {
+
+using platform::DirEntry;
+using platform::FolderId;
+using platform::MakeDirResult;
+
+std::string ConcatPath(std::string_view path, std::string_view name) {
+  std::string result(path);
+  if (!result.empty() && result.back() != kPathDelim) result += kPathDelim;
+  if (name.empty()) return result;
+  if (name.size() >= 2 && name.front() == kPathDelim)
+    result.append(name.substr(1));
+  else
+    result.append(name);
+  return result;
+}
+
+namespace {
+
+size_t ExtensionDot(std::string_view path) {
+  size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return dot;
+  size_t delim = path.rfind(kPathDelim);
+  if (delim != std::string_view::npos && delim > dot) return std::string_view::npos;
+  return dot;
+}
+
+}  // namespace
+
+std::string ExtractFileExt(std::string_view path) {
+  size_t dot = ExtensionDot(path);
+  return dot == std::string_view::npos ? std::string() : std::string(path.substr(dot));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+  size_t dot = ExtensionDot(path);
+  std::string result(dot == std::string_view::npos ? path : path.substr(0, dot));
+  result.append(ext);
+  return result;
+}
+
+std::string ExtractFileName(std::string_view path) {
+  size_t delim = path.rfind(kPathDelim);
+  return std::string(delim == std::string_view::npos ? path : path.substr(delim + 1));
+}
+
+std::string ExtractFilePath(std::string_view path) {
+  size_t delim = path.rfind(kPathDelim);
+  return delim == std::string_view::npos ? std::string() : std::string(path.substr(0, delim + 1));
+}
+
+std::string ExtractFileDir(std::string_view path) {
+  size_t delim = path.rfind(kPathDelim);
+  if (delim == std::string_view::npos) return std::string();
+  return std::string(path.substr(0, delim == 0 ? 1 : delim));
+}
+
+namespace {
+
+void ClearTree(const std::string& dir, FileSystem& fs) {
+  std::vector<DirEntry> entries;
+  if (!fs.ListDirectory(dir, entries)) return;
+  for (const DirEntry& e : entries) {
+    std::string path = ConcatPath(dir, e.name);
+    if (e.isDirectory && !e.isLink) {
+      ClearTree(path, fs);
+      fs.RemoveDirectory(path);
+    } else {
+      fs.DeleteFile(path);
+    }
+  }
+}
+
+}  // namespace
+
+bool ClearDirectory(const std::string& dir, FileSystem& fs) {
+  if (dir.empty() || fs.IsLink(dir)) return false;
+  ClearTree(dir, fs);
+  return true;
+}
+
+bool DeleteDirectory(const std::string& dir, FileSystem& fs) {
+  if (dir.empty()) return false;
+  if (fs.IsLink(dir)) return fs.DeleteFile(dir);
+  ClearTree(dir, fs);
+  return fs.RemoveDirectory(dir);
+}
+
+bool RemoveTempDirectory(const std::string& dir, FileSystem& fs) {
+  return DeleteDirectory(dir, fs);
+}
+
+namespace {
+
+// The host's temporary-name rule: folder, three characters of the prefix,
+// the low 16 bits of the counter in hex. A zero counter forms no name.
+bool FormTempName(const std::string& tempDir, std::string_view prefix, unsigned unique,
+                  std::string& name) {
+  unsigned low = unique & 0xFFFFu;
+  if (low == 0) return false;
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%X", low);
+  name = ConcatPath(tempDir, std::string(prefix.substr(0, 3)) + hex);
+  return true;
+}
+
+}  // namespace
+
+std::string CreateTempDirectory(std::string_view prefix, unsigned unique, FileSystem& fs) {
+  std::string tempDir = fs.TempDirectory();
+  if (tempDir.empty()) return std::string();
+  std::string name;
+  if (!FormTempName(tempDir, prefix, unique, name)) return std::string();
+  while (fs.DirectoryExists(name)) {
+    if (!FormTempName(tempDir, prefix, ++unique, name)) return std::string();
+  }
+  if (fs.MakeDirectory(name) != MakeDirResult::Created) return std::string();
+  return name;
+}
+
+namespace {
+
+void CopyContents(const std::string& srcDir, const std::string& dstDir, FileSystem& fs,
+                  std::set<FolderId>& visited) {
+  auto id = fs.GetFolderId(srcDir);
+  if (!id || !visited.insert(*id).second) return;
+  std::vector<DirEntry> entries;
+  if (!fs.ListDirectory(srcDir, entries)) return;
+  for (const DirEntry& e : entries) {
+    std::string src = ConcatPath(srcDir, e.name);
+    std::string dst = ConcatPath(dstDir, e.name);
+    bool isDir = e.isDirectory || (e.isLink && fs.DirectoryExists(src));
+    if (isDir) {
+      if (fs.MakeDirectory(dst) != MakeDirResult::Created && !fs.DirectoryExists(dst)) break;
+      // A target inside the source must not be copied into itself again.
+      if (auto dstId = fs.GetFolderId(dst)) visited.insert(*dstId);
+      CopyContents(src, dst, fs, visited);
+    } else if (!fs.CopyFile(src, dst)) {
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+void CopyDirectoryContents(const std::string& srcDir, const std::string& dstDir, FileSystem& fs) {
+  std::set<FolderId> visited;
+  if (auto dstId = fs.GetFolderId(dstDir)) {
+    if (fs.GetFolderId(srcDir) == dstId) return;
+    visited.insert(*dstId);
+  }
+  CopyContents(srcDir, dstDir, fs, visited);
+}
+
+bool CopyDirectory(const std::string& srcDir, const std::string& dstDir, FileSystem& fs) {
+  CopyDirectoryContents(srcDir, dstDir, fs);
+  return true;
+}
+
+std::string GetBackupFileName(std::string_view fileName) {
+  std::string ext = ExtractFileExt(fileName);
+  if (ext.size() < 2) return ChangeFileExt(fileName, ".~");
+  return ChangeFileExt(fileName, ".~" + ext.substr(1));
+}
+
+bool ForceDirectory(const std::string& dir, FileSystem& fs) {
+  auto makeLevel = [&fs](const std::string& path) {
+    MakeDirResult r = fs.MakeDirectory(path);
+    return r == MakeDirResult::Created || r == MakeDirResult::AlreadyExists;
+  };
+  for (size_t i = 0; i < dir.size(); ++i) {
+    if (dir[i] != kPathDelim || i == 0) continue;  // the root needs no creating
+    if (!makeLevel(dir.substr(0, i))) return false;
+    if (i + 1 == dir.size()) return true;
+  }
+  if (dir.size() == 1 && dir[0] == kPathDelim) return true;
+  return makeLevel(dir);
+}
+
+}  // namespace migwiz::support
