@@ -1,0 +1,115 @@
+// Parses one object of a text form description and rebuilds it with a new
+// class name: its own (translated) properties first, then its child objects
+// exactly as they stood, then "end".
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "grammar/LL1Parser.h"
+
+namespace migwiz::grammar {
+
+class TFormParser;
+
+class TFormParseState : public TParseState {
+ public:
+  using TParseState::TParseState;
+  void Assign(const TParseState& source) override;
+  void Reset();
+
+  int PropCount = 0;
+  int StartPos = 0;
+  std::string TypeName;
+  std::string CurPropName;
+  std::string ObjKeyWord;
+  std::string Name;
+  int NestedObject = 0;
+  int ObjectCount = 0;
+  int ObjectPos = 0;
+};
+
+// Answers the new value of a property (for "DatabaseName": the connection
+// reference); empty drops it.
+using TGetPropertyValue =
+    std::function<std::string(const std::string& propName, const std::string& oldPropValue)>;
+
+class TFormParser : public TLL1Parser {
+ public:
+  explicit TFormParser(TParseStateClass parseStateClass = ParseStateClassOf<TFormParseState>());
+  ~TFormParser() override;
+
+  // The rebuilt text of the last parsed object, indented for Level.
+  virtual std::string MakeObject(int level);
+  void ClearObject();
+
+  const std::string& NewClassName() const { return newClassName_; }
+  void SetNewClassName(std::string name) { newClassName_ = std::move(name); }
+  void SetOnGetPropertyValue(TGetPropertyValue handler) { getPropertyValue_ = std::move(handler); }
+  TFormParseState& FormState();
+
+  struct StoredProperty {
+    std::string name;
+    std::vector<std::string> lines;
+  };
+  const std::vector<StoredProperty>& Props() const { return props_; }
+  const std::vector<std::string>& NestedObjects() const { return nestedObjects_; }
+
+ protected:
+  TCharSet GetCharSet(std::string_view className) override;
+  bool ParseNonterminal(std::string_view name) override;
+  bool ParseCharClass(std::string_view className) override;
+  void BeforeParse() override;
+  void AfterParse(bool& result) override;
+
+  // Decides what a property of the parsed object becomes.
+  virtual void ProcessProperty(const std::string& propName, const std::string& propValue);
+  void StoreProperty(const std::string& name, const std::string& value);
+
+  const TGetPropertyValue& OnGetPropertyValue() const { return getPropertyValue_; }
+
+ private:
+  friend class TFormParseState;
+  void TruncateLists(int propCount, int objectCount);
+  bool ParseNestedObjectBody(std::string_view name);
+  std::string MatchedText();
+
+  std::vector<std::string> nestedObjects_;
+  std::string newClassName_;
+  TGetPropertyValue getPropertyValue_;
+  std::vector<StoredProperty> props_;
+
+  // A child object parsed again at the same place, after the text behind it
+  // failed, gives the same result; remembering it keeps deep nesting linear.
+  struct NestedResult {
+    bool ok;
+    int endPos;
+    std::string endCurPropName;
+  };
+  std::map<std::tuple<int, int, std::string>, NestedResult> nestedMemo_;
+};
+
+using TFormParserClass = std::function<std::unique_ptr<TFormParser>(TParseStateClass)>;
+
+template <class Parser>
+TFormParserClass FormParserClassOf() {
+  return [](TParseStateClass stateClass) { return std::make_unique<Parser>(std::move(stateClass)); };
+}
+
+// Access to a form parse state for code outside the parser.
+class TFormParserUtils {
+ public:
+  static const std::string& GetTypeName(const TFormParseState& obj) { return obj.TypeName; }
+  static const std::string& GetName(const TFormParseState& obj) { return obj.Name; }
+  static void SetName(TFormParseState& obj, std::string value) { obj.Name = std::move(value); }
+  static void SetPropCount(TFormParseState& obj, int value) { obj.PropCount = value; }
+};
+
+// Splits a value at CR, LF or CR LF.
+std::vector<std::string> SplitLines(const std::string& text);
+
+}  // namespace migwiz::grammar

@@ -1,0 +1,24 @@
+#include "grammar/TarnFormParser.h"
+
+#include "grammar/ParamList.h"
+
+namespace migwiz::grammar {
+
+void TTarnFormParser::ProcessProperty(const std::string& propName, const std::string& propValue) {
+  const bool isDatabase = TFormParserUtils::GetTypeName(FormState()) == "TDatabase";
+  if (isDatabase && propName == "Params.Strings") {
+    std::string database = ParamValue(propValue, "DATABASE NAME");
+    if (!database.empty()) StoreProperty("Database", "'" + database + "'");
+  } else if (isDatabase && propName == "TransIsolation") {
+    static const std::pair<const char*, const char*> kLevels[] = {
+        {"tiDirtyRead", "ilReadUnCommitted"},
+        {"tiReadCommitted", "ilReadCommitted"},
+        {"tiRepeatableRead", "ilRepeatableRead"}};
+    for (const auto& [bde, tarn] : kLevels)
+      if (propValue == bde) StoreProperty("IsolationLevel", tarn);
+    return;
+  }
+  TFormParser::ProcessProperty(propName, propValue);
+}
+
+}  // namespace migwiz::grammar

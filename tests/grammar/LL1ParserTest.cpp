@@ -1,0 +1,173 @@
+#include "grammar/LL1Parser.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace migwiz::grammar;
+
+namespace {
+
+class Parser : public TLL1Parser {
+ public:
+  Parser() : TLL1Parser(ParseStateClassOf<TParseState>()) {}
+  std::vector<std::string> seen;  // every nonterminal entered
+
+ protected:
+  bool ParseNonterminal(std::string_view name) override {
+    seen.emplace_back(name);
+    return TLL1Parser::ParseNonterminal(name);
+  }
+};
+
+bool Parse(Parser& p, const std::string& input, const char* rule, int& pos) {
+  return p.ParseString(input, rule, pos);
+}
+
+}  // namespace
+
+TEST(LL1Parser, EmptyAlternativesAreKeptThenInlined) {
+  Parser p;
+  p.AddRule("<sign>-+|-|");
+  p.AddRule("<int>-<sign><*digits>");
+  p.AddRule("<name>-<*char><char_or_digit_l>");
+  p.AddRule("<char_or_digit_l>-<*chars_or_digits>|");
+  EXPECT_EQ(p.Alternatives("<sign>"), (std::vector<std::string>{"+", "-", ""}));
+
+  int pos = 1;
+  ASSERT_TRUE(Parse(p, "42", "<int>", pos));
+  EXPECT_EQ(p.Alternatives("<sign>"), (std::vector<std::string>{"-", "+"}));
+  EXPECT_EQ(p.Alternatives("<int>"),
+            (std::vector<std::string>{"-<*digits>", "+<*digits>", "<*digits>"}));
+  EXPECT_EQ(p.Alternatives("<name>"),
+            (std::vector<std::string>{"<*char><*chars_or_digits>", "<*char>"}));
+
+  for (const char* text : {"+7", "-7", "7"}) {
+    pos = 1;
+    EXPECT_TRUE(Parse(p, text, "<int>", pos)) << text;
+    EXPECT_EQ(pos, static_cast<int>(std::string(text).size()) + 1);
+  }
+}
+
+TEST(LL1Parser, RuleSyntaxEscapesAndLiteralAngleBrackets) {
+  Parser p;
+  p.AddRule("<collection>-\\60<empty_delim><col_items><empty_delim>\\62");
+  EXPECT_EQ(p.Alternatives("<collection>"),
+            (std::vector<std::string>{"<<empty_delim><col_items><empty_delim>>"}));
+  p.AddRule("<empty_delim>- |");
+  p.AddRule("<col_items>-item");
+  p.AddRule("<pipe>-a\\|b|\\65x");  // escaped bar; \65 is 'A', lower-case first
+  p.AddRule("<pipe>-c");            // same name: appended
+  EXPECT_EQ(p.Alternatives("<pipe>"), (std::vector<std::string>{"a|b", "Ax", "c"}));
+
+  int pos = 1;
+  EXPECT_TRUE(Parse(p, "< ITEM >", "<collection>", pos));
+  EXPECT_EQ(pos, 9);
+  pos = 1;
+  EXPECT_TRUE(Parse(p, "<item>", "<collection>", pos));
+  pos = 1;
+  EXPECT_TRUE(Parse(p, "A|B", "<pipe>", pos));
+  EXPECT_EQ(pos, 4);
+}
+
+TEST(LL1Parser, InvalidRulesAndUnknownNonterminals) {
+  for (const char* bad : {"<abc", "<a>", "<a>-x\\", "<a>-\\"}) {
+    Parser p;
+    try {
+      p.AddRule(bad);
+      ADD_FAILURE() << bad;
+    } catch (const EGrammarError& e) {
+      EXPECT_STREQ(e.what(), "Cannot add rule. Invalid rule format.") << bad;
+    }
+  }
+  Parser short_;
+  short_.AddRule("x");  // fewer than two characters: ignored
+
+  Parser p;
+  p.AddRule("<a>-x<MissingRule>");
+  int pos = 1;
+  try {
+    Parse(p, "x", "<a>", pos);
+    ADD_FAILURE();
+  } catch (const EGrammarError& e) {
+    EXPECT_STREQ(e.what(), "Unknown nonterminal: <missingrule>");
+  }
+  EXPECT_THROW(Parse(p, "x", "<nothing>", pos), EGrammarError);
+  pos = 1;
+  EXPECT_TRUE(Parse(p, "y", "<A>", pos) == false);  // starts afresh after the error
+}
+
+TEST(LL1Parser, LiteralsIgnoreCaseClassesDoNot) {
+  Parser p;
+  p.AddRule("<kw>-object");
+  p.AddRule("<id>-<*char>");
+  p.AddRule("<syms>-'<*symbols>'");
+  p.AddRule("<num>-<*digits>x");
+  for (const char* text : {"object", "OBJECT", "Object"}) {
+    int pos = 1;
+    EXPECT_TRUE(Parse(p, text, "<kw>", pos)) << text;
+  }
+  int pos = 1;
+  EXPECT_TRUE(Parse(p, "_", "<id>", pos));
+  pos = 1;
+  EXPECT_FALSE(Parse(p, "7", "<id>", pos));
+  pos = 1;
+  EXPECT_TRUE(Parse(p, "'a b''", "<syms>", pos));  // the run stops at the apostrophe
+  EXPECT_EQ(pos, 6);
+  pos = 1;
+  EXPECT_FALSE(Parse(p, "'abc", "<syms>", pos));  // and at the end of the input
+  pos = 1;
+  EXPECT_FALSE(Parse(p, "x", "<num>", pos));  // a run needs one character
+}
+
+TEST(LL1Parser, PrefixParsesAndErrorPositions) {
+  Parser p;
+  p.AddRule("<word>-<*char><*chars_or_digits>|<*char>");
+  int pos = 3;
+  EXPECT_TRUE(Parse(p, "  ab1 rest", "<word>", pos));
+  EXPECT_EQ(pos, 6);
+  EXPECT_EQ(p.ErrorPos(), -1);
+  EXPECT_EQ(p.ErrorStr(), "");
+
+  pos = 6;
+  EXPECT_FALSE(Parse(p, "  ab1 rest", "<word>", pos));
+  EXPECT_EQ(pos, 6);
+  EXPECT_EQ(p.ErrorPos(), 6);
+  EXPECT_EQ(p.ErrorStr(), "");
+}
+
+TEST(LL1Parser, OrderDecidesAndStateIsRestoredPerAlternative) {
+  Parser p;
+  // Both could match "ab"; the longer text is tried first.
+  p.AddRule("<s>-<x>|<x>b");
+  p.AddRule("<x>-a");
+  int pos = 1;
+  ASSERT_TRUE(Parse(p, "ab", "<s>", pos));
+  EXPECT_EQ(pos, 3);
+  EXPECT_EQ(p.Alternatives("<s>"), (std::vector<std::string>{"<x>b", "<x>"}));
+
+  // No backtracking into a nonterminal that succeeded: <greedy> takes "aa",
+  // then "a" fails, and the rule fails as a whole.
+  Parser q;
+  q.AddRule("<s>-<greedy>a");
+  q.AddRule("<greedy>-aa|a");
+  pos = 1;
+  EXPECT_FALSE(Parse(q, "aa", "<s>", pos));
+  // The subclass saw every nonterminal, at every depth.
+  EXPECT_EQ(q.seen, (std::vector<std::string>{"<s>", "<greedy>"}));
+}
+
+TEST(LL1Parser, DeepRecursionFailsCleanlyOrSucceeds) {
+  Parser p;
+  p.AddRule("<nest>-(<nest>)|x");
+  auto nested = [](int n) { return std::string(n, '(') + "x" + std::string(n, ')'); };
+  int pos = 1;
+  std::string tooDeep = nested(400000);
+  EXPECT_FALSE(Parse(p, tooDeep, "<nest>", pos));
+  EXPECT_EQ(pos, 1);
+  EXPECT_EQ(p.ErrorStr(), "nesting too deep");
+
+  std::string deep = nested(100000);
+  EXPECT_TRUE(Parse(p, deep, "<nest>", pos));
+  EXPECT_EQ(pos, static_cast<int>(deep.size()) + 1);
+}
