@@ -139,7 +139,10 @@ void TLL1Parser::AddRule(std::string_view ruleText) {
   for (std::string& alt : alternatives) r.alternatives.push_back(std::move(alt));
 }
 
-void TLL1Parser::ClearRules() { rules_.clear(); }
+void TLL1Parser::ClearRules() {
+  ruleIndex_.clear();
+  rules_.clear();
+}
 
 std::vector<std::string> TLL1Parser::Alternatives(std::string_view ruleName) const {
   auto it = rules_.find(LowerCase(ruleName));
@@ -150,6 +153,7 @@ void TLL1Parser::PrepareRules() {
   InlineEmptyAlternatives();
   OrderAlternatives();
   for (auto& [name, rule] : rules_) {
+    ruleIndex_[name] = &rule;
     rule.compiled.clear();
     for (const std::string& alt : rule.alternatives) {
       std::vector<Element> elements;
@@ -202,6 +206,7 @@ void TLL1Parser::OrderAlternatives() {
 }
 
 TLL1Parser::Rule* TLL1Parser::FindRule(std::string_view name) {
+  if (auto hit = ruleIndex_.find(name); hit != ruleIndex_.end()) return hit->second;
   auto it = rules_.find(LowerCase(name));
   return it == rules_.end() ? nullptr : &it->second;
 }
@@ -249,9 +254,11 @@ bool TLL1Parser::ParseNonterminal(std::string_view name) {
     int& depth;
     ~DepthGuard() { --depth; }
   } guard{depth_};
+  // Every alternative starts from the state on entry: a failed one is put
+  // back to it before the next is tried.
+  std::unique_ptr<TParseState> saved = parseStateClass_(this);
+  saved->Assign(*state_);
   for (const auto& alternative : rule->compiled) {
-    std::unique_ptr<TParseState> saved = parseStateClass_(this);
-    saved->Assign(*state_);
     if (ParseAlternative(alternative)) return true;
     state_->Assign(*saved);
   }

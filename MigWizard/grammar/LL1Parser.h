@@ -117,6 +117,7 @@ class TLL1Parser {
     bool operator()(const std::string& a, const std::string& b) const;
   };
   std::map<std::string, Rule, NameLess> rules_;  // by lower-case name
+  std::unordered_map<std::string_view, Rule*> ruleIndex_;  // the same, by exact name
   std::unordered_map<std::string, TCharSet> charSets_;
   int errorPos_ = 0;
   std::string errorStr_;

@@ -1,0 +1,243 @@
+#include "grammar/FormParser.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ClassRegistry.h"
+#include "platform/TarnClasses.h"
+
+using namespace migwiz::grammar;
+
+namespace {
+
+class FormParserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    migwiz::platform::ClassRegistry::Global().UnregisterAll();
+    migwiz::platform::RegisterTarnClasses();
+  }
+  void TearDown() override { migwiz::platform::ClassRegistry::Global().UnregisterAll(); }
+
+  // Drives the parser the way the form conversion does: parse at the
+  // keyword, then replace the text up to the returned position.
+  std::string Convert(const std::string& text, const std::string& keyword, int level,
+                      const std::string& newClass, bool* ok = nullptr) {
+    size_t at = text.find(keyword);
+    int pos = static_cast<int>(at) + 1;
+    parser.SetNewClassName(newClass);
+    bool parsed = parser.ParseString(text, "<object>", pos);
+    if (ok) *ok = parsed;
+    if (!parsed) return text;
+    return text.substr(0, at) + parser.MakeObject(level) + text.substr(pos - 1);
+  }
+
+  TFormParser parser;
+};
+
+}  // namespace
+
+TEST_F(FormParserTest, RebuildsTheDesignExampleByteForByte) {
+  const std::string form =
+      "object DM: TDataModule\r\n"
+      "  object Query1: TQuery\r\n"
+      "    SQL.Strings = (\r\n"
+      "        'select * from Kunde')\r\n"
+      "    Left = 8\r\n"
+      "    object Query1ID: TIntegerField\r\n"
+      "      FieldName = 'ID'\r\n"
+      "    end\r\n"
+      "  end\r\n"
+      "end\r\n";
+  EXPECT_EQ(Convert(form, "object Query1", 1, "TTarnQuery"),
+            "object DM: TDataModule\r\n"
+            "  "  // the blanks before the keyword stay
+            "  object Query1: TTarnQuery\r\n"
+            "    SQL.Strings = (\r\n"
+            "              'select * from Kunde')\r\n"
+            "    Left = 8\r\n"
+            "    object Query1ID: TIntegerField\r\n"
+            "      FieldName = 'ID'\r\n"
+            "    end\r\n"
+            "  end\r\n"
+            "end\r\n");
+  ASSERT_EQ(parser.Props().size(), 2u);
+  EXPECT_EQ(parser.Props()[1].name, "Left");
+  ASSERT_EQ(parser.NestedObjects().size(), 1u);
+}
+
+TEST_F(FormParserTest, PropertiesBeforeChildrenAndTheEndOfTheText) {
+  const std::string form =
+      "inherited Form2: TForm2\r\n"
+      "  Left = 1\r\n"
+      "  object Child: TPanel\r\n"
+      "    object Grandchild: TLabel\r\n"
+      "    end\r\n"
+      "  end\r\n"
+      "  Top = 2\r\n"
+      "end";  // no line break after the last end
+  EXPECT_EQ(Convert(form, "inherited", 0, ""),
+            "inherited Form2: TForm2\r\n"
+            "  Left = 1\r\n"
+            "  Top = 2\r\n"
+            "  object Child: TPanel\r\n"
+            "    object Grandchild: TLabel\r\n"
+            "    end\r\n"
+            "  end\r\n"
+            "end\r\n");
+}
+
+TEST_F(FormParserTest, ObjectWithoutPropertiesAndFailedParses) {
+  EXPECT_EQ(Convert("object T1: TTable\r\nend\r\nrest", "object", 0, "TTarnTable"),
+            "object T1: TTarnTable\r\nend\r\nrest");
+
+  struct Bad { const char* text; const char* why; } bad[] = {
+      {"object T1: TTable junk\r\nend", "text after the type name"},
+      {"object T1: TTable\r\n  A = B.C.D\r\nend", "a reference with two dots"},
+      {"object T1: TTable\r\n  A = <\r\n    item\r\n    end>\r\nend", "an item without props"},
+      {"object 1T: TTable\r\nend", "a name that starts with a digit"},
+      {"object T1: TTable\r\n  A = 1\r\n", "no end of its own"},
+  };
+  for (const auto& b : bad) {
+    bool ok = true;
+    EXPECT_EQ(Convert(b.text, "object", 0, "X", &ok), b.text) << b.why;
+    EXPECT_FALSE(ok) << b.why;
+    EXPECT_EQ(parser.MakeObject(0), "") << b.why;
+  }
+}
+
+TEST_F(FormParserTest, ValuesOfEveryFormSurviveVerbatim) {
+  const std::string form =
+      "object Q: TQuery\r\n"
+      "  Active = True\r\n"
+      "  Tag = -12\r\n"
+      "  Filter = 1.5E+3\r\n"
+      "  Filtered = 2d\r\n"
+      "  FilterOptions = [foCaseInsensitive, foNoPartialCompare]\r\n"
+      "  Options = []\r\n"
+      "  UpdateObject = DM.Upd\r\n"
+      "  FetchRows = 'a'#13#10'b'\r\n"
+      "  Params = <\r\n"
+      "    item\r\n"
+      "      DataType = ftInteger\r\n"
+      "      Name = 'ID'\r\n"
+      "    end\r\n"
+      "    item\r\n"
+      "      Name = 'X'\r\n"
+      "    end>\r\n"
+      "  SQL.Data = {\r\n"
+      "    0A0B0C\r\n"
+      "    0D}\r\n"
+      "  ReadOnly = (\r\n"
+      "    1\r\n"
+      "    2)\r\n"
+      "end\r\n";
+  bool ok = false;
+  std::string out = Convert(form, "object", 0, "", &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(out,
+            "object Q: TQuery\r\n"
+            "  Active = True\r\n"
+            "  Tag = -12\r\n"
+            "  Filter = 1.5E+3\r\n"
+            "  Filtered = 2d\r\n"
+            "  FilterOptions = [foCaseInsensitive, foNoPartialCompare]\r\n"
+            "  Options = []\r\n"
+            "  UpdateObject = DM.Upd\r\n"
+            "  FetchRows = 'a'#13#10'b'\r\n"
+            "  Params = <\r\n"
+            "        item\r\n"
+            "          DataType = ftInteger\r\n"
+            "          Name = 'ID'\r\n"
+            "        end\r\n"
+            "        item\r\n"
+            "          Name = 'X'\r\n"
+            "        end>\r\n"
+            "  SQL.Data = {\r\n"
+            "        0A0B0C\r\n"
+            "        0D}\r\n"
+            "  ReadOnly = (\r\n"
+            "        1\r\n"
+            "        2)\r\n"
+            "end\r\n");
+}
+
+TEST_F(FormParserTest, ConcatenatedStringKeepsItsLeadingBlank) {
+  std::string seen;
+  struct Recorder : TFormParser {
+    std::string* seen;
+    void ProcessProperty(const std::string& name, const std::string& value) override {
+      *seen = "[" + name + "][" + value + "]";
+      TFormParser::ProcessProperty(name, value);
+    }
+  } recorder;
+  recorder.seen = &seen;
+  const std::string form =
+      "object Q: TQuery\r\n"
+      "  Filter = 'abc' +\r\n"
+      "    'def'\r\n"
+      "end\r\n";
+  int pos = 1;
+  recorder.SetNewClassName("");
+  ASSERT_TRUE(recorder.ParseString(form, "<object>", pos));
+  EXPECT_EQ(seen, "[Filter][ 'abc' +\r\n    'def']");
+  EXPECT_EQ(recorder.MakeObject(0),
+            "object Q: TQuery\r\n"
+            "  Filter =  'abc' +\r\n"
+            "        'def'\r\n"
+            "end\r\n");
+}
+
+TEST_F(FormParserTest, FirstPropertyStartingWithEndIsNotCut) {
+  const std::string form =
+      "object DM: TDataModule\r\n"
+      "  object T: TTable\r\n"
+      "    EndDate = 1\r\n"
+      "    endless = 2\r\n"
+      "  end\r\n"
+      "end\r\n";
+  bool ok = false;
+  std::string out = Convert(form, "object T", 1, "", &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(out,
+            "object DM: TDataModule\r\n"
+            "    object T: TTable\r\n"
+            "    EndDate = 1\r\n"
+            "    endless = 2\r\n"
+            "  end\r\n"
+            "end\r\n");
+  ok = false;
+  Convert(form, "object DM", 0, "", &ok);
+  EXPECT_TRUE(ok);
+  ASSERT_EQ(parser.NestedObjects().size(), 1u);
+  EXPECT_EQ(parser.NestedObjects()[0],
+            "  object T: TTable\r\n    EndDate = 1\r\n    endless = 2\r\n  end");
+}
+
+TEST_F(FormParserTest, DeepNestingAndLongListsStayLinearAndSafe) {
+  auto nestedForm = [](int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += "object P" + std::to_string(i) + ": TPanel\r\n";
+    for (int i = 0; i < depth; ++i) text += "end\r\n";
+    return text;
+  };
+  bool ok = false;
+  std::string deep = nestedForm(3000);
+  std::string out = Convert(deep, "object", 0, "", &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(out, deep);
+  ASSERT_EQ(parser.NestedObjects().size(), 1u);
+
+  parser.SetMaxDepth(5000);  // beyond the depth limit: a clean failure
+  ok = true;
+  EXPECT_EQ(Convert(deep, "object", 0, "", &ok), deep);
+  EXPECT_FALSE(ok);
+  parser.SetMaxDepth(TLL1Parser::kDefaultMaxDepth);
+
+  std::string sql = "object Q: TQuery\r\n  SQL.Strings = (\r\n";
+  for (int i = 0; i < 5000; ++i) sql += "    'line'\r\n";
+  sql += "    'last')\r\nend\r\n";
+  ok = false;
+  Convert(sql, "object", 0, "", &ok);
+  EXPECT_TRUE(ok);
+  ASSERT_EQ(parser.Props().size(), 1u);
+  EXPECT_EQ(parser.Props()[0].lines.size(), 5002u);
+}
