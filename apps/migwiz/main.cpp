@@ -4,17 +4,22 @@
 #include <clocale>
 #include <iostream>
 
-#include "resources/RExpertRes.h"
+#include "Command.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   CLI::App app{"Moves Delphi projects from BDE data access to Tarnbase for MySQL."};
   app.set_version_flag("--version", std::string("migwiz ") + MIGWIZ_VERSION);
+  app.require_subcommand(0, 1);
+  migwiz::app::AddFormCommands(app);
   try {
     app.parse(argc, argv);
+    if (app.get_subcommands().empty()) std::cout << app.help();
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;
+  } catch (const std::exception& e) {
+    std::cerr << "migwiz: " << e.what() << "\n";
+    return 1;
   }
-  std::cout << app.help();
   return 0;
 }

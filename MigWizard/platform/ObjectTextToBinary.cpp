@@ -1,0 +1,517 @@
+// Text form of a component stream back to the binary stream.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "platform/ComponentStream.h"
+#include "platform/FloatText.h"
+#include "platform/TextCodec.h"
+
+namespace migwiz::platform {
+
+namespace {
+
+enum class Tok { End, Symbol, Integer, Float, String, Char };
+
+bool IsIdentStart(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+}
+bool IsIdentChar(unsigned char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsHex(unsigned char c) {
+  return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+int HexValue(unsigned char c) {
+  return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+bool SameAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
+  return true;
+}
+
+std::u16string Utf8To16(std::string_view utf8) {
+  std::string bytes = Utf8ToUtf16LE(utf8);
+  std::u16string out(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < out.size(); ++i)
+    out[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                   (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+  return out;
+}
+
+std::string Utf16To8(const std::u16string& s) {
+  std::string bytes;
+  for (char16_t c : s) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return Utf16LEToUtf8(bytes);
+}
+
+// The tokens of the text form: names (dotted names are put together by the
+// parser), numbers with their type letter, strings made of quoted parts and
+// #codes, and single characters.
+class Lexer {
+ public:
+  explicit Lexer(std::string text) : text_(std::move(text)) { Next(); }
+
+  Tok token = Tok::End;
+  std::string str;       // symbol text, number text, or the character
+  std::u16string wide;   // string value
+  char floatType = 0;
+  int line = 1, column = 1;
+
+  [[noreturn]] void Fail(const std::string& what) const { throw ETextFormError(what, line, column); }
+
+  bool Is(char c) const { return token == Tok::Char && str.size() == 1 && str[0] == c; }
+  bool IsSymbol(std::string_view word) const { return token == Tok::Symbol && SameAscii(str, word); }
+  void Expect(char c) {
+    if (!Is(c)) Fail(std::string("'") + c + "' expected");
+    Next();
+  }
+  std::string ExpectSymbol(const char* what) {
+    if (token != Tok::Symbol) Fail(std::string(what) + " expected");
+    std::string s = str;
+    Next();
+    return s;
+  }
+
+  void Next() {
+    SkipBlanks();
+    str.clear();
+    wide.clear();
+    floatType = 0;
+    line = line_;
+    column = static_cast<int>(pos_ - lineStart_) + 1;
+    if (pos_ >= text_.size()) {
+      token = Tok::End;
+      return;
+    }
+    auto c = static_cast<unsigned char>(text_[pos_]);
+    if (IsIdentStart(c)) {
+      size_t start = pos_;
+      while (pos_ < text_.size() && IsIdentChar(text_[pos_])) ++pos_;
+      str = text_.substr(start, pos_ - start);
+      token = Tok::Symbol;
+    } else if (c == '\'' || c == '#') {
+      ReadString();
+    } else if (IsDigit(c) || (c == '-' && pos_ + 1 < text_.size() && IsDigit(text_[pos_ + 1]))) {
+      ReadNumber();
+    } else if (c == '$') {
+      size_t start = pos_++;
+      while (pos_ < text_.size() && IsHex(text_[pos_])) ++pos_;
+      str = text_.substr(start, pos_ - start);
+      token = Tok::Integer;
+    } else {
+      str = std::string(1, static_cast<char>(c));
+      ++pos_;
+      token = Tok::Char;
+    }
+  }
+
+  // Hex digit pairs up to the closing brace, blanks between them allowed.
+  std::string ReadBinary() {
+    std::string bytes;
+    int pending = -1;
+    for (;;) {
+      SkipBlanks();
+      if (pos_ >= text_.size()) Fail("'}' expected");
+      auto c = static_cast<unsigned char>(text_[pos_]);
+      if (c == '}') break;
+      if (!IsHex(c)) Fail("hexadecimal digit expected");
+      ++pos_;
+      if (pending < 0) {
+        pending = HexValue(c);
+      } else {
+        bytes.push_back(static_cast<char>(pending * 16 + HexValue(c)));
+        pending = -1;
+      }
+    }
+    if (pending >= 0) Fail("odd number of hexadecimal digits");
+    ++pos_;
+    Next();
+    return bytes;
+  }
+
+ private:
+  void SkipBlanks() {
+    while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) <= ' ') {
+      if (text_[pos_] == '\n') {
+        ++line_;
+        lineStart_ = pos_ + 1;
+      }
+      ++pos_;
+    }
+  }
+
+  void ReadString() {
+    std::string utf8;
+    while (pos_ < text_.size() && (text_[pos_] == '\'' || text_[pos_] == '#')) {
+      if (text_[pos_] == '\'') {
+        ++pos_;
+        for (;;) {
+          if (pos_ >= text_.size() || text_[pos_] == '\r' || text_[pos_] == '\n')
+            Fail("unterminated string");
+          if (text_[pos_] == '\'') {
+            if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
+              utf8.push_back('\'');
+              pos_ += 2;
+              continue;
+            }
+            ++pos_;
+            break;
+          }
+          utf8.push_back(text_[pos_++]);
+        }
+      } else {
+        ++pos_;
+        uint32_t code = 0;
+        bool hex = pos_ < text_.size() && text_[pos_] == '$';
+        if (hex) ++pos_;
+        size_t start = pos_;
+        while (pos_ < text_.size() && (hex ? IsHex(text_[pos_]) : IsDigit(text_[pos_]))) {
+          code = code * (hex ? 16 : 10) + HexValue(text_[pos_]);
+          if (code > 0xFFFF) Fail("character code out of range");
+          ++pos_;
+        }
+        if (pos_ == start) Fail("character code expected");
+        wide += Utf8To16(utf8);
+        utf8.clear();
+        wide.push_back(static_cast<char16_t>(code));
+      }
+    }
+    wide += Utf8To16(utf8);
+    token = Tok::String;
+  }
+
+  void ReadNumber() {
+    size_t start = pos_;
+    ++pos_;
+    while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
+    token = Tok::Integer;
+    while (pos_ < text_.size() &&
+           (IsDigit(text_[pos_]) || text_[pos_] == '.' || text_[pos_] == 'e' || text_[pos_] == 'E' ||
+            ((text_[pos_] == '+' || text_[pos_] == '-') && (text_[pos_ - 1] | 0x20) == 'e'))) {
+      ++pos_;
+      token = Tok::Float;
+    }
+    str = text_.substr(start, pos_ - start);
+    if (pos_ < text_.size() && std::strchr("cCdDsSfF", text_[pos_]) && text_[pos_] != '\0') {
+      floatType = static_cast<char>(text_[pos_] | 0x20);
+      token = Tok::Float;
+      ++pos_;
+    }
+  }
+
+  std::string text_;
+  size_t pos_ = 0;
+  size_t lineStart_ = 0;
+  int line_ = 1;
+};
+
+class StreamWriter {
+ public:
+  std::string out;
+
+  void Value(TValueType v) { out.push_back(static_cast<char>(v)); }
+  void LE(uint64_t v, int size) {
+    for (int i = 0; i < size; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  }
+  void Integer(int64_t v) {
+    if (v >= INT8_MIN && v <= INT8_MAX) {
+      Value(TValueType::vaInt8);
+      LE(static_cast<uint64_t>(v), 1);
+    } else if (v >= INT16_MIN && v <= INT16_MAX) {
+      Value(TValueType::vaInt16);
+      LE(static_cast<uint64_t>(v), 2);
+    } else if (v >= INT32_MIN && v <= INT32_MAX) {
+      Value(TValueType::vaInt32);
+      LE(static_cast<uint64_t>(v), 4);
+    } else {
+      Value(TValueType::vaInt64);
+      LE(static_cast<uint64_t>(v), 8);
+    }
+  }
+  // A short string of UTF-8 bytes; false when it is longer than 255 bytes.
+  bool ShortStr(std::string_view s) {
+    if (s.size() > 255) return false;
+    out.push_back(static_cast<char>(s.size()));
+    out.append(s);
+    return true;
+  }
+  // The narrowest kind that keeps every character.
+  void String(const std::u16string& w) {
+    const AnsiCodePage& cp = AnsiCodePage::System();
+    std::string utf8 = Utf16To8(w);
+    std::string ansi = cp.Encode(utf8);
+    if (cp.Decode(ansi) == utf8) {
+      if (ansi.size() <= 255) {
+        Value(TValueType::vaString);
+        out.push_back(static_cast<char>(ansi.size()));
+      } else {
+        Value(TValueType::vaLString);
+        LE(ansi.size(), 4);
+      }
+      out.append(ansi);
+    } else if (utf8.size() < w.size() * 2 && SanitizeUtf8(utf8) == utf8 && Utf8To16(utf8) == w) {
+      Value(TValueType::vaUTF8String);
+      LE(utf8.size(), 4);
+      out.append(utf8);
+    } else {
+      Value(TValueType::vaWString);
+      LE(w.size(), 4);
+      for (char16_t c : w) LE(c, 2);
+    }
+  }
+};
+
+class Converter {
+ public:
+  explicit Converter(std::string utf8) : lex_(std::move(utf8)) {}
+
+  std::string Run() {
+    out_.out = "TPF0";
+    ConvertObject();
+    return std::move(out_.out);
+  }
+
+ private:
+  void Enter() {
+    if (++depth_ > kMaxStreamNesting) lex_.Fail("nesting too deep");
+  }
+
+  void ConvertObject() {
+    Enter();
+    uint8_t flags = 0;
+    if (lex_.IsSymbol("inherited")) flags = 0x01;
+    else if (lex_.IsSymbol("inline")) flags = 0x04;
+    else if (!lex_.IsSymbol("object")) lex_.Fail("'object' expected");
+    lex_.Next();
+    ConvertHeader(flags);
+    while (!lex_.IsSymbol("end") && !lex_.IsSymbol("object") && !lex_.IsSymbol("inherited") &&
+           !lex_.IsSymbol("inline")) {
+      if (lex_.token == Tok::End) lex_.Fail("'end' expected");
+      ConvertProperty();
+    }
+    out_.Value(TValueType::vaNull);
+    while (!lex_.IsSymbol("end")) {
+      if (lex_.token == Tok::End) lex_.Fail("'end' expected");
+      ConvertObject();
+    }
+    out_.Value(TValueType::vaNull);
+    lex_.Next();
+    --depth_;
+  }
+
+  void ConvertHeader(uint8_t flags) {
+    std::string objectName;
+    std::string objectType = lex_.ExpectSymbol("class name");
+    if (lex_.Is(':')) {
+      lex_.Next();
+      objectName = objectType;
+      objectType = lex_.ExpectSymbol("class name");
+    }
+    int64_t position = 0;
+    if (lex_.Is('[')) {
+      lex_.Next();
+      position = IntegerValue();
+      lex_.Expect(']');
+      flags |= 0x02;
+    }
+    if (flags) {
+      out_.out.push_back(static_cast<char>(0xF0 | flags));
+      if (flags & 0x02) out_.Integer(position);
+    }
+    Name(objectType);
+    Name(objectName);
+  }
+
+  void Name(const std::string& name) {
+    if (!out_.ShortStr(name)) lex_.Fail("name longer than 255 bytes");
+  }
+
+  std::string DottedName(const char* what) {
+    std::string name = lex_.ExpectSymbol(what);
+    while (lex_.Is('.')) {
+      lex_.Next();
+      name += "." + lex_.ExpectSymbol(what);
+    }
+    return name;
+  }
+
+  void ConvertProperty() {
+    Name(DottedName("property name"));
+    lex_.Expect('=');
+    ConvertValue();
+  }
+
+  int64_t IntegerValue() {
+    if (lex_.token != Tok::Integer) lex_.Fail("integer expected");
+    int64_t v = ParseInteger(lex_.str);
+    lex_.Next();
+    return v;
+  }
+
+  int64_t ParseInteger(const std::string& s) {
+    errno = 0;
+    char* end = nullptr;
+    long long v = s[0] == '$' ? static_cast<long long>(std::strtoull(s.c_str() + 1, &end, 16))
+                              : std::strtoll(s.c_str(), &end, 10);
+    if (errno == ERANGE || s == "$" || *end != '\0') lex_.Fail("invalid integer " + s);
+    return v;
+  }
+
+  void ConvertValue() {
+    Enter();
+    switch (lex_.token) {
+      case Tok::String: {
+        std::u16string w = lex_.wide;
+        lex_.Next();
+        while (lex_.Is('+')) {
+          lex_.Next();
+          if (lex_.token != Tok::String) lex_.Fail("string expected");
+          w += lex_.wide;
+          lex_.Next();
+        }
+        out_.String(w);
+        break;
+      }
+      case Tok::Symbol: Ident(DottedName("identifier")); break;
+      case Tok::Integer: out_.Integer(IntegerValue()); break;
+      case Tok::Float: ConvertFloat(); break;
+      case Tok::Char:
+        if (lex_.Is('[')) ConvertSet();
+        else if (lex_.Is('(')) ConvertList();
+        else if (lex_.Is('{')) ConvertBinary();
+        else if (lex_.Is('<')) ConvertCollection();
+        else lex_.Fail("invalid property value '" + lex_.str + "'");
+        break;
+      case Tok::End: lex_.Fail("property value expected");
+    }
+    --depth_;
+  }
+
+  void Ident(const std::string& ident) {
+    if (SameAscii(ident, "False")) out_.Value(TValueType::vaFalse);
+    else if (SameAscii(ident, "True")) out_.Value(TValueType::vaTrue);
+    else if (SameAscii(ident, "Null")) out_.Value(TValueType::vaNull);
+    else if (SameAscii(ident, "nil")) out_.Value(TValueType::vaNil);
+    else {
+      out_.Value(TValueType::vaIdent);
+      Name(ident);
+    }
+  }
+
+  void ConvertFloat() {
+    std::string text = lex_.str;
+    char type = lex_.floatType;
+    lex_.Next();
+    errno = 0;
+    char* end = nullptr;
+    long double v = std::strtold(text.c_str(), &end);
+    if (*end != '\0' || errno == ERANGE) lex_.Fail("invalid number " + text);
+    switch (type) {
+      case 's': {
+        out_.Value(TValueType::vaSingle);
+        float f = static_cast<float>(v);
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        out_.LE(bits, 4);
+        break;
+      }
+      case 'c':
+        if (std::fabs(v) > 9.2e18L) lex_.Fail("currency value out of range");
+        out_.Value(TValueType::vaCurrency);
+        out_.LE(static_cast<uint64_t>(static_cast<int64_t>(std::llroundl(v))), 8);
+        break;
+      case 'd': {
+        out_.Value(TValueType::vaDate);
+        double d = static_cast<double>(v);
+        uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        out_.LE(bits, 8);
+        break;
+      }
+      default: {
+        out_.Value(TValueType::vaExtended);
+        unsigned char bytes[10];
+        ExtendedToBytes(v, bytes);
+        out_.out.append(reinterpret_cast<const char*>(bytes), 10);
+      }
+    }
+  }
+
+  void ConvertSet() {
+    lex_.Next();
+    out_.Value(TValueType::vaSet);
+    if (!lex_.Is(']')) {
+      for (;;) {
+        Name(lex_.ExpectSymbol("set element"));
+        if (lex_.Is(']')) break;
+        lex_.Expect(',');
+      }
+    }
+    out_.out.push_back('\0');
+    lex_.Next();
+  }
+
+  void ConvertList() {
+    lex_.Next();
+    out_.Value(TValueType::vaList);
+    while (!lex_.Is(')')) {
+      if (lex_.token == Tok::End) lex_.Fail("')' expected");
+      ConvertValue();
+    }
+    out_.Value(TValueType::vaNull);
+    lex_.Next();
+  }
+
+  void ConvertBinary() {
+    std::string bytes = lex_.ReadBinary();
+    out_.Value(TValueType::vaBinary);
+    out_.LE(bytes.size(), 4);
+    out_.out.append(bytes);
+  }
+
+  void ConvertCollection() {
+    lex_.Next();
+    out_.Value(TValueType::vaCollection);
+    while (!lex_.Is('>')) {
+      if (!lex_.IsSymbol("item")) lex_.Fail("'item' expected");
+      lex_.Next();
+      if (lex_.Is('[')) {
+        lex_.Next();
+        out_.Integer(IntegerValue());
+        lex_.Expect(']');
+      }
+      out_.Value(TValueType::vaList);
+      while (!lex_.IsSymbol("end")) {
+        if (lex_.token == Tok::End) lex_.Fail("'end' expected");
+        ConvertProperty();
+      }
+      out_.Value(TValueType::vaNull);
+      lex_.Next();
+    }
+    out_.Value(TValueType::vaNull);
+    lex_.Next();
+  }
+
+  Lexer lex_;
+  StreamWriter out_;
+  int depth_ = 0;
+};
+
+}  // namespace
+
+std::string ObjectTextToBinaryUtf8(std::string_view utf8) {
+  return Converter(SanitizeUtf8(utf8)).Run();
+}
+
+std::string ObjectTextToBinary(std::string_view text) {
+  return Converter(AnsiCodePage::System().Decode(text)).Run();
+}
+
+}  // namespace migwiz::platform

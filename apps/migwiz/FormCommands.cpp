@@ -1,0 +1,68 @@
+// form2text and text2form: binary form files to their text and back.
+#include <iostream>
+
+#include "Command.h"
+#include "platform/ComponentStream.h"
+#include "support/TextFile.h"
+
+namespace migwiz::app {
+
+namespace {
+
+using platform::EStreamError;
+using platform::ETextFormError;
+
+void EmitOutput(const std::string& out, const std::string& bytes) {
+  if (out.empty())
+    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  else
+    WriteOutputFile(out, bytes);
+}
+
+void FormToText(const std::string& form, const std::string& out) {
+  std::string bytes = ReadInputFile(form);
+  if (!platform::IsBinaryForm(bytes)) {
+    EmitOutput(out, bytes);  // a text form passes through unchanged
+    return;
+  }
+  try {
+    platform::TRCData header;
+    size_t start = platform::ReadResourceHeader(bytes, header);
+    EmitOutput(out, platform::ObjectBinaryToText(std::string_view(bytes).substr(start), start));
+  } catch (const EStreamError& e) {
+    throw ECommandFailed(form + ": " + e.what());
+  }
+}
+
+void TextToForm(const std::string& text, const std::string& out, const std::string& resourceName) {
+  support::TextFileContents contents = support::ReadTextFile(ReadInputFile(text));
+  std::string stream;
+  try {
+    stream = platform::ObjectTextToBinaryUtf8(contents.text);
+  } catch (const ETextFormError& e) {
+    throw ECommandFailed(text + ": " + e.what());
+  }
+  std::string name = resourceName.empty() ? platform::DefaultResourceName(stream) : resourceName;
+  if (name.find('\0') != std::string::npos) throw ECommandFailed("resource name holds a NUL byte");
+  WriteOutputFile(out, platform::WriteResourceForm(name, stream));
+}
+
+}  // namespace
+
+void AddFormCommands(CLI::App& app) {
+  auto* f2t = app.add_subcommand("form2text", "Write a binary form file as text (text forms pass through).");
+  static std::string form, f2tOut;
+  f2t->add_option("FORM", form, "form file (.dfm, .nfm)")->required();
+  f2t->add_option("-o,--output", f2tOut, "output file (default: standard output)");
+  f2t->callback([] { FormToText(form, f2tOut); });
+
+  auto* t2f = app.add_subcommand("text2form", "Write a text form as a binary form file.");
+  static std::string text, t2fOut, resourceName;
+  t2f->add_option("TEXT", text, "text form")->required();
+  t2f->add_option("-o,--output", t2fOut, "binary form file to write")->required();
+  t2f->add_option("--resource-name", resourceName,
+                  "resource name (default: the root object's class in upper case)");
+  t2f->callback([] { TextToForm(text, t2fOut, resourceName); });
+}
+
+}  // namespace migwiz::app

@@ -1,0 +1,262 @@
+#include "platform/ComponentStream.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace migwiz::platform;
+using namespace std::string_literals;
+
+namespace {
+
+// Every value kind, written the way the component library writes it.
+const std::string kAllKinds =
+    "object Form1: TForm1\r\n"
+    "  Left = 0\r\n"
+    "  Tag = 200\r\n"
+    "  Neg = -40000\r\n"
+    "  Big = 3000000000\r\n"
+    "  Ext = 1.500000000000000000\r\n"
+    "  Tiny = 0.000010000000000000\r\n"
+    "  Huge = 1.5E+20\r\n"
+    "  Sng = 1.5s\r\n"
+    "  Cur = 15000c\r\n"
+    "  Dt = 45000.5d\r\n"
+    "  Caption = 'Don'#39't'#13#10'Gr'#252'e'\r\n"
+    "  Wide = #1046#1047\r\n"
+    "  Mixed = 'abc'#1046\r\n"
+    "  Blank = ''\r\n"
+    "  Long = \r\n"
+    "    'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa' +\r\n"
+    "    'bbbbbbbbbbbbbbbbbbbb'\r\n"
+    "  Align = alClient\r\n"
+    "  Yes = True\r\n"
+    "  No = False\r\n"
+    "  Nothing = nil\r\n"
+    "  Void = Null\r\n"
+    "  Anchors = [akLeft, akTop]\r\n"
+    "  Empty = []\r\n"
+    "  Data = {\r\n"
+    "    000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F\r\n"
+    "    FFEE}\r\n"
+    "  Small = {0102}\r\n"
+    "  List = (\r\n"
+    "    1\r\n"
+    "    'two'\r\n"
+    "    (\r\n"
+    "      3))\r\n"
+    "  Items = <\r\n"
+    "    item\r\n"
+    "      Name = 'a'\r\n"
+    "    end\r\n"
+    "    item [2]\r\n"
+    "      Name = 'b'\r\n"
+    "    end>\r\n"
+    "  NoItems = <>\r\n"
+    "  Font.Name = 'Tahoma'\r\n"
+    "  Ref = DM.Database1\r\n"
+    "  object Panel1: TPanel [1]\r\n"
+    "  end\r\n"
+    "  inherited Child: TChild\r\n"
+    "    object Grand: TLabel\r\n"
+    "      Caption = 'x'\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  inline Frame: TFrame1\r\n"
+    "  end\r\n"
+    "end\r\n";
+
+const std::string kDataModule =
+    "object DM: TDM\r\n"
+    "  OldCreateOrder = False\r\n"
+    "  Height = 300\r\n"
+    "  Width = 400\r\n"
+    "  object Database1: TDatabase\r\n"
+    "    DatabaseName = 'Sales'\r\n"
+    "    DriverName = 'MYSQL'\r\n"
+    "    LoginPrompt = False\r\n"
+    "    Params.Strings = (\r\n"
+    "      'SERVER NAME=db.example.com'\r\n"
+    "      'USER NAME=sales'\r\n"
+    "      'PASSWORD=s'#39'cret'\r\n"
+    "      'DATABASE NAME=shop')\r\n"
+    "    SessionName = 'Default'\r\n"
+    "    TransIsolation = tiReadCommitted\r\n"
+    "    Left = 40\r\n"
+    "    Top = 16\r\n"
+    "  end\r\n"
+    "  object qryOrders: TQuery\r\n"
+    "    DatabaseName = 'Sales'\r\n"
+    "    SQL.Strings = (\r\n"
+    "      'select * from orders'\r\n"
+    "      'where customer_id = :cust')\r\n"
+    "    UpdateObject = updOrders\r\n"
+    "    Left = 120\r\n"
+    "    Top = 16\r\n"
+    "    ParamData = <\r\n"
+    "      item\r\n"
+    "        DataType = ftInteger\r\n"
+    "        Name = 'cust'\r\n"
+    "        ParamType = ptInput\r\n"
+    "      end>\r\n"
+    "    object qryOrdersID: TIntegerField\r\n"
+    "      FieldName = 'ID'\r\n"
+    "    end\r\n"
+    "    object qryOrdersTOTAL: TCurrencyField\r\n"
+    "      FieldName = 'TOTAL'\r\n"
+    "      currency = True\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object tblCustomers: TTable\r\n"
+    "    DatabaseName = 'Sales'\r\n"
+    "    TableName = 'customers'\r\n"
+    "    Left = 200\r\n"
+    "    Top = 16\r\n"
+    "  end\r\n"
+    "  object updOrders: TUpdateSQL\r\n"
+    "    ModifySQL.Strings = (\r\n"
+    "      'update orders set total = :total where id = :OLD_id')\r\n"
+    "    Left = 120\r\n"
+    "    Top = 72\r\n"
+    "  end\r\n"
+    "end\r\n";
+
+}  // namespace
+
+TEST(ComponentStream, EveryValueKindRoundTrips) {
+  for (const std::string* text : {&kAllKinds, &kDataModule}) {
+    std::string binary = ObjectTextToBinary(*text);
+    EXPECT_EQ(binary.substr(0, 4), "TPF0");
+    EXPECT_EQ(ObjectBinaryToText(binary), *text);
+    EXPECT_EQ(ObjectTextToBinary(ObjectBinaryToText(binary)), binary);
+  }
+}
+
+TEST(ComponentStream, ChoosesTheSmallestKinds) {
+  struct Case { const char* value; std::string bytes; } cases[] = {
+      {"0", "\x02\x00"s},
+      {"-128", "\x02\x80"s},
+      {"200", "\x03\xC8\x00"s},
+      {"-40000", "\x04\xC0\x63\xFF\xFF"s},
+      {"3000000000", "\x13\x00\x5E\xD0\xB2\x00\x00\x00\x00"s},
+      {"$FF", "\x03\xFF\x00"s},
+      {"'Gr'#252'e'", "\x06\x04Gr\xFC" "e"s},                  // the code page holds it
+      {"'abc'#1046", "\x14\x05\x00\x00\x00" "abc\xD0\x96"s},   // UTF-8 is shorter
+      {"#1046#1047", "\x12\x02\x00\x00\x00\x16\x04\x17\x04"s},  // wide
+      {"True", "\x09"s},
+      {"nil", "\x0D"s},
+      {"[a, b]", "\x0B\x01" "a\x01" "b\x00"s},
+      {"1.5s", "\x0F\x00\x00\xC0\x3F"s},
+  };
+  for (const auto& c : cases) {
+    std::string binary = ObjectTextToBinary(std::string("object A: TA\r\n  P = ") + c.value + "\r\nend\r\n");
+    std::string expected = "TPF0\x02TA\x01" "A\x01P"s + c.bytes + "\x00\x00"s;
+    EXPECT_EQ(binary, expected) << c.value;
+  }
+}
+
+TEST(ComponentStream, ReadsKindsTheTextNeverProduces) {
+  // vaDouble, a long string and a UTF-8 string as another writer made them.
+  std::string stream = "TPF0\x02TA\x01" "A"s
+                       "\x01" "D\x15\x00\x00\x00\x00\x00\x00\xF8\x3F"s
+                       "\x01" "L\x0C\x02\x00\x00\x00hi"s
+                       "\x01" "U\x14\x02\x00\x00\x00\xC3\xA9"s
+                       "\x00\x00"s;
+  EXPECT_EQ(ObjectBinaryToText(stream),
+            "object A: TA\r\n  D = 1.500000000000000000\r\n  L = 'hi'\r\n  U = #233\r\nend\r\n");
+}
+
+TEST(ComponentStream, MalformedStreamsGiveClearErrors) {
+  struct Case { std::string stream; const char* message; } cases[] = {
+      {"TPF1\x02TA\x01" "A\x00\x00"s, "not a component stream (no TPF0 signature) at byte offset 0"},
+      {"TPF"s, "length 4 of the signature runs past the end of the stream at byte offset 0"},
+      {"TPF0\x02TA\x01" "A\x01P\x63\x00\x00"s, "unknown value kind 99 at byte offset 11"},
+      {"TPF0\x02TA\x01" "A\x01P\x0A\xFF\xFF\xFF\x7F\x00"s,
+       "length 2147483647 of binary data runs past the end of the stream at byte offset 16"},
+      {"TPF0\x02TA\x01" "A\x01P\x12\xFF\xFF\xFF\xFF"s,
+       "length 8589934590 of a wide string runs past the end of the stream at byte offset 16"},
+      {"TPF0\x02TA\x01" "A\x01P\x02"s, "stream cut short in a value at byte offset 12"},
+      {"TPF0\x09TA"s, "length 9 of a class name runs past the end of the stream at byte offset 5"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ObjectBinaryToText(c.stream);
+      ADD_FAILURE() << c.message;
+    } catch (const EStreamError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+  // Every prefix of a valid stream fails cleanly.
+  std::string binary = ObjectTextToBinary(kAllKinds);
+  for (size_t n = 0; n < binary.size(); ++n)
+    EXPECT_THROW(ObjectBinaryToText(binary.substr(0, n)), EStreamError) << n;
+}
+
+TEST(ComponentStream, DeepNestingIsRefusedBothWays) {
+  std::string deepList = "TPF0\x02TA\x01" "A\x01P"s + std::string(100000, '\x01');
+  EXPECT_THROW(ObjectBinaryToText(deepList), EStreamError);
+  std::string deepText;
+  for (int i = 0; i < 100000; ++i) deepText += "object A: TA\r\n";
+  EXPECT_THROW(ObjectTextToBinary(deepText), ETextFormError);
+}
+
+TEST(ComponentStream, TextErrorsNameLineAndColumn) {
+  struct Case { const char* text; const char* message; } cases[] = {
+      {"object A: TA\r\n  P 1\r\nend\r\n", "line 2, column 5: '=' expected"},
+      {"object A: TA\r\n  P = 'open\r\nend\r\n", "line 2, column 7: unterminated string"},
+      {"object A: TA\r\n  P = {0A1}\r\nend\r\n", "line 2, column 7: odd number of hexadecimal digits"},
+      {"object A: TA\r\n  P = 1\r\n", "line 3, column 1: 'end' expected"},
+      {"thing A: TA\r\nend\r\n", "line 1, column 1: 'object' expected"},
+      {"object A: TA\r\n  P = )\r\nend", "line 2, column 7: invalid property value ')'"},
+      {"object A: TA\r\n  P = 99999999999999999999\r\nend", "line 2, column 7: invalid integer 99999999999999999999"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ObjectTextToBinary(c.text);
+      ADD_FAILURE() << c.message;
+    } catch (const ETextFormError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+}
+
+TEST(ComponentStream, MutatedStreamsNeverCrash) {
+  std::string valid = ObjectTextToBinary(kAllKinds);
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 20000; ++round) {
+    std::string s = valid;
+    int edits = 1 + static_cast<int>(rng() % 4);
+    for (int e = 0; e < edits; ++e) {
+      size_t at = rng() % s.size();
+      switch (rng() % 3) {
+        case 0: s[at] = static_cast<char>(rng()); break;
+        case 1: s.erase(at, 1 + rng() % 8); break;
+        default: s.insert(at, 1, static_cast<char>(rng())); break;
+      }
+      if (s.empty()) s = "T";
+    }
+    try {
+      ObjectBinaryToText(s);
+    } catch (const EStreamError&) {
+    }
+  }
+}
+
+TEST(FormResource, WrapsAndUnwrapsTheStream) {
+  std::string stream = ObjectTextToBinary(kDataModule);
+  EXPECT_EQ(DefaultResourceName(stream), "TDM");
+  std::string file = WriteResourceForm("TDM", stream);
+  ASSERT_TRUE(IsBinaryForm(file));
+  EXPECT_EQ(file.substr(0, 12), "\xFF\x0A\x00TDM\x00\x30\x10"s + std::string(1, static_cast<char>(stream.size() & 0xFF)) + std::string(1, static_cast<char>(stream.size() >> 8)) + "\x00"s);
+  TRCData header;
+  size_t start = ReadResourceHeader(file, header);
+  EXPECT_EQ(header.Name, "TDM");
+  EXPECT_EQ(header.Size, stream.size());
+  EXPECT_EQ(file.substr(start), stream);
+
+  EXPECT_FALSE(IsBinaryForm("object"));
+  EXPECT_THROW(ReadResourceHeader("\xFF\x0A\x00TDM"s, header), EStreamError);
+  EXPECT_THROW(ReadResourceHeader("\xFF\x0A\x00T\x00\x30\x10\xFF\x00\x00\x00TPF0"s, header), EStreamError);
+  // A child position in the root header is skipped for the resource name.
+  EXPECT_EQ(DefaultResourceName(ObjectTextToBinary("inherited F: TForm2 [3]\r\nend\r\n")), "TFORM2");
+}
