@@ -80,19 +80,6 @@ Capture CaptureOf(std::string_view name) {
 
 }  // namespace
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
-
 void TFormParseState::Assign(const TParseState& source) {
   const auto* src = dynamic_cast<const TFormParseState*>(&source);
   Assert(src != nullptr, kUnit, "parse state is not a form parse state");
@@ -251,7 +238,7 @@ bool TFormParser::ParseNestedObjectBody(std::string_view name) {
 }
 
 void TFormParser::StoreProperty(const std::string& name, const std::string& value) {
-  props_.push_back({name, SplitLines(value)});
+  props_.push_back({name, support::SplitTextLines(value)});
   TFormParserUtils::SetPropCount(FormState(), static_cast<int>(props_.size()));
 }
 

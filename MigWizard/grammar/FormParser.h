@@ -109,7 +109,4 @@ class TFormParserUtils {
   static void SetPropCount(TFormParseState& obj, int value) { obj.PropCount = value; }
 };
 
-// Splits a value at CR, LF or CR LF.
-std::vector<std::string> SplitLines(const std::string& text);
-
 }  // namespace migwiz::grammar

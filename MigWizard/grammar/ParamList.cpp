@@ -1,6 +1,5 @@
 #include "grammar/ParamList.h"
 
-#include "grammar/FormParser.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::grammar {
@@ -19,7 +18,7 @@ std::string TrimControls(const std::string& s) {
 std::string ParamValue(std::string_view paramsValue, std::string_view name) {
   if (paramsValue.size() < 2) return std::string();
   std::string inner(paramsValue.substr(1, paramsValue.size() - 2));
-  for (const std::string& raw : SplitLines(inner)) {
+  for (const std::string& raw : support::SplitTextLines(inner)) {
     std::string line = TrimControls(raw);
     line = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string();
     size_t eq = line.find('=');

@@ -124,3 +124,19 @@ inline constexpr const char* SMailLinkCaption = "Migrate from another components
 inline constexpr const char* SMailQuery = "?CC=&subject=Migrate from%20another%20components";
 
 }  // namespace migwiz::RExpertRes
+
+namespace migwiz::RExpertRes {
+
+// Texts of our own, for failures the run reports instead of passing over.
+inline constexpr const char* SFailedToCreateTempFolder =
+    "Failed to create a temporary folder in \"%s\".";
+inline constexpr const char* SBackupCopyFailed = "Failed to copy \"%s\" to backup \"%s\".";
+inline constexpr const char* SLogNotReplaced = "Not replaced: %s";
+inline constexpr const char* SFailedToWriteUndoFile = "Failed to write undo file \"%s\".";
+inline constexpr const char* SRestoreBadLine = "Undo file line %s is not of the form file=backup.";
+inline constexpr const char* SRestoreMissingBackup = "Backup copy \"%s\" does not exist.";
+inline constexpr const char* SRestoreMissingOriginal = "File \"%s\" to restore does not exist.";
+inline constexpr const char* SRestoreNoLines = "Undo file \"%s\" lists no files.";
+inline constexpr const char* SRestoreCopyFailed = "Failed to copy \"%s\" over \"%s\".";
+
+}  // namespace migwiz::RExpertRes

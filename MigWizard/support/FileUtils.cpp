@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <set>
 
+#include "support/StrUtils.h"
+
 namespace migwiz::support {
 
 using platform::DirEntry;
@@ -166,6 +168,26 @@ std::string GetBackupFileName(std::string_view fileName) {
   std::string ext = ExtractFileExt(fileName);
   if (ext.size() < 2) return ChangeFileExt(fileName, ".~");
   return ChangeFileExt(fileName, ".~" + ext.substr(1));
+}
+
+std::string FindPathNoCase(const std::string& path, FileSystem& fs) {
+  if (path.empty()) return std::string();
+  if (fs.FileExists(path) || fs.DirectoryExists(path)) return path;
+  std::string name = ExtractFileName(path);
+  if (name.empty()) return std::string();
+  std::string dir = ExtractFileDir(path);
+  if (!dir.empty() && !fs.DirectoryExists(dir)) {
+    dir = FindPathNoCase(dir, fs);
+    if (dir.empty()) return std::string();
+  }
+  std::vector<DirEntry> entries;
+  if (!fs.ListDirectory(dir.empty() ? "." : dir, entries)) return std::string();
+  std::string wanted = FoldCase(name);
+  std::string best;
+  for (const DirEntry& e : entries)
+    if (FoldCase(e.name) == wanted && (best.empty() || e.name < best)) best = e.name;
+  if (best.empty()) return std::string();
+  return dir.empty() ? best : ConcatPath(dir, best);
 }
 
 bool ForceDirectory(const std::string& dir, FileSystem& fs) {

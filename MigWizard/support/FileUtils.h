@@ -49,6 +49,11 @@ bool CopyDirectory(const std::string& srcDir, const std::string& dstDir,
 // Unit1.pas -> Unit1.~pas; a name without extension gets ".~".
 std::string GetBackupFileName(std::string_view fileName);
 
+// The path as it is spelt on disk when it differs from an existing file or
+// folder only in letter case (each level compared that way); empty when
+// nothing matches.
+std::string FindPathNoCase(const std::string& path, FileSystem& fs = platform::SystemFileSystem());
+
 // Creates every missing level of the path; true when all exist afterwards.
 bool ForceDirectory(const std::string& dir, FileSystem& fs = platform::SystemFileSystem());
 

@@ -1,6 +1,39 @@
 #include "support/StrUtils.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include "platform/TextCodec.h"
+
 namespace migwiz::support {
+
+std::vector<std::string> SplitTextLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string FoldCase(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  int32_t i = 0;
+  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+  const auto n = static_cast<int32_t>(utf8.size());
+  while (i < n) {
+    UChar32 c;
+    U8_NEXT(s, i, n, c);
+    if (c < 0) c = 0xFFFD;
+    platform::AppendUtf8(out, static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT)));
+  }
+  return out;
+}
 
 std::string FormatStr(std::string_view format, std::initializer_list<std::string_view> args) {
   std::string out;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace migwiz::support {
 
@@ -32,6 +33,13 @@ inline bool SameText(std::string_view a, std::string_view b) {
 inline bool StartsWithText(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
 }
+
+// Lines split at CR, LF or CR LF; a final line break adds no empty line.
+std::vector<std::string> SplitTextLines(std::string_view text);
+
+// Unicode case folding of UTF-8 text, for names compared without regard to
+// case beyond ASCII (file names on disk).
+std::string FoldCase(std::string_view utf8);
 
 // printf-style "%s" substitution, one argument per "%s" in order.
 std::string FormatStr(std::string_view format, std::initializer_list<std::string_view> args);

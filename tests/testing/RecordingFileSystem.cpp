@@ -35,6 +35,7 @@ std::string RecordingFileSystem::TempDirectory() {
 
 bool RecordingFileSystem::ReadFile(const std::string& path, std::string& contents,
                                    std::string& err) {
+  log.push_back("read " + path);
   if (failRead.count(path)) {
     err = "cannot read \"" + path + "\": injected failure";
     return false;

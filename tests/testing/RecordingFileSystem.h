@@ -12,7 +12,7 @@ namespace migwiz::testing {
 
 class RecordingFileSystem : public platform::PosixFileSystem {
  public:
-  // "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P", "create P".
+  // "read P", "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P", "create P".
   std::vector<std::string> log;
 
   std::set<std::string> failCopyTo, failMakeDir, failRead, failWrite, failCreate, failDelete;

@@ -1,0 +1,162 @@
+// The replace run: converts the selected unit sources and the form files they
+// name in a temporary folder, keeps backups with an undo file, and copies the
+// converted files over the originals only when every file was converted.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grammar/FormParser.h"
+#include "platform/ComponentStream.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "replace/ReplaceOptions.h"
+#include "support/LogWriter.h"
+#include "support/NameValueList.h"
+#include "support/TextFile.h"
+
+namespace migwiz::replace {
+
+struct TFormObject {
+  std::string Name;
+  std::string ClassName;
+  std::string LastIdent;
+  bool ReadingName = false;
+  bool ReadingType = false;
+};
+
+using platform::TRCData;
+
+// What a run needs from its surroundings; tests put fakes in.
+struct TReplaceEnvironment {
+  platform::FileSystem* fs = &platform::SystemFileSystem();
+  platform::IBusyCursor* cursor = &platform::DefaultBusyCursor();
+  platform::IShell* shell = &platform::DefaultShell();
+  support::TLogWriter::Clock clock;
+};
+
+// A form file as read: its text (UTF-8) and how to write it back.
+struct TFormFileContents {
+  TRCData header;
+  std::string text;
+  support::TEncoding encoding = support::TEncoding::Ansi;
+  bool binary = false;
+};
+
+// A dataset whose DatabaseName found no connection (it was dropped).
+struct TUnresolvedDatabase {
+  std::string FormFile;
+  std::string ObjectName;
+  std::string DatabaseName;
+  bool operator==(const TUnresolvedDatabase&) const = default;
+};
+
+struct TFileChanges {
+  std::string FileName;
+  int Changes = 0;
+};
+
+class TComponentReplacer {
+ public:
+  TComponentReplacer(grammar::TFormParserClass formParserClass, const std::string& oldUsesUnit,
+                     std::string newUsesList, TReplaceOptions* replaceOptions,
+                     TReplaceEnvironment env = {});
+  virtual ~TComponentReplacer();
+  TComponentReplacer(const TComponentReplacer&) = delete;
+  TComponentReplacer& operator=(const TComponentReplacer&) = delete;
+
+  void AddReplacePair(const std::string& oldComp, const std::string& newComp);
+  void ClearPairs();
+  // The new class of an old one (letter case ignored); false when none.
+  bool FindPair(const std::string& oldComp, std::string& newComp) const;
+
+  // True when every converted file replaced its original. Errors that stop
+  // the run leave as exceptions; every original is then as it was.
+  bool PerformReplace();
+  // True when every file of the undo file was restored.
+  bool PerformRestore(const std::string& undoFile);
+
+  TReplaceOptions& ReplaceOptions() { return *replaceOptions_; }
+  const support::TNameValueList& DBList() const { return dbList_; }
+
+  // --- Additions for running without the IDE ---
+  // Convert into the temporary folder only: no original, backup, undo file
+  // or log is written.
+  void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
+  std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
+  // Of the last run: each file written changed, datasets left without a
+  // connection, and where the log and undo file went ("" when none).
+  const std::vector<TFileChanges>& ChangedFiles() const { return changedFiles_; }
+  const std::vector<TUnresolvedDatabase>& UnresolvedDatabases() const { return unresolved_; }
+  const std::string& LogFileName() const { return logFileName_; }
+  const std::string& UndoFileName() const { return undoFileName_; }
+  // Why the last restore refused or failed.
+  const std::string& RestoreError() const { return restoreError_; }
+
+ protected:
+  virtual std::string ReplaceClassName(const std::string& ident, const std::string& newClassName);
+
+ private:
+  // The run
+  void OpenLog();
+  void InitUnitList();
+  void FindUnits(const std::string& dir, bool includeSubDirs, std::set<platform::FolderId>& seen);
+  void CreateBackupFolder();
+  std::string AllocateTempFolder();
+  void ConvertFiles(const std::string& tempDir);
+  void ProcessFile(const std::string& fileName, const std::string& destDir);
+  bool ReplaceOriginalFiles(const std::string& tempDir);
+  void RemoveTempFolder(const std::string& tempDir) noexcept;
+  std::string RelativePath(const std::string& fileName) const;
+  void LogLine(const std::string& line);
+  void NoteChanges(const std::string& fileName, int changes);
+  void WriteOutput(const std::string& fileName, const std::string& bytes);
+
+  // Unit sources
+  void ProcessUnit(const std::string& text, const std::string& fileName,
+                   const std::string& destFile, support::TEncoding encoding);
+  void ProcessComment(std::string& comment, const std::string& fileName, int& changes);
+
+  // Form files
+  TFormFileContents ReadFormFile(const std::string& bytes) const;
+  void ProcessForm(const std::string& text, const std::string& destFile,
+                   const TFormFileContents& form);
+  void WriteFormFile(const std::string& destFile, const std::string& output,
+                     const TFormFileContents& form);
+  void CollectDatabaseNames(const std::string& fileName);
+  std::string GetPropertyValue(const std::string& propName, const std::string& oldPropValue);
+
+  // Backup and undo file
+  void BackupFile(const std::string& fileName, const std::string& rel);
+  void WriteUndoFile();
+
+  struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+  };
+  std::map<std::string, size_t, NoCaseLess> oldComps_;
+  std::vector<std::string> newComps_;
+  std::vector<std::string> unitList_;
+  support::TLogWriter log_;
+  int changedFilesCount_ = 0;
+  support::TNameValueList undoList_;
+  support::TNameValueList dbList_;
+  std::unique_ptr<grammar::TFormParser> formParser_;
+  std::string oldUsesUnit_;
+  std::string newUsesList_;
+  TReplaceOptions* replaceOptions_;
+  TReplaceEnvironment env_;
+
+  bool dryRun_ = false;
+  std::string currentFile_;
+  std::vector<TFileChanges> changedFiles_;
+  std::vector<TUnresolvedDatabase> unresolved_;
+  std::string logFileName_;
+  std::string undoFileName_;
+  std::string restoreError_;
+};
+
+}  // namespace migwiz::replace

@@ -1,0 +1,116 @@
+// Rewriting one unit source: the product's units behind the old unit in
+// every uses clause, new class names for old ones (in comments too), and
+// the unit's form file found through its resource directive.
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include "replace/PasParser.h"
+#include "replace/Replacer.h"
+#include "support/FileUtils.h"
+#include "support/StrUtils.h"
+
+namespace migwiz::replace {
+
+using namespace support;
+
+namespace {
+
+bool IsLetterAt(const std::string& s, size_t pos) {
+  if (pos >= s.size()) return false;
+  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
+  auto i = static_cast<int32_t>(pos);
+  UChar32 c;
+  U8_NEXT(p, i, static_cast<int32_t>(s.size()), c);
+  return c >= 0 && u_isalpha(c);
+}
+
+// The letters that end just before pos (a run of whole characters).
+size_t LettersBefore(const std::string& s, size_t pos) {
+  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
+  auto i = static_cast<int32_t>(pos);
+  while (i > 0) {
+    int32_t at = i;
+    UChar32 c;
+    U8_PREV(p, 0, at, c);
+    if (c < 0 || !u_isalpha(c)) break;
+    i = at;
+  }
+  return static_cast<size_t>(i);
+}
+
+}  // namespace
+
+void TComponentReplacer::ProcessUnit(const std::string& text, const std::string& fileName,
+                                     const std::string& destFile, TEncoding encoding) {
+  TPasParser parser(text);
+  int changes = 0;
+  bool unchanged = true;
+  bool inUses = false;
+  std::string output;
+  std::string lexeme, newClass;
+  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
+    const std::string asRead = lexeme;
+    if (code == platform::lcComment) {
+      ProcessComment(lexeme, fileName, changes);
+    } else if (code == platform::lcIdent) {
+      if (inUses && UpperCase(lexeme) == oldUsesUnit_) {
+        lexeme += newUsesList_;
+        ++changes;
+      } else if (FindPair(lexeme, newClass)) {
+        lexeme = ReplaceClassName(lexeme, newClass);
+        ++changes;
+      }
+    } else if (code == lcUses) {
+      inUses = true;
+    } else if (code == lcSemicolon) {
+      inUses = false;
+    }
+    if (lexeme != asRead) unchanged = false;
+    output += lexeme;
+  }
+  NoteChanges(fileName, changes);
+  if (unchanged) return;
+  // The mark is written back as it was read, so the IDE reads the copy in
+  // the same encoding.
+  WriteOutput(destFile, ByteOrderMark(encoding) + EncodeText(output, encoding));
+  ++changedFilesCount_;
+}
+
+void TComponentReplacer::ProcessComment(std::string& comment, const std::string& fileName,
+                                        int& changes) {
+  const std::string upper = UpperCase(comment);
+  if (StartsWithText(upper, "{$R ") || StartsWithText(upper, "{$RESOURCE ")) {
+    size_t dot = upper.rfind('.');
+    if (dot == std::string::npos || upper.size() - dot - 1 < 3) return;
+    const std::string ext = upper.substr(dot, 4);
+    if (ext != ".DFM" && ext != ".NFM") return;
+    if (IsLetterAt(upper, dot + 4)) return;
+    std::string formFile;
+    if (dot > 0 && upper[dot - 1] == '*') {
+      if (dot < 2 || (upper[dot - 2] != ' ' && upper[dot - 2] != '\t')) return;
+      formFile = ChangeFileExt(fileName, ext);
+    } else {
+      size_t start = LettersBefore(comment, dot);
+      if (start == dot) return;
+      formFile = ConcatPath(ExtractFileDir(fileName),
+                            comment.substr(start, dot - start) + comment.substr(dot, 4));
+    }
+    // Found whatever the letter case of its name on disk, and used as spelt there.
+    std::string onDisk = FindPathNoCase(formFile, *env_.fs);
+    if (!onDisk.empty() && env_.fs->FileExists(onDisk)) unitList_.push_back(onDisk);
+    return;
+  }
+  TPasParser parser(comment.substr(1));
+  std::string rebuilt = comment.substr(0, 1);
+  std::string lexeme, newClass;
+  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
+    if (code == platform::lcIdent && FindPair(lexeme, newClass)) {
+      lexeme = newClass;
+      ++changes;
+    }
+    rebuilt += lexeme;
+  }
+  comment = rebuilt;
+}
+
+}  // namespace migwiz::replace
