@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/ComponentStream.h"
+#include "replace/ReplaceFixture.h"
+#include "support/FileErrors.h"
+#include "support/LogWriter.h"
+#include "support/StrUtils.h"
+
+using namespace migwiz;
+using namespace migwiz::testing;
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kUnit = "unit Main;\r\ninterface\r\nuses DBTables;\r\n{$R *.dfm}\r\nend.\r\n";
+const std::string kForm = "object F: TForm\r\n  object Q: TQuery\r\n  end\r\nend\r\n";
+const std::string kPlain = "unit Plain;\r\nend.\r\n";
+
+class ReplaceRun : public ReplaceFixture {
+ protected:
+  // The log's lines without the empty line that follows each.
+  std::vector<std::string> LogLines() {
+    std::vector<std::string> lines = support::SplitTextLines(dir.Read("Wiz_Log.txt"));
+    std::vector<std::string> out;
+    for (size_t i = 0; i < lines.size(); i += 2) {
+      EXPECT_TRUE(i + 1 < lines.size() && lines[i + 1].empty()) << i;
+      out.push_back(lines[i]);
+    }
+    return out;
+  }
+  std::string CreatedAt() {
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 11;
+    t.tm_mday = 7;
+    t.tm_hour = 12;
+    return "Created at: " + support::DateTimeToStr(t);
+  }
+};
+
+}  // namespace
+
+TEST_F(ReplaceRun, LogOfAFolderRunLineByLine) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  dir.Write("sub/Plain.pas", kPlain);
+  options.ViewLog = true;
+  ASSERT_TRUE(RunFolder(false));
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                            "BDE Migration Wizard log",
+                            CreatedAt(),
+                            "Initializing unit list",
+                            "Creating backup folder",
+                            "Allocating temporary folder",
+                            "Processing file: " + dir.Path("Main.pas"),
+                            "1 change(s)",
+                            "Processing file: " + dir.Path("Main.dfm"),
+                            "1 change(s)",
+                            "Replacing original files with changed versions",
+                            "Backup file: " + dir.Path("RBackup/RExpert.reu"),
+                            "Removing temporary folder",
+                            "Replace procedure was performed sucessfully.",
+                        }));
+  EXPECT_EQ(shell.opened, std::vector<std::string>{dir.Path("Wiz_Log.txt")});
+  EXPECT_EQ(cursor.started, 1);
+  EXPECT_EQ(cursor.stopped, 1);
+  EXPECT_EQ(dir.Read("sub/Plain.pas"), kPlain);  // sub-folders only when asked
+  ExpectNoTemporaryFolder();
+}
+
+TEST_F(ReplaceRun, NothingToReplaceWritesNothing) {
+  dir.Write("Plain.pas", kPlain);
+  options.ViewLog = true;
+  options.WriteLog = false;
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(dir.Read("Plain.pas"), kPlain);
+  EXPECT_FALSE(dir.Exists("Wiz_Log.txt"));
+  EXPECT_TRUE(shell.opened.empty());  // ViewLog without a log opens nothing
+  EXPECT_EQ(dir.Read("RBackup/RExpert.reu"), "");  // backups on: an empty undo file
+  for (const std::string& op : fs.log) EXPECT_NE(op.rfind("write " + dir.Path("Plain"), 0), 0u) << op;
+
+  options.WriteLog = true;
+  ASSERT_TRUE(RunFolder());
+  std::vector<std::string> lines = LogLines();
+  ASSERT_GE(lines.size(), 7u);
+  EXPECT_EQ(lines[5], "Processing file: " + dir.Path("Plain.pas"));
+  EXPECT_EQ(lines[6], "No changes");
+}
+
+TEST_F(ReplaceRun, FailuresLeaveEveryOriginalAndNoTemporaryFolder) {
+  dir.Write("a/Main.pas", kUnit);
+  dir.Write("a/Main.dfm", kForm);
+  dir.Write("b/Main.pas", kUnit);
+  dir.Write("b/Main.dfm", "\xFF\x0A\x00T\x00\x30\x10\x08\x00\x00\x00TPF0\x02T"s);  // cut short
+  EXPECT_THROW(RunFolder(), support::EFOpenError);
+  EXPECT_EQ(dir.Read("a/Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("a/Main.dfm"), kForm);
+  EXPECT_EQ(dir.Read("b/Main.pas"), kUnit);
+  EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
+  ExpectNoTemporaryFolder();
+  EXPECT_EQ(cursor.stopped, cursor.started);
+  std::string log = dir.Read("Wiz_Log.txt");
+  EXPECT_EQ(log.find("sucessfully"), std::string::npos);
+
+  // An unreadable file stops the run the same way.
+  dir.Write("b/Main.dfm", kForm);
+  fs.failRead.insert(dir.Path("b/Main.dfm"));
+  EXPECT_THROW(RunFolder(), support::EFOpenError);
+  EXPECT_EQ(dir.Read("a/Main.pas"), kUnit);
+  ExpectNoTemporaryFolder();
+}
+
+TEST_F(ReplaceRun, NoTemporaryFolderStopsBeforeAnyFileIsRead) {
+  dir.Write("Main.pas", kUnit);
+  fs.noTempDirectory = true;
+  try {
+    RunFolder();
+    ADD_FAILURE();
+  } catch (const support::EFCreateError& e) {
+    EXPECT_STREQ(e.what(), "Failed to create a temporary folder in \"\".");
+  }
+  for (const std::string& op : fs.log) EXPECT_NE(op.rfind("read ", 0), 0u) << op;
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+}
+
+TEST_F(ReplaceRun, BackupFolderThatCannotBeMade) {
+  dir.Write("Main.pas", kUnit);
+  fs.failMakeDir.insert(dir.Path("RBackup"));
+  try {
+    RunFolder();
+    ADD_FAILURE();
+  } catch (const support::EFCreateError& e) {
+    EXPECT_STREQ(e.what(), "Failed to create directory.");
+  }
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(cursor.stopped, 1);
+}
+
+TEST_F(ReplaceRun, FailedCopyBackIsNoSuccess) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  fs.failCopyTo.insert(dir.Path("Main.pas"));
+  EXPECT_FALSE(RunFolder(false));
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("Main.dfm"), kForm);  // not replaced after the failure either
+  std::vector<std::string> lines = LogLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Not replaced: " + dir.Path("Main.pas")), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Not replaced: " + dir.Path("Main.dfm")), lines.end());
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "Replace procedure was performed sucessfully."),
+            lines.end());
+  ExpectNoTemporaryFolder();
+}
+
+TEST_F(ReplaceRun, FailedBackupCopyStopsTheRun) {
+  dir.Write("Main.pas", kUnit);
+  fs.failCopyTo.insert(dir.Path("RBackup/Main.~pas"));
+  EXPECT_THROW(RunFolder(), support::EFCreateError);
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
+}
+
+TEST_F(ReplaceRun, LinkCyclesAreSearchedOnce) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("sub/Other.pas", kUnit);
+  ASSERT_EQ(symlink(dir.path().c_str(), dir.Path("sub/loop").c_str()), 0);
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(replacer->ChangedFiles().size(), 2u);
+}
+
+TEST_F(ReplaceRun, DryRunTouchesNothing) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  replacer->SetDryRun(true);
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("Main.dfm"), kForm);
+  EXPECT_FALSE(dir.Exists("RBackup"));
+  EXPECT_FALSE(dir.Exists("Wiz_Log.txt"));
+  ASSERT_EQ(replacer->ChangedFiles().size(), 2u);
+  EXPECT_EQ(replacer->ChangedFiles()[1].FileName, dir.Path("Main.dfm"));
+  ExpectNoTemporaryFolder();
+}
+
+TEST_F(ReplaceRun, ReplaceThenRestoreInEitherDestination) {
+  const std::string binary = platform::WriteResourceForm("TF", platform::ObjectTextToBinary(kForm));
+  dir.Write("Project1.dpr", "program Project1;\r\nuses Main in 'Main.pas';\r\nbegin end.\r\n");
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", binary);
+  dir.Write("deep/er/Unit2.pas", kUnit);
+  dir.Write("deep/er/Unit2.dfm", kForm);
+
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(dir.Read("RBackup/deep/er/Unit2.~pas"), kUnit);
+  EXPECT_EQ(dir.Read("RBackup/Main.~dfm"), binary);
+  const std::string undo = dir.Path("RBackup/RExpert.reu");
+  EXPECT_EQ(replacer->UndoFileName(), undo);
+  EXPECT_NE(dir.Read("Main.dfm"), binary);
+
+  for (int twice = 0; twice < 2; ++twice) {
+    ASSERT_TRUE(replacer->PerformRestore(undo)) << replacer->RestoreError();
+    EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+    EXPECT_EQ(dir.Read("Main.dfm"), binary);
+    EXPECT_EQ(dir.Read("deep/er/Unit2.pas"), kUnit);
+    EXPECT_EQ(dir.Read("deep/er/Unit2.dfm"), kForm);
+  }
+
+  ASSERT_TRUE(RunProject("Project1.dpr", "Main.pas\r\n"));
+  EXPECT_EQ(dir.Read("RBackup/RExpert.reu"),
+            dir.Path("Main.pas") + "=" + dir.Path("RBackup/Main.~pas") + "\r\n" +
+                dir.Path("Main.dfm") + "=" + dir.Path("RBackup/Main.~dfm") + "\r\n");
+  ASSERT_TRUE(replacer->PerformRestore(undo));
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("Main.dfm"), binary);
+  EXPECT_EQ(ide->Reloaded().size(), 0u);  // reloading is the wizard object's, not the run's
+}
+
+TEST_F(ReplaceRun, SecondRunOverwritesTheFirstRunsBackups) {
+  dir.Write("Main.pas", kUnit);
+  ASSERT_TRUE(RunFolder());
+  const std::string once = dir.Read("Main.pas");
+  ASSERT_TRUE(RunFolder());  // DBTables gets the units a second time
+  EXPECT_EQ(dir.Read("RBackup/Main.~pas"), once);
+  EXPECT_EQ(dir.Read("RBackup/RExpert.reu"),
+            dir.Path("Main.pas") + "=" + dir.Path("RBackup/Main.~pas") + "\r\n");
+}
+
+TEST_F(ReplaceRun, RestoreRefusesBeforeCopyingAnything) {
+  dir.Write("a.pas", "converted a");
+  dir.Write("b.pas", "converted b");
+  dir.Write("bak/a.~pas", "original a");
+  struct Case { std::string undo; std::string error; } cases[] = {
+      {"", "Undo file \"" + dir.Path("u.reu") + "\" lists no files."},
+      {dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\n" + dir.Path("b.pas") + "=" +
+           dir.Path("bak/b.~pas") + "\r\n",
+       "Backup copy \"" + dir.Path("bak/b.~pas") + "\" does not exist."},
+      {dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\ngarbage\r\n",
+       "Undo file line 2 is not of the form file=backup."},
+      {dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\n" + dir.Path("gone.pas") + "=" +
+           dir.Path("bak/a.~pas") + "\r\n",
+       "File \"" + dir.Path("gone.pas") + "\" to restore does not exist."},
+  };
+  for (const auto& c : cases) {
+    dir.Write("u.reu", c.undo);
+    EXPECT_FALSE(replacer->PerformRestore(dir.Path("u.reu")));
+    EXPECT_EQ(replacer->RestoreError(), c.error);
+    EXPECT_EQ(dir.Read("a.pas"), "converted a");
+  }
+  EXPECT_THROW(replacer->PerformRestore(dir.Path("none.reu")), support::EFOpenError);
+}
+
+TEST_F(ReplaceRun, OptionsLoadAndSave) {
+  replace::TReplaceOptions fresh("BDE");
+  EXPECT_EQ(fresh.Caption(), "BDE Migration Wizard");
+  EXPECT_TRUE(fresh.MakeBackup && fresh.WriteLog && !fresh.ViewLog && !fresh.IncludeSubDirs);
+  EXPECT_EQ(fresh.Dest, replace::TSearchDestination::sdProject);
+
+  platform::TMemIniFile ini;
+  fresh.Directory = "/keep";
+  fresh.LoadFromIniFile(ini, fresh.Caption());  // an empty section keeps everything
+  EXPECT_EQ(fresh.Directory, "/keep");
+  ini.WriteInteger("BDE Migration Wizard", "Dest", 1);
+  ini.WriteBool("BDE Migration Wizard", "ViewLog", true);
+  fresh.LoadFromIniFile(ini, "bde migration wizard");
+  EXPECT_EQ(fresh.Dest, replace::TSearchDestination::sdDirectory);
+  EXPECT_TRUE(fresh.ViewLog);
+  ini.WriteInteger("BDE Migration Wizard", "Dest", 7);  // unknown: kept as it is
+  fresh.LoadFromIniFile(ini, "BDE Migration Wizard");
+  EXPECT_EQ(fresh.Dest, replace::TSearchDestination::sdDirectory);
+
+  fresh.IncludeSubDirs = true;
+  fresh.SaveToIniFile(ini, "S");
+  replace::TReplaceOptions other("BDE");
+  other.LoadFromIniFile(ini, "S");
+  EXPECT_EQ(other.Directory, "/keep");
+  EXPECT_TRUE(other.IncludeSubDirs);
+  EXPECT_EQ(other.Dest, replace::TSearchDestination::sdDirectory);
+  EXPECT_EQ(ini.Sections().at("S").size(), 6u);  // BackupDir and ModuleList are not stored
+}
