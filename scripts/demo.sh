@@ -1,9 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job.
+# Installs what is missing, builds, and converts a fresh copy of the bundled
+# example project; shows the log and what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 build_dir=${BUILD_DIR:-build}
-"$build_dir/apps/migwiz/migwiz" --version
-"$build_dir/apps/migwiz/migwiz" --help
+migwiz="$PWD/$build_dir/apps/migwiz/migwiz"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/migwiz-demo-XXXXXX")
+cp -r examples/Orders "$work/Orders"
+echo "== migwiz replace --project $work/Orders/Orders.dpr"
+"$migwiz" replace --project "$work/Orders/Orders.dpr"
+echo
+echo "== the log"
+tr -d '\r' < "$work/Orders/Wiz_Log.txt" | grep -v '^$'
+echo
+echo "== what changed"
+diff -ru --strip-trailing-cr -x RBackup -x Wiz_Log.txt -x Report.dfm examples/Orders "$work/Orders" || true
+echo
+echo "== the binary form Report.dfm, as text, after the run"
+"$migwiz" form2text "$work/Orders/Report.dfm" | tr -d '\r'
+echo
+echo "The converted copy is in $work/Orders; 'migwiz restore $work/Orders/RBackup/RExpert.reu' undoes it."

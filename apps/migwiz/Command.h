@@ -20,5 +20,6 @@ std::string ReadInputFile(const std::string& path);
 void WriteOutputFile(const std::string& path, const std::string& bytes);
 
 void AddFormCommands(CLI::App& app);
+void AddReplaceCommands(CLI::App& app);
 
 }  // namespace migwiz::app

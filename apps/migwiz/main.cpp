@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("migwiz ") + MIGWIZ_VERSION);
   app.require_subcommand(0, 1);
   migwiz::app::AddFormCommands(app);
+  migwiz::app::AddReplaceCommands(app);
   try {
     app.parse(argc, argv);
     if (app.get_subcommands().empty()) std::cout << app.help();

@@ -1,0 +1,202 @@
+// replace and restore: the replace engine without the IDE.
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+
+#include "Command.h"
+#include "Progress.h"
+#include "host/IDEUtils.h"
+#include "platform/StandaloneIDE.h"
+#include "replace/TarnReplacer.h"
+#include "resources/RExpertRes.h"
+#include "support/FileUtils.h"
+#include "support/StrUtils.h"
+
+namespace migwiz::app {
+
+namespace {
+
+using replace::TSearchDestination;
+namespace Res = RExpertRes;
+
+struct ReplaceArgs {
+  std::string folder;
+  std::string project;
+  std::vector<std::string> units;
+  bool recursive = false;
+  std::string backupDir;
+  bool noBackup = false;
+  bool noLog = false;
+  bool viewLog = false;
+  bool dryRun = false;
+  bool quiet = false;
+};
+
+struct RestoreArgs {
+  std::string undoFile;
+  bool quiet = false;
+};
+
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == platform::kPathDelim) return path;
+  char* cwd = getcwd(nullptr, 0);
+  std::string base = cwd ? cwd : ".";
+  std::free(cwd);
+  std::string joined = support::ConcatPath(base, path);
+  // "dir/." and a trailing delimiter name the folder itself.
+  while (joined.size() > 1 && (joined.back() == platform::kPathDelim ||
+                               (joined.size() > 2 && joined.substr(joined.size() - 2) == "/.")))
+    joined.resize(joined.back() == platform::kPathDelim ? joined.size() - 1 : joined.size() - 2);
+  return joined;
+}
+
+// The rule of the wizard's backup folder: an absolute path stands, anything
+// else is taken relative to the base folder.
+std::string BackupDirFor(const std::string& given, const std::string& base) {
+  if (!given.empty() && given[0] == platform::kPathDelim) return given;
+  return support::ConcatPath(base, given.empty() ? Res::SDefaultBackupFolder : given);
+}
+
+// The file names of the project's units that were asked for, one per line.
+std::string ModuleList(const std::vector<std::string>& wanted) {
+  std::vector<std::string> all;
+  for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
+    std::string name = host::TIDEUtils::GetUnitName(i);
+    if (name.size() >= 4 && support::UpperCase(name.substr(name.size() - 4)) == ".PAS")
+      all.push_back(support::ExtractFileName(name));
+  }
+  std::string list;
+  if (wanted.empty()) {
+    for (const std::string& unit : all) list += unit + "\r\n";
+    return list;
+  }
+  for (const std::string& unit : wanted) {
+    bool found = false;
+    for (const std::string& known : all) found = found || support::SameText(known, unit);
+    if (!found) throw ECommandFailed("unit " + unit + " is not a unit of the project");
+    list += unit + "\r\n";
+  }
+  return list;
+}
+
+void Report(const replace::TComponentReplacer& replacer, bool dryRun) {
+  const auto& changed = replacer.ChangedFiles();
+  if (dryRun) {
+    std::cout << "Dry run: nothing was written.\n";
+    for (const auto& f : changed)
+      std::cout << "  would change " << f.FileName << " (" << f.Changes << " change(s))\n";
+    std::cout << changed.size() << " file(s) would change.\n";
+  } else {
+    std::cout << Res::SReplaceSucceeded << "\n" << changed.size() << " file(s) changed.\n";
+    if (!replacer.LogFileName().empty()) std::cout << "Log: " << replacer.LogFileName() << "\n";
+    if (!replacer.UndoFileName().empty()) std::cout << "Undo file: " << replacer.UndoFileName() << "\n";
+  }
+}
+
+// Not part of the log: the datasets whose connection must be set by hand.
+void ReportUnresolved(const replace::TComponentReplacer& replacer) {
+  const auto& missing = replacer.UnresolvedDatabases();
+  if (missing.empty()) return;
+  std::cout << "Datasets whose DatabaseName found no connection (set Connection by hand):\n";
+  for (const auto& m : missing)
+    std::cout << "  " << m.FormFile << ": " << m.ObjectName << " (DatabaseName '" << m.DatabaseName
+              << "')\n";
+}
+
+void RunReplace(const ReplaceArgs& args) {
+  replace::TReplaceOptions options(replace::kTarnSourceName);
+  platform::TStandaloneIDE ide;
+  struct HostScope {
+    HostScope(platform::IBorlandIDEServices* s) { platform::BorlandIDEServices = s; }
+    ~HostScope() { platform::BorlandIDEServices = nullptr; }
+  } host(&ide);
+
+  std::string base;
+  if (!args.project.empty()) {
+    std::string project = Absolute(args.project);
+    if (!host::TIDEUtils::OpenProject(project)) throw ECommandFailed(ide.LastError());
+    options.Dest = TSearchDestination::sdProject;
+    options.ModuleList = ModuleList(args.units);
+    base = support::ExtractFileDir(project);
+  } else {
+    options.Dest = TSearchDestination::sdDirectory;
+    options.Directory = Absolute(args.folder);
+    if (!platform::SystemFileSystem().DirectoryExists(options.Directory))
+      throw ECommandFailed(support::FormatStr(Res::STargetDirMissing, {options.Directory}));
+    base = options.Directory;
+  }
+  options.IncludeSubDirs = args.recursive;
+  options.MakeBackup = !args.noBackup;
+  options.BackupDir = BackupDirFor(args.backupDir, base);
+  options.WriteLog = !args.noLog;
+  options.ViewLog = args.viewLog;
+
+  auto replacer = replace::CreateTarnReplacer(options);
+  replacer->SetDryRun(args.dryRun);
+  TProgress progress(args.quiet);
+  replacer->OnProgress = [&](const std::string& f, size_t i, size_t n) { progress.Step(f, i, n); };
+  bool ok;
+  try {
+    ok = replacer->PerformReplace();
+  } catch (const std::exception& e) {
+    progress.Done();
+    throw ECommandFailed(std::string(Res::SReplaceFailed) + "\n" + e.what());
+  }
+  progress.Done();
+  if (!ok) {
+    throw ECommandFailed(std::string(Res::SReplaceFailed) +
+                         "\nNot every converted file could replace its original; the log names them" +
+                         (replacer->UndoFileName().empty() ? "." : ", and " + replacer->UndoFileName() +
+                                                                       " restores the others."));
+  }
+  if (args.quiet) return;
+  Report(*replacer, args.dryRun);
+  ReportUnresolved(*replacer);
+}
+
+void RunRestore(const RestoreArgs& args) {
+  replace::TReplaceOptions options(replace::kTarnSourceName);
+  auto replacer = replace::CreateTarnReplacer(options);
+  bool ok;
+  try {
+    ok = replacer->PerformRestore(Absolute(args.undoFile));
+  } catch (const std::exception& e) {
+    throw ECommandFailed(std::string(Res::SRestoreFailed) + "\n" + e.what());
+  }
+  if (!ok) throw ECommandFailed(std::string(Res::SRestoreFailed) + "\n" + replacer->RestoreError());
+  if (!args.quiet) std::cout << Res::SRestoreSucceeded << "\n";
+}
+
+}  // namespace
+
+void AddReplaceCommands(CLI::App& app) {
+  static ReplaceArgs r;
+  auto* replaceCmd = app.add_subcommand("replace", "Convert a folder of units, or a project, to Tarnbase.");
+  auto* folder = replaceCmd->add_option("FOLDER", r.folder, "folder of units (a folder run)");
+  auto* project = replaceCmd->add_option("--project", r.project, "project file (.dpr or .dproj)");
+  folder->excludes(project);
+  replaceCmd->add_option("--unit", r.units, "a unit of the project to convert (default: all)")
+      ->needs(project);
+  replaceCmd->add_flag("-r,--recursive", r.recursive, "search the sub-folders too");
+  auto* backupDir = replaceCmd->add_option("--backup-dir", r.backupDir,
+                                           "backup folder (default: RBackup beside the units)");
+  replaceCmd->add_flag("--no-backup", r.noBackup, "keep no backup copies and no undo file")
+      ->excludes(backupDir);
+  replaceCmd->add_flag("--no-log", r.noLog, "write no log file");
+  replaceCmd->add_flag("--view-log", r.viewLog, "open the log when the run is done");
+  replaceCmd->add_flag("--dry-run", r.dryRun, "convert in the temporary folder only and report");
+  replaceCmd->add_flag("-q,--quiet", r.quiet, "print errors only");
+  replaceCmd->callback([] {
+    if (r.folder.empty() && r.project.empty())
+      throw CLI::ValidationError("replace", "a FOLDER or --project is required");
+    RunReplace(r);
+  });
+
+  static RestoreArgs s;
+  auto* restoreCmd = app.add_subcommand("restore", "Copy the backups an undo file lists back.");
+  restoreCmd->add_option("UNDOFILE", s.undoFile, "undo file (RExpert.reu)")->required();
+  restoreCmd->add_flag("-q,--quiet", s.quiet, "print errors only");
+  restoreCmd->callback([] { RunRestore(s); });
+}
+
+}  // namespace migwiz::app

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "testing/RunProgram.h"
+#include "testing/TempDir.h"
+
+using migwiz::testing::RunProgram;
+using migwiz::testing::TempDir;
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kMigwiz = MIGWIZ_BIN;
+const std::string kUnit = "unit Main;\r\ninterface\r\nuses DBTables;\r\n{$R *.dfm}\r\nend.\r\n";
+const std::string kForm =
+    "object F: TForm\r\n  object Q: TQuery\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n";
+
+// migwiz with its temporary folder in a folder of the test's own.
+struct Migwiz {
+  TempDir tmp;
+  migwiz::testing::ProgramResult operator()(const std::vector<std::string>& args) {
+    return RunProgram(kMigwiz, args, {"TMPDIR=" + tmp.path()});
+  }
+};
+
+}  // namespace
+
+TEST(MigwizReplace, FolderRunReportsAndRestores) {
+  TempDir dir;
+  dir.Write("src/Main.pas", kUnit);
+  dir.Write("src/Main.dfm", kForm);
+  dir.Write("src/sub/Other.pas", kUnit);
+  Migwiz migwiz;
+  auto r = migwiz({"replace", dir.Path("src"), "-r"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Replace procedure was performed sucessfully.\n"
+            "3 file(s) changed.\n"
+            "Log: " + dir.Path("src/Wiz_Log.txt") + "\n"
+            "Undo file: " + dir.Path("src/RBackup/RExpert.reu") + "\n"
+            "Datasets whose DatabaseName found no connection (set Connection by hand):\n"
+            "  " + dir.Path("src/Main.dfm") + ": Q (DatabaseName 'Sales')\n");
+  EXPECT_NE(r.err.find("Processing 1 of "), std::string::npos);  // plain lines: not a terminal
+  EXPECT_NE(dir.Read("src/sub/Other.pas"), kUnit);
+
+  auto back = migwiz({"restore", dir.Path("src/RBackup/RExpert.reu")});
+  EXPECT_EQ(back.status, 0) << back.err;
+  EXPECT_EQ(back.out, "Files were succefully restored.\n");
+  EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("src/Main.dfm"), kForm);
+  EXPECT_EQ(dir.Read("src/sub/Other.pas"), kUnit);
+}
+
+TEST(MigwizReplace, ProjectRunWithChosenUnitsAndRelativeBackupFolder) {
+  TempDir dir;
+  dir.Write("p/App.dpr", "program App;\r\nuses Main in 'Main.pas', Other in 'Other.pas';\r\nbegin end.\r\n");
+  dir.Write("p/Main.pas", kUnit);
+  dir.Write("p/Main.dfm", kForm);
+  dir.Write("p/Other.pas", kUnit);
+  Migwiz migwiz;
+  auto r = migwiz({"replace", "--project", dir.Path("p/App.dpr"), "--unit", "main.pas",
+                   "--backup-dir", "bak", "-q"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(dir.Read("p/Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("p/Other.pas"), kUnit);  // not chosen
+  EXPECT_EQ(dir.Read("p/bak/Main.~pas"), kUnit);
+  EXPECT_TRUE(dir.Exists("p/Wiz_Log.txt"));
+
+  auto bad = migwiz({"replace", "--project", dir.Path("p/App.dpr"), "--unit", "Nope.pas"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "migwiz: unit Nope.pas is not a unit of the project\n");
+}
+
+TEST(MigwizReplace, DryRunWritesNothing) {
+  TempDir dir;
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  Migwiz migwiz;
+  auto r = migwiz({"replace", dir.path(), "--dry-run", "--no-log"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Dry run: nothing was written.\n"
+            "  would change " + dir.Path("Main.pas") + " (1 change(s))\n"
+            "  would change " + dir.Path("Main.dfm") + " (1 change(s))\n"
+            "2 file(s) would change.\n"
+            "Datasets whose DatabaseName found no connection (set Connection by hand):\n"
+            "  " + dir.Path("Main.dfm") + ": Q (DatabaseName 'Sales')\n");
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_FALSE(dir.Exists("RBackup"));
+  EXPECT_FALSE(dir.Exists("Wiz_Log.txt"));
+  EXPECT_FALSE(migwiz.tmp.Exists("$DS1"));
+}
+
+TEST(MigwizReplace, FailuresAndUsageErrors) {
+  TempDir dir;
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", "\xFF\x0A\x00T\x00\x30\x10\x04\x00\x00\x00TPF1"s);
+  Migwiz migwiz;
+  auto r = migwiz({"replace", dir.path(), "--no-backup", "-q"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "migwiz: Replace failed.\n" + dir.Path("Main.dfm") +
+                       ": not a component stream (no TPF0 signature) at byte offset 11\n");
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_FALSE(migwiz.tmp.Exists("$DS1"));
+
+  auto missing = migwiz({"replace", dir.Path("nowhere")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "migwiz: Target directory \"" + dir.Path("nowhere") + "\" does not exist.\n");
+
+  dir.Write("empty.reu", "");
+  auto restore = migwiz({"restore", dir.Path("empty.reu")});
+  EXPECT_EQ(restore.status, 1);
+  EXPECT_EQ(restore.err, "migwiz: Failed to restore files.\nUndo file \"" + dir.Path("empty.reu") +
+                             "\" lists no files.\n");
+
+  EXPECT_EQ(migwiz({"replace"}).status, 2);
+  EXPECT_EQ(migwiz({"replace", dir.path(), "--project", "x.dpr"}).status, 2);
+  EXPECT_EQ(migwiz({"replace", dir.path(), "--no-backup", "--backup-dir", "b"}).status, 2);
+  EXPECT_EQ(migwiz({"restore"}).status, 2);
+}
+
+TEST(MigwizReplace, TheBundledExampleConvertsWhole) {
+  TempDir dir;
+  std::filesystem::copy(MIGWIZ_EXAMPLES "/Orders", dir.Path("Orders"),
+                        std::filesystem::copy_options::recursive);
+  Migwiz migwiz;
+  auto r = migwiz({"replace", "--project", dir.Path("Orders/Orders.dpr")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("Log:")),
+            "Replace procedure was performed sucessfully.\n6 file(s) changed.\n");
+  EXPECT_EQ(r.out.find("no connection"), std::string::npos);  // every dataset found its connection
+  auto report = migwiz({"form2text", dir.Path("Orders/Report.dfm")});
+  EXPECT_NE(report.out.find("object qryReport: TTarnQuery\r\n    Connection = DM.Database1\r\n"),
+            std::string::npos) << report.out;
+  auto undo = migwiz({"restore", dir.Path("Orders/RBackup/RExpert.reu")});
+  EXPECT_EQ(undo.status, 0);
+  for (const char* f : {"Orders.dpr", "Main.pas", "Main.dfm", "DataMod.pas", "DataMod.dfm", "Report.pas", "Report.dfm"})
+    EXPECT_EQ(dir.Read(std::string("Orders/") + f),
+              migwiz::testing::ReadAll(std::string(MIGWIZ_EXAMPLES "/Orders/") + f)) << f;
+}
