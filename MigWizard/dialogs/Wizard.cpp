@@ -1,0 +1,626 @@
+#include "dialogs/Wizard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QStackedWidget>
+
+#include "dialogs/DialogServices.h"
+#include "host/IDEUtils.h"
+#include "platform/FileSystem.h"
+#include "resources/RExpertRes.h"
+#include "support/FileUtils.h"
+#include "support/StrUtils.h"
+
+namespace migwiz::dialogs {
+
+namespace Res = RExpertRes;
+using host::TIDEUtils;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const char* s) { return QString::fromUtf8(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+template <class W>
+W* Make(QWidget* parent, const char* name, int x, int y, int w = -1, int h = -1) {
+  auto* widget = new W(parent);
+  widget->setObjectName(name);
+  if (w < 0) {
+    widget->move(x, y);
+    widget->adjustSize();
+  } else {
+    widget->setGeometry(x, y, w, h);
+  }
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w = -1,
+                  int h = -1, bool wrap = false) {
+  auto* label = new QLabel(Q(text), parent);
+  label->setObjectName(name);
+  label->setWordWrap(wrap);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  if (w < 0) {
+    label->move(x, y);
+    label->adjustSize();
+  } else {
+    label->setGeometry(x, y, w, h);
+  }
+  return label;
+}
+
+QLabel* MakeHeader(QWidget* parent, const char* name, const char* text, int x, int y) {
+  QLabel* label = MakeLabel(parent, name, text, x, y);
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(9 + 3);  // character height 9 plus the font's internal leading
+  font.setBold(true);
+  label->setFont(font);
+  label->adjustSize();
+  return label;
+}
+
+// A push button that does what its action does and is enabled when it is.
+void Bind(QPushButton* button, QAction* action) {
+  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+  QObject::connect(action, &QAction::changed, button,
+                   [button, action] { button->setEnabled(action->isEnabled()); });
+  button->setAutoDefault(false);
+  button->setDefault(false);
+}
+
+// A check box that shows and sets a checkable action's state.
+void Bind(QCheckBox* box, QAction* action) {
+  box->setChecked(action->isChecked());
+  QObject::connect(box, &QCheckBox::toggled, action, &QAction::setChecked);
+  QObject::connect(action, &QAction::toggled, box, &QCheckBox::setChecked);
+}
+
+QComboBox* MakeHistoryCombo(QWidget* parent, const char* name, int x, int y, int w, int h) {
+  auto* combo = Make<QComboBox>(parent, name, x, y, w, h);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  return combo;
+}
+
+}  // namespace
+
+QString HistoryText(const QComboBox* combo) {
+  QString text;
+  for (int i = 0; i < combo->count(); ++i) text += combo->itemText(i) + "\r\n";
+  return text;
+}
+
+void SetHistory(QComboBox* combo, const QString& text) {
+  QString edit = combo->currentText();
+  combo->clear();
+  for (const std::string& line : support::SplitTextLines(S(text))) combo->addItem(Q(line));
+  combo->setEditText(edit);
+}
+
+TWizardForm::TWizardForm(QWidget* owner, IDialogServices* services)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      services_(services ? services : &DefaultDialogServices()) {
+  setObjectName("WizardForm");
+  setFixedSize(468, 324);
+  setModal(true);
+
+  actBack = new QAction(Q(Res::SBack), this);
+  actNext = new QAction(Q(Res::SNext), this);
+  actFinish = new QAction(Q(Res::SFinish), this);
+  actMakeBackup = new QAction(Q(Res::SMakeBackup), this);
+  actWriteLog = new QAction(Q(Res::SWriteLog), this);
+  for (QAction* a : {actMakeBackup, actWriteLog}) {
+    a->setCheckable(true);
+    a->setChecked(true);
+  }
+  actBack->setObjectName("actBack");
+  actNext->setObjectName("actNext");
+  actFinish->setObjectName("actFinish");
+  actMakeBackup->setObjectName("actMakeBackup");
+  actWriteLog->setObjectName("actWriteLog");
+
+  ImageFrame = Make<QFrame>(this, "ImageFrame", 7, 7, 122, 262);
+  ImageFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Image1 = Make<QLabel>(this, "Image1", 8, 8, 120, 260);
+
+  CreatePages();
+  auto* separator = Make<QFrame>(this, "Bevel1", 7, 276, 455, 8);
+  separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  CreateButtons();
+  SetTabOrder();
+
+  connect(actNext, &QAction::triggered, this, &TWizardForm::NextStep);
+  connect(actBack, &QAction::triggered, this, &TWizardForm::PrevStep);
+  connect(actFinish, &QAction::triggered, this, [this] {
+    Finish();
+    accept();
+  });
+  connect(rbModeReplace, &QRadioButton::clicked, this, &TWizardForm::UpdateCaption);
+  connect(rbModeRestore, &QRadioButton::clicked, this, &TWizardForm::UpdateCaption);
+  connect(rbModeRestore, &QRadioButton::toggled, this, &TWizardForm::UpdateActions);
+  connect(edUndoFile, &QLineEdit::textChanged, this, &TWizardForm::UpdateActions);
+  connect(cbDirectory, &QComboBox::editTextChanged, this, &TWizardForm::UpdateActions);
+  connect(pcWizard, &QStackedWidget::currentChanged, this, &TWizardForm::UpdateActions);
+  connect(actMakeBackup, &QAction::toggled, this, &TWizardForm::UpdateActions);
+  connect(actWriteLog, &QAction::toggled, this, &TWizardForm::UpdateActions);
+  // Only what the user does marks the backup folder as chosen.
+  connect(cbBackupDir->lineEdit(), &QLineEdit::textEdited, this, [this] { backupDirModified_ = true; });
+  connect(cbBackupDir, &QComboBox::activated, this, [this] { backupDirModified_ = true; });
+  connect(btSelect, &QPushButton::clicked, this, [this] { SelectAll(true); });
+  connect(btDeselect, &QPushButton::clicked, this, [this] { SelectAll(false); });
+  connect(btRestoreBrowse, &QPushButton::clicked, this, [this] {
+    QString start = Q(support::ExtractFileDir(S(edUndoFile->text())));
+    if (auto file = Services().GetOpenFileName(this, start, Q(Res::SUndoFileFilter)))
+      edUndoFile->setText(*file);
+  });
+  connect(btBrowseFolder, &QPushButton::clicked, this, [this] {
+    if (auto dir = Services().SelectDirectory(this, Q(Res::SSelectDirectory)))
+      cbDirectory->setEditText(*dir);
+  });
+  connect(btBrowseBackFolder, &QPushButton::clicked, this, [this] {
+    if (auto dir = Services().SelectDirectory(this, Q(Res::SSelectDirectory))) {
+      cbBackupDir->setEditText(*dir);
+      backupDirModified_ = true;
+    }
+  });
+  UpdateActions();
+}
+
+TWizardForm::~TWizardForm() = default;
+
+void TWizardForm::CreatePages() {
+  pcWizard = Make<QStackedWidget>(this, "pcWizard", 129, 2, 338, 271);
+  auto page = [this](const char* name) {
+    auto* w = new QWidget(pcWizard);
+    w->setObjectName(name);
+    pcWizard->addWidget(w);
+    return w;
+  };
+  Step1Sheet = page("Step1Sheet");
+  Step2RestoreSheet = page("Step2RestoreSheet");
+  Step2ReplaceSheet = page("Step2ReplaceSheet");
+  Step3ProjSheet = page("Step3ProjSheet");
+  Step3DirSheet = page("Step3DirSheet");
+  Step4Sheet = page("Step4Sheet");
+  FinalStepSheet = page("FinalStepSheet");
+  CreateStep1();
+  CreateStep2();
+  CreateStep3();
+  CreateStep4();
+  CreateFinalStep();
+}
+
+void TWizardForm::CreateStep1() {
+  QWidget* p = Step1Sheet;
+  Label1 = MakeHeader(p, "Label1", Res::SWelcomeTitle, 2, 7);
+  Label1->setGeometry(2, 7, 305, 13);
+  Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  Label2 = MakeLabel(p, "Label2", "", 8, 35, 305, 74, true);
+  Label11 = MakeLabel(p, "Label11", Res::SBackupAdvice, 8, 110, 305, 59, true);
+  QFont f11(QStringLiteral("MS Sans Serif"));
+  f11.setPixelSize(11);
+  Label11->setFont(f11);
+  Label11->setStyleSheet(QStringLiteral("color: black"));
+  Label3 = MakeHeader(p, "Label3", Res::SStep1Header, 8, 171);
+  rbModeReplace = Make<QRadioButton>(p, "rbModeReplace", 16, 200, 149, 16);
+  rbModeReplace->setText(Q(support::FormatStr(Res::SModeReplaceFormat, {"BDE"})));
+  rbModeReplace->setChecked(true);
+  rbModeRestore = Make<QRadioButton>(p, "rbModeRestore", 16, 222, 181, 16);
+  rbModeRestore->setText(Q(Res::SModeRestore));
+}
+
+void TWizardForm::CreateStep2() {
+  QWidget* p = Step2RestoreSheet;
+  Label4 = MakeHeader(p, "Label4", Res::SStep2RestoreHeader, 8, 7);
+  lUndo = MakeLabel(p, "lUndo", Res::SBackupFileLabel, 8, 45);
+  edUndoFile = Make<QLineEdit>(p, "edUndoFile", 8, 63, 233, 21);
+  lUndo->setBuddy(edUndoFile);
+  btRestoreBrowse = Make<QPushButton>(p, "btRestoreBrowse", 251, 63, 70, 21);
+  btRestoreBrowse->setText(Q(Res::SBrowseUndo));
+  Label5 = MakeLabel(p, "Label5", Res::SBackupFileNote, 8, 224, 325, 31, true);
+
+  p = Step2ReplaceSheet;
+  Label6 = MakeHeader(p, "Label6", Res::SStep2ReplaceHeader, 8, 7);
+  rbDestProject = Make<QRadioButton>(p, "rbDestProject", 16, 45, 125, 15);
+  rbDestProject->setText(Q(Res::SDestProject));
+  rbDestProject->setChecked(true);
+  rbDestFolder = Make<QRadioButton>(p, "rbDestFolder", 16, 67, 75, 16);
+  rbDestFolder->setText(Q(Res::SDestFolder));
+  Label7 = MakeLabel(p, "Label7", Res::SDestNote, 8, 224, 305, 33, true);
+}
+
+void TWizardForm::CreateStep3() {
+  QWidget* p = Step3ProjSheet;
+  Label8 = MakeHeader(p, "Label8", Res::SStep3ProjHeader, 8, 7);
+  lbModules = Make<QListWidget>(p, "lbModules", 8, 45, 214, 210);
+  btSelect = Make<QPushButton>(p, "btSelect", 231, 45, 76, 23);
+  btSelect->setText(Q(Res::SSelectAll));
+  btDeselect = Make<QPushButton>(p, "btDeselect", 231, 74, 76, 24);
+  btDeselect->setText(Q(Res::SDeselectAll));
+
+  p = Step3DirSheet;
+  Label9 = MakeHeader(p, "Label9", Res::SStep3DirHeader, 8, 7);
+  lSource = MakeLabel(p, "lSource", Res::STargetFolderLabel, 8, 45);
+  cbDirectory = MakeHistoryCombo(p, "cbDirectory", 8, 63, 233, 21);
+  lSource->setBuddy(cbDirectory);
+  btBrowseFolder = Make<QPushButton>(p, "btBrowseFolder", 251, 63, 70, 21);
+  btBrowseFolder->setText(Q(Res::SBrowseFolder));
+  chSubDirs = Make<QCheckBox>(p, "chSubDirs", 8, 100, 113, 16);
+  chSubDirs->setText(Q(Res::SIncludeSubfolders));
+}
+
+void TWizardForm::CreateStep4() {
+  QWidget* p = Step4Sheet;
+  Label10 = MakeHeader(p, "Label10", Res::SStep4Header, 8, 7);
+  auto* backupFrame = Make<QFrame>(p, "GroupBox1", 8, 50, 318, 70);
+  backupFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  chMakeBackup = Make<QCheckBox>(p, "chMakeBackup", 20, 43, 90, 15);
+  chMakeBackup->setText(Q(Res::SMakeBackup));
+  chMakeBackup->setAutoFillBackground(true);
+  Bind(chMakeBackup, actMakeBackup);
+  lBackupFolder = MakeLabel(p, "lBackupFolder", Res::SBackupFolderLabel, 20, 67);
+  cbBackupDir = MakeHistoryCombo(p, "cbBackupDir", 20, 85, 213, 21);
+  lBackupFolder->setBuddy(cbBackupDir);
+  btBrowseBackFolder = Make<QPushButton>(p, "btBrowseBackFolder", 243, 85, 70, 21);
+  btBrowseBackFolder->setText(Q(Res::SBrowseFolder));
+
+  auto* logFrame = Make<QFrame>(p, "GroupBox2", 8, 146, 318, 87);
+  logFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  chWriteLog = Make<QCheckBox>(p, "chWriteLog", 20, 139, 64, 15);
+  chWriteLog->setText(Q(Res::SWriteLog));
+  chWriteLog->setAutoFillBackground(true);
+  Bind(chWriteLog, actWriteLog);
+  lblLogNote = MakeLabel(p, "lblLogNote", Res::SLogNote, 16, 164, 297, 29, true);
+  chViewLog = Make<QCheckBox>(p, "chViewLog", 20, 208, 133, 17);
+  chViewLog->setText(Q(Res::SViewLogAfterReplace));
+  chMakeBackup->raise();
+  chWriteLog->raise();
+}
+
+void TWizardForm::CreateFinalStep() {
+  QWidget* p = FinalStepSheet;
+  Label13 = MakeHeader(p, "Label13", Res::SFinalStepHeader, 8, 7);
+  Label15 = MakeLabel(p, "Label15", Res::SFinalNote, 8, 32, 305, 33, true);
+  Label14 = MakeLabel(p, "Label14", Res::SSummaryLabel, 8, 69);
+  sbSummary = Make<QScrollArea>(p, "sbSummary", 8, 88, 313, 165);
+  lSummary = new QLabel;
+  lSummary->setObjectName("lSummary");
+  lSummary->setContentsMargins(7, 7, 0, 0);
+  lSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lSummary->setTextFormat(Qt::PlainText);
+  sbSummary->setWidget(lSummary);
+  sbSummary->setWidgetResizable(false);
+}
+
+void TWizardForm::CreateButtons() {
+  btBack = Make<QPushButton>(this, "btBack", 126, 291, 76, 25);
+  btNext = Make<QPushButton>(this, "btNext", 208, 291, 75, 25);
+  btFinish = Make<QPushButton>(this, "btFinish", 305, 291, 75, 25);
+  btCancel = Make<QPushButton>(this, "btCancel", 386, 291, 76, 25);
+  btBack->setText(actBack->text());
+  btNext->setText(actNext->text());
+  btFinish->setText(actFinish->text());
+  btCancel->setText(Q(Res::SCancel));
+  Bind(btBack, actBack);
+  Bind(btNext, actNext);
+  Bind(btFinish, actFinish);
+  btCancel->setAutoDefault(false);
+  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TWizardForm::SetTabOrder() {
+  setTabOrder(pcWizard, btNext);
+  setTabOrder(btNext, btFinish);
+  setTabOrder(btFinish, btBack);
+  setTabOrder(btBack, btCancel);
+  setTabOrder(rbModeReplace, rbModeRestore);
+  setTabOrder(edUndoFile, btRestoreBrowse);
+  setTabOrder(rbDestProject, rbDestFolder);
+  setTabOrder(lbModules, btSelect);
+  setTabOrder(btSelect, btDeselect);
+  setTabOrder(cbDirectory, btBrowseFolder);
+  setTabOrder(btBrowseFolder, chSubDirs);
+  setTabOrder(chMakeBackup, cbBackupDir);
+  setTabOrder(cbBackupDir, btBrowseBackFolder);
+  setTabOrder(btBrowseBackFolder, chWriteLog);
+  setTabOrder(chWriteLog, chViewLog);
+}
+
+TWizardForm::Page TWizardForm::CurrentPage() const {
+  return static_cast<Page>(pcWizard->currentIndex());
+}
+
+void TWizardForm::ShowPage(Page page) { pcWizard->setCurrentIndex(page); }
+
+int TWizardForm::GetWizardMode() const { return rbModeRestore->isChecked() ? kRestoreMode : 0; }
+
+void TWizardForm::SetLabel2Caption(const QString& sourceName, const QString& productName) {
+  std::string product = S(productName);
+  Label2->setText(Q(support::FormatStr(Res::SWelcomeTextFormat, {product, S(sourceName), product})));
+}
+
+int TWizardForm::GetCurStep() const {
+  switch (CurrentPage()) {
+    case Step1: return 1;
+    case Step2Restore:
+    case Step2Replace: return 2;
+    case Step3Proj:
+    case Step3Dir: return 3;
+    case Step4: return 4;
+    case FinalStep: return rbModeRestore->isChecked() ? 3 : 5;
+  }
+  return 1;
+}
+
+int TWizardForm::GetStepCount() const {
+  return rbModeRestore->isChecked() ? 3 : pcWizard->count() - 2;
+}
+
+void TWizardForm::UpdateCaption() {
+  setWindowTitle(QString::fromUtf8(Res::SWizardCaptionFormat)
+                     .replace(QLatin1String("%s"), productName_)
+                     .replace(QLatin1String("%d of %d"),
+                              QString("%1 of %2").arg(GetCurStep()).arg(GetStepCount())));
+}
+
+void TWizardForm::UpdateActions() {
+  const Page page = CurrentPage();
+  bool next = page != FinalStep;
+  if (page == Step2Restore) next = !edUndoFile->text().isEmpty();
+  if (page == Step3Dir) next = !cbDirectory->currentText().isEmpty();
+  actNext->setEnabled(next);
+  actBack->setEnabled(page != Step1);
+  actFinish->setEnabled(page == FinalStep);
+  const bool backup = chMakeBackup->isChecked();
+  lBackupFolder->setEnabled(backup);
+  cbBackupDir->setEnabled(backup);
+  btBrowseBackFolder->setEnabled(backup);
+  const bool log = chWriteLog->isChecked();
+  chViewLog->setEnabled(log);
+  lblLogNote->setEnabled(log);
+}
+
+void TWizardForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TWizardForm::FormShow() {
+  projectName_ = Q(TIDEUtils::GetProjectName());
+  rbDestProject->setEnabled(!projectName_.isEmpty());
+  if (!projectName_.isEmpty()) {
+    const bool project = !replaceOptions_ || replaceOptions_->Dest == replace::TSearchDestination::sdProject;
+    (project ? rbDestProject : rbDestFolder)->setChecked(true);
+  } else {
+    rbDestFolder->setChecked(true);
+  }
+  if (replaceOptions_) {
+    cbDirectory->setEditText(Q(replaceOptions_->Directory));
+    chSubDirs->setChecked(replaceOptions_->IncludeSubDirs);
+    actMakeBackup->setChecked(replaceOptions_->MakeBackup);
+    actWriteLog->setChecked(replaceOptions_->WriteLog);
+    chViewLog->setChecked(replaceOptions_->ViewLog);
+  }
+  cbBackupDir->setEditText(QString());
+  ShowPage(Step1);
+  UpdateCaption();
+  UpdateActions();
+}
+
+void TWizardForm::done(int result) {
+  FormClose();
+  QDialog::done(result);
+}
+
+void TWizardForm::FormClose() { lbModules->clear(); }
+
+void TWizardForm::Message(const QString& text) {
+  QString title = replaceOptions_ ? Q(replaceOptions_->Caption()) : windowTitle();
+  Services().ShowMessage(this, title, text, TMessageKind::Information);
+}
+
+void TWizardForm::NextStep() {
+  switch (CurrentPage()) {
+    case Step1:
+      ShowPage(rbModeRestore->isChecked() ? Step2Restore : Step2Replace);
+      break;
+    case Step2Restore:
+      if (platform::SystemFileSystem().FileExists(S(edUndoFile->text()))) {
+        BuildRestoreSummary();
+        ShowPage(FinalStep);
+      } else {
+        Message(Q(support::FormatStr(Res::SUndoFileMissing, {S(edUndoFile->text())})));
+        edUndoFile->setFocus();
+      }
+      break;
+    case Step2Replace:
+      if (rbDestProject->isChecked()) {
+        FillUnitList();
+        ShowPage(Step3Proj);
+      } else {
+        ShowPage(Step3Dir);
+      }
+      break;
+    case Step3Proj:
+      if (CheckUnitsSelected()) {
+        SetDefaultBackupDir();
+        ShowPage(Step4);
+      }
+      break;
+    case Step3Dir:
+      if (platform::SystemFileSystem().DirectoryExists(S(cbDirectory->currentText()))) {
+        SetDefaultBackupDir();
+        ShowPage(Step4);
+      } else {
+        Message(Q(support::FormatStr(Res::STargetDirMissing, {S(cbDirectory->currentText())})));
+        cbDirectory->setFocus();
+      }
+      break;
+    case Step4:
+      BuildReplaceSummary();
+      ShowPage(FinalStep);
+      break;
+    case FinalStep:
+      break;
+  }
+  UpdateCaption();
+  UpdateActions();
+}
+
+void TWizardForm::PrevStep() {
+  switch (CurrentPage()) {
+    case Step2Restore:
+    case Step2Replace: ShowPage(Step1); break;
+    case Step3Proj:
+    case Step3Dir: ShowPage(Step2Replace); break;
+    case Step4: ShowPage(rbDestProject->isChecked() ? Step3Proj : Step3Dir); break;
+    case FinalStep: ShowPage(rbModeRestore->isChecked() ? Step2Restore : Step4); break;
+    case Step1: break;
+  }
+  UpdateCaption();
+  UpdateActions();
+}
+
+void TWizardForm::FillUnitList() {
+  if (lbModules->count() > 0) return;  // built once per showing, check marks kept
+  for (int i = 0; i < TIDEUtils::GetUnitCount(); ++i) {
+    std::string name = TIDEUtils::GetUnitName(i);
+    if (name.size() < 4 || support::UpperCase(name.substr(name.size() - 4)) != ".PAS") continue;
+    auto* item = new QListWidgetItem(Q(support::ExtractFileName(name)), lbModules);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+  }
+  btSelect->click();
+}
+
+void TWizardForm::SelectAll(bool checked) {
+  for (int i = 0; i < lbModules->count(); ++i)
+    lbModules->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+bool TWizardForm::CheckUnitsSelected() {
+  for (int i = 0; i < lbModules->count(); ++i)
+    if (lbModules->item(i)->checkState() == Qt::Checked) return true;
+  Message(Q(Res::SNoUnitSelected));
+  lbModules->setFocus();
+  return false;
+}
+
+QString TWizardForm::BaseFolder() const {
+  return rbDestProject->isChecked() ? Q(support::ExtractFileDir(S(projectName_)))
+                                    : cbDirectory->currentText();
+}
+
+void TWizardForm::SetDefaultBackupDir() {
+  if (backupDirModified_) return;
+  cbBackupDir->setEditText(Q(support::ConcatPath(S(BaseFolder()), Res::SDefaultBackupFolder)));
+}
+
+// An absolute folder stands as it is; anything else is taken relative to the
+// project's folder or the target folder.
+QString TWizardForm::GetBackupDir() const {
+  QString text = cbBackupDir->currentText();
+  if (!text.isEmpty() && text.startsWith(QChar(platform::kPathDelim))) return text;
+  return Q(support::ConcatPath(S(BaseFolder()), S(text)));
+}
+
+void TWizardForm::Finish() {
+  replace::TReplaceOptions& opt = *replaceOptions_;
+  if (rbDestProject->isChecked()) {
+    opt.Dest = replace::TSearchDestination::sdProject;
+    for (int i = 0; i < lbModules->count();) {
+      if (lbModules->item(i)->checkState() == Qt::Checked)
+        ++i;
+      else
+        delete lbModules->takeItem(i);
+    }
+    std::string list;
+    for (int i = 0; i < lbModules->count(); ++i) list += S(lbModules->item(i)->text()) + "\r\n";
+    opt.ModuleList = list;
+  } else {
+    opt.Dest = replace::TSearchDestination::sdDirectory;
+  }
+  opt.Directory = S(cbDirectory->currentText());
+  opt.IncludeSubDirs = chSubDirs->isChecked();
+  opt.MakeBackup = chMakeBackup->isChecked();
+  opt.BackupDir = S(GetBackupDir());
+  opt.WriteLog = chWriteLog->isChecked();
+  opt.ViewLog = chViewLog->isChecked();
+  AddComboHistory(cbDirectory);
+  AddComboHistory(cbBackupDir);
+}
+
+void TWizardForm::AddComboHistory(QComboBox* combo) {
+  const QString text = combo->currentText();
+  if (text.isEmpty()) return;
+  for (int i = 0; i < combo->count(); ++i)
+    if (combo->itemText(i).compare(text, Qt::CaseInsensitive) == 0) return;
+  combo->insertItem(0, text);
+  if (combo->count() > 10) combo->removeItem(combo->count() - 1);
+  combo->setEditText(text);
+}
+
+void TWizardForm::LoadState(platform::TCustomIniFile& ini, const std::string& section) {
+  move(static_cast<int>(ini.ReadInteger(section, "Left", x())),
+       static_cast<int>(ini.ReadInteger(section, "Top", y())));
+  SetHistory(cbDirectory, Q(ini.ReadString(section, "DirHistory", "")));
+  SetHistory(cbBackupDir, Q(ini.ReadString(section, "BackDirHistory", "")));
+  rbModeReplace->setChecked(ini.ReadBool(section, "ReplaceMode", rbModeReplace->isChecked()));
+  rbModeRestore->setChecked(!rbModeReplace->isChecked());
+  edUndoFile->setText(Q(ini.ReadString(section, "LastUndo", "")));
+}
+
+void TWizardForm::SaveState(platform::TCustomIniFile& ini, const std::string& section) {
+  ini.WriteInteger(section, "Left", x());
+  ini.WriteInteger(section, "Top", y());
+  ini.WriteString(section, "DirHistory", S(HistoryText(cbDirectory)));
+  ini.WriteString(section, "BackDirHistory", S(HistoryText(cbBackupDir)));
+  ini.WriteBool(section, "ReplaceMode", rbModeReplace->isChecked());
+  ini.WriteString(section, "LastUndo",
+                  chMakeBackup->isChecked()
+                      ? support::ConcatPath(S(GetBackupDir()), Res::SUndoFileName)
+                      : std::string());
+}
+
+void TWizardForm::BuildRestoreSummary() {
+  std::string text = Res::SSumMode;
+  text += Res::SSumRestoreMode;
+  text += support::FormatStr(Res::SSumUndoFile, {S(edUndoFile->text())});
+  lSummary->setText(Q(text));
+  lSummary->adjustSize();
+}
+
+void TWizardForm::BuildReplaceSummary() {
+  std::string text = Res::SSumMode;
+  text += support::FormatStr(Res::SSumReplaceMode,
+                             {replaceOptions_ ? replaceOptions_->SourceName() : std::string()});
+  text += Res::SSumDestination;
+  if (rbDestProject->isChecked())
+    text += Res::SSumProject;
+  else
+    text += support::FormatStr(Res::SSumFolder, {S(cbDirectory->currentText())});
+  if (chMakeBackup->isChecked()) text += support::FormatStr(Res::SSumBackupDir, {S(GetBackupDir())});
+  if (chWriteLog->isChecked()) {
+    text += Res::SSumWriteLog;
+    if (chViewLog->isChecked()) text += Res::SSumViewLog;
+  }
+  if (rbDestProject->isChecked()) {
+    text += Res::SSumUnits;
+    for (int i = 0; i < lbModules->count(); ++i)
+      if (lbModules->item(i)->checkState() == Qt::Checked) text += S(lbModules->item(i)->text()) + "\n";
+  }
+  lSummary->setText(Q(text));
+  lSummary->adjustSize();
+}
+
+}  // namespace migwiz::dialogs
