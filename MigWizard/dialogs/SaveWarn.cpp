@@ -21,6 +21,10 @@ TSaveWarnForm::TSaveWarnForm(QWidget* owner)
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName("SaveWarnForm");
   setFixedSize(302, 143);
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  setFont(font);
   setModal(true);
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");

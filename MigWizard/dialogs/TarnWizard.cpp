@@ -1,6 +1,8 @@
 #include "dialogs/TarnWizard.h"
 
 #include <QEvent>
+
+#include <algorithm>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -29,6 +31,7 @@ TTarnWizardForm::TTarnWizardForm(QWidget* owner, IDialogServices* services, plat
   font.setUnderline(true);
   font.setStyleHint(QFont::SansSerif);
   lbMail->setFont(font);
+  lbMail->resize(std::max(lbMail->width(), lbMail->sizeHint().width()), lbMail->height() + 3);
   SetLinkColor(kLinkColor);
   lbMail->setMouseTracking(true);
   lbMail->installEventFilter(this);
@@ -63,7 +66,10 @@ void TTarnWizardForm::lbMailClick() {
 
 bool TTarnWizardForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lbMail) {
-    if (event->type() == QEvent::MouseMove) lbMailMouseMove();
+    if (event->type() == QEvent::MouseMove) {
+      lbMailMouseMove();
+      return true;  // the page under the link must not see it and turn it blue again
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
       lbMailClick();

@@ -1,6 +1,8 @@
 #include "dialogs/Wizard.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -29,6 +31,23 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Q(const char* s) { return QString::fromUtf8(s); }
 std::string S(const QString& s) { return s.toStdString(); }
+
+// The dialog's font: MS Sans Serif at 8 points, 11 pixels high at 96 dpi,
+// or the toolkit's nearest sans serif.
+QFont DialogFont() {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  // Substitutes run wider than the original; narrow them to fit the layout.
+  if (!QFontInfo(font).family().contains(QStringLiteral("MS Sans Serif"))) font.setStretch(90);
+  return font;
+}
+
+// Check boxes and radio buttons keep their place but widen to their text
+// when the font on this machine needs more room than the layout gives.
+void FitText(QAbstractButton* button) {
+  button->resize(std::max(button->width(), button->sizeHint().width()), button->height());
+}
 
 template <class W>
 W* Make(QWidget* parent, const char* name, int x, int y, int w = -1, int h = -1) {
@@ -60,8 +79,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, in
 
 QLabel* MakeHeader(QWidget* parent, const char* name, const char* text, int x, int y) {
   QLabel* label = MakeLabel(parent, name, text, x, y);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(9 + 3);  // character height 9 plus the font's internal leading
+  QFont font = DialogFont();
   font.setBold(true);
   label->setFont(font);
   label->adjustSize();
@@ -112,6 +130,7 @@ TWizardForm::TWizardForm(QWidget* owner, IDialogServices* services)
       services_(services ? services : &DefaultDialogServices()) {
   setObjectName("WizardForm");
   setFixedSize(468, 324);
+  setFont(DialogFont());
   setModal(true);
 
   actBack = new QAction(Q(Res::SBack), this);
@@ -207,16 +226,16 @@ void TWizardForm::CreateStep1() {
   Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   Label2 = MakeLabel(p, "Label2", "", 8, 35, 305, 74, true);
   Label11 = MakeLabel(p, "Label11", Res::SBackupAdvice, 8, 110, 305, 59, true);
-  QFont f11(QStringLiteral("MS Sans Serif"));
-  f11.setPixelSize(11);
-  Label11->setFont(f11);
+  Label11->setFont(DialogFont());
   Label11->setStyleSheet(QStringLiteral("color: black"));
   Label3 = MakeHeader(p, "Label3", Res::SStep1Header, 8, 171);
   rbModeReplace = Make<QRadioButton>(p, "rbModeReplace", 16, 200, 149, 16);
   rbModeReplace->setText(Q(support::FormatStr(Res::SModeReplaceFormat, {"BDE"})));
+  FitText(rbModeReplace);
   rbModeReplace->setChecked(true);
   rbModeRestore = Make<QRadioButton>(p, "rbModeRestore", 16, 222, 181, 16);
   rbModeRestore->setText(Q(Res::SModeRestore));
+  FitText(rbModeRestore);
 }
 
 void TWizardForm::CreateStep2() {
@@ -233,9 +252,11 @@ void TWizardForm::CreateStep2() {
   Label6 = MakeHeader(p, "Label6", Res::SStep2ReplaceHeader, 8, 7);
   rbDestProject = Make<QRadioButton>(p, "rbDestProject", 16, 45, 125, 15);
   rbDestProject->setText(Q(Res::SDestProject));
+  FitText(rbDestProject);
   rbDestProject->setChecked(true);
   rbDestFolder = Make<QRadioButton>(p, "rbDestFolder", 16, 67, 75, 16);
   rbDestFolder->setText(Q(Res::SDestFolder));
+  FitText(rbDestFolder);
   Label7 = MakeLabel(p, "Label7", Res::SDestNote, 8, 224, 305, 33, true);
 }
 
@@ -257,6 +278,7 @@ void TWizardForm::CreateStep3() {
   btBrowseFolder->setText(Q(Res::SBrowseFolder));
   chSubDirs = Make<QCheckBox>(p, "chSubDirs", 8, 100, 113, 16);
   chSubDirs->setText(Q(Res::SIncludeSubfolders));
+  FitText(chSubDirs);
 }
 
 void TWizardForm::CreateStep4() {
@@ -266,6 +288,7 @@ void TWizardForm::CreateStep4() {
   backupFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
   chMakeBackup = Make<QCheckBox>(p, "chMakeBackup", 20, 43, 90, 15);
   chMakeBackup->setText(Q(Res::SMakeBackup));
+  FitText(chMakeBackup);
   chMakeBackup->setAutoFillBackground(true);
   Bind(chMakeBackup, actMakeBackup);
   lBackupFolder = MakeLabel(p, "lBackupFolder", Res::SBackupFolderLabel, 20, 67);
@@ -278,11 +301,13 @@ void TWizardForm::CreateStep4() {
   logFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
   chWriteLog = Make<QCheckBox>(p, "chWriteLog", 20, 139, 64, 15);
   chWriteLog->setText(Q(Res::SWriteLog));
+  FitText(chWriteLog);
   chWriteLog->setAutoFillBackground(true);
   Bind(chWriteLog, actWriteLog);
   lblLogNote = MakeLabel(p, "lblLogNote", Res::SLogNote, 16, 164, 297, 29, true);
   chViewLog = Make<QCheckBox>(p, "chViewLog", 20, 208, 133, 17);
   chViewLog->setText(Q(Res::SViewLogAfterReplace));
+  FitText(chViewLog);
   chMakeBackup->raise();
   chWriteLog->raise();
 }
@@ -575,8 +600,9 @@ void TWizardForm::LoadState(platform::TCustomIniFile& ini, const std::string& se
        static_cast<int>(ini.ReadInteger(section, "Top", y())));
   SetHistory(cbDirectory, Q(ini.ReadString(section, "DirHistory", "")));
   SetHistory(cbBackupDir, Q(ini.ReadString(section, "BackDirHistory", "")));
-  rbModeReplace->setChecked(ini.ReadBool(section, "ReplaceMode", rbModeReplace->isChecked()));
-  rbModeRestore->setChecked(!rbModeReplace->isChecked());
+  // An exclusive group can only be changed by checking the other button.
+  const bool replaceMode = ini.ReadBool(section, "ReplaceMode", rbModeReplace->isChecked());
+  (replaceMode ? rbModeReplace : rbModeRestore)->setChecked(true);
   edUndoFile->setText(Q(ini.ReadString(section, "LastUndo", "")));
 }
 

@@ -16,6 +16,7 @@ std::string EscapeValue(const std::string& value) {
       case '\\': out += "\\\\"; break;
       case '\r': out += "\\r"; break;
       case '\n': out += "\\n"; break;
+      case '=': out += "\\e"; break;
       default: out += c;
     }
   }
@@ -30,7 +31,7 @@ std::string UnescapeValue(const std::string& text) {
       continue;
     }
     char n = text[++i];
-    out += n == 'r' ? '\r' : n == 'n' ? '\n' : n;
+    out += n == 'r' ? '\r' : n == 'n' ? '\n' : n == 'e' ? '=' : n;
   }
   return out;
 }

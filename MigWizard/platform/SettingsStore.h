@@ -43,7 +43,7 @@ class TSettingsStore : public TMemIniFile {
   bool loading_ = false;
 };
 
-// Escapes CR, LF and backslashes so a value fits on one line, and back.
+// Escapes CR, LF, '=' and backslashes so a name or value fits on one line, and back.
 std::string EscapeValue(const std::string& value);
 std::string UnescapeValue(const std::string& text);
 

@@ -1,5 +1,8 @@
 #include "platform/StandaloneIDE.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <stdexcept>
 
 #include "platform/KryParser.h"
@@ -110,8 +113,16 @@ std::vector<std::string> DprojUnitFiles(const std::string& dprojText,
   return units;
 }
 
-std::unique_ptr<TStandaloneProject> TStandaloneProject::Open(const std::string& fileName,
+std::unique_ptr<TStandaloneProject> TStandaloneProject::Open(const std::string& givenName,
                                                              FileSystem& fs) {
+  // An IDE names its projects with their full path; so does this host.
+  std::string fileName = givenName;
+  if (!fileName.empty() && fileName[0] != kPathDelim) {
+    if (char* cwd = getcwd(nullptr, 0)) {
+      fileName = ConcatPath(cwd, fileName);
+      std::free(cwd);
+    }
+  }
   std::string bytes, err;
   if (!fs.ReadFile(fileName, bytes, err)) throw std::runtime_error(err);
   std::string text = support::ReadTextFile(bytes).text;

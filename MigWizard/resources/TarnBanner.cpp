@@ -46,7 +46,7 @@ QImage TarnBanner() {
   p.drawEllipse(QRectF(-20, 196, 160, 44));
 
   p.save();
-  p.translate(26, 110);
+  p.translate(26, 120);
   p.rotate(-90);
   QFont font(QStringLiteral("Sans Serif"));
   font.setPixelSize(22);

@@ -1,0 +1,291 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "dialogs/DialogServices.h"
+#include "dialogs/TarnWizard.h"
+#include "platform/StandaloneIDE.h"
+#include "testing/TempDir.h"
+
+using namespace migwiz;
+using namespace migwiz::dialogs;
+using migwiz::testing::TempDir;
+
+namespace {
+
+class FakeServices : public IDialogServices {
+ public:
+  std::vector<std::string> messages;
+  std::optional<QString> nextFolder, nextFile;
+  void ShowMessage(QWidget*, const QString& title, const QString& text, TMessageKind) override {
+    messages.push_back(title.toStdString() + ": " + text.toStdString());
+  }
+  std::optional<QString> GetOpenFileName(QWidget*, const QString&, const QString&) override {
+    return nextFile;
+  }
+  std::optional<QString> SelectDirectory(QWidget*, const QString& caption) override {
+    EXPECT_EQ(caption, "Select directory");
+    return nextFolder;
+  }
+};
+
+class RecordingShell : public platform::IShell {
+ public:
+  std::vector<std::string> opened;
+  bool Open(const std::string& target) override {
+    opened.push_back(target);
+    return true;
+  }
+};
+
+class WizardTest : public ::testing::Test {
+ protected:
+  WizardTest() : options("BDE"), form(nullptr, &services, &shell) {
+    platform::BorlandIDEServices = &ide;
+    form.SetProductName("Tarnbase");
+    form.SetReplaceOptions(&options);
+    form.SetLabel2Caption("BDE", "Tarnbase");
+  }
+  ~WizardTest() override { platform::BorlandIDEServices = nullptr; }
+
+  void OpenProject() {
+    dir.Write("P/App.dpr", "program App;\r\nuses A in 'A.pas', B in 'B.pas', C in 'C.pas';\r\nbegin end.\r\n");
+    for (const char* u : {"A.pas", "B.pas", "C.pas"}) dir.Write(std::string("P/") + u, "unit X;");
+    ASSERT_TRUE(ide.OpenProject(dir.Path("P/App.dpr"), true));
+  }
+  void Show() {
+    form.show();
+    ASSERT_EQ(form.CurrentPage(), TWizardForm::Step1);
+  }
+  void Next() { form.btNext->click(); }
+  void Back() { form.btBack->click(); }
+  std::string Caption() { return form.windowTitle().toStdString(); }
+
+  TempDir dir;
+  platform::TStandaloneIDE ide;
+  FakeServices services;
+  RecordingShell shell;
+  replace::TReplaceOptions options;
+  TTarnWizardForm form;
+};
+
+void MoveMouse(QWidget* widget, QPoint at) {
+  QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(widget, &move);
+}
+
+}  // namespace
+
+TEST_F(WizardTest, ProjectReplaceSequenceAndFinish) {
+  OpenProject();
+  Show();
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 1 of 5");
+  EXPECT_FALSE(form.btBack->isEnabled());
+  EXPECT_FALSE(form.btFinish->isEnabled());
+  Next();
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step2Replace);
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 2 of 5");
+  EXPECT_TRUE(form.rbDestProject->isEnabled() && form.rbDestProject->isChecked());
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::Step3Proj);
+  ASSERT_EQ(form.lbModules->count(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(form.lbModules->item(i)->checkState(), Qt::Checked);
+  form.btDeselect->click();
+  Next();  // nothing checked: refused
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step3Proj);
+  EXPECT_EQ(services.messages, std::vector<std::string>{"BDE Migration Wizard: At least one unit should be selected."});
+  form.lbModules->item(0)->setCheckState(Qt::Checked);
+  form.lbModules->item(2)->setCheckState(Qt::Checked);
+  Back();  // going back keeps the list and its marks
+  Next();
+  EXPECT_EQ(form.lbModules->item(1)->checkState(), Qt::Unchecked);
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::Step4);
+  EXPECT_EQ(form.cbBackupDir->currentText().toStdString(), dir.Path("P/RBackup"));
+  form.chViewLog->setChecked(false);
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 5 of 5");
+  EXPECT_FALSE(form.btNext->isEnabled());
+  EXPECT_TRUE(form.btFinish->isEnabled());
+  EXPECT_EQ(form.lSummary->text().toStdString(),
+            "Mode: Replace BDE components\n\nScan destination: Current open project\n\n"
+            "Backup dir: \"" + dir.Path("P/RBackup") + "\"\n\nWrite log file\n\nUnits list:\nA.pas\nC.pas\n");
+  form.btFinish->click();
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(options.Dest, replace::TSearchDestination::sdProject);
+  EXPECT_EQ(options.ModuleList, "A.pas\r\nC.pas\r\n");
+  EXPECT_EQ(options.BackupDir, dir.Path("P/RBackup"));
+  EXPECT_EQ(form.GetWizardMode(), 0);
+  EXPECT_EQ(form.lbModules->count(), 0);  // cleared when the dialog closes
+}
+
+TEST_F(WizardTest, FolderSequenceBackupProposalAndRefusal) {
+  Show();
+  EXPECT_FALSE(form.rbDestProject->isEnabled());  // no project open
+  Next();
+  EXPECT_TRUE(form.rbDestFolder->isChecked());
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::Step3Dir);
+  EXPECT_FALSE(form.btNext->isEnabled());  // empty folder box
+  form.cbDirectory->setEditText(QString::fromStdString(dir.Path("missing")));
+  EXPECT_TRUE(form.btNext->isEnabled());
+  Next();
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step3Dir);
+  EXPECT_EQ(services.messages.back(),
+            "BDE Migration Wizard: Target directory \"" + dir.Path("missing") + "\" does not exist.");
+
+  dir.MakeDir("Src");
+  dir.MakeDir("Other");
+  form.cbDirectory->setEditText(QString::fromStdString(dir.Path("Src")));
+  Next();
+  EXPECT_EQ(form.cbBackupDir->currentText().toStdString(), dir.Path("Src/RBackup"));
+  Back();
+  form.cbDirectory->setEditText(QString::fromStdString(dir.Path("Other")));
+  Next();
+  EXPECT_EQ(form.cbBackupDir->currentText().toStdString(), dir.Path("Other/RBackup"));
+  // Once the user typed, the proposal stops; a relative folder is taken
+  // relative to the target folder.
+  form.cbBackupDir->lineEdit()->clear();
+  QTest::keyClicks(form.cbBackupDir->lineEdit(), "Old");
+  Back();
+  form.cbDirectory->setEditText(QString::fromStdString(dir.Path("Src")));
+  Next();
+  EXPECT_EQ(form.cbBackupDir->currentText(), "Old");
+  // Enabling follows the two check boxes.
+  form.chMakeBackup->setChecked(false);
+  EXPECT_FALSE(form.cbBackupDir->isEnabled() || form.btBrowseBackFolder->isEnabled() || form.lBackupFolder->isEnabled());
+  form.chMakeBackup->setChecked(true);
+  EXPECT_TRUE(form.cbBackupDir->isEnabled());
+  form.chWriteLog->setChecked(false);
+  EXPECT_FALSE(form.chViewLog->isEnabled() || form.lblLogNote->isEnabled());
+  form.chViewLog->setChecked(true);  // without a log, view log is not in the summary
+  Next();
+  EXPECT_EQ(form.lSummary->text().toStdString(),
+            "Mode: Replace BDE components\n\nScan destination: Folder \"" + dir.Path("Src") +
+                "\"\n\nBackup dir: \"" + dir.Path("Src/Old") + "\"\n\n");
+  form.btFinish->click();
+  EXPECT_EQ(options.Dest, replace::TSearchDestination::sdDirectory);
+  EXPECT_EQ(options.Directory, dir.Path("Src"));
+  EXPECT_EQ(options.BackupDir, dir.Path("Src/Old"));
+  EXPECT_FALSE(options.WriteLog);
+}
+
+TEST_F(WizardTest, RestoreSequence) {
+  Show();
+  form.rbModeRestore->click();
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 1 of 3");
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::Step2Restore);
+  EXPECT_FALSE(form.btNext->isEnabled());
+  form.edUndoFile->setText(QString::fromStdString(dir.Path("gone.reu")));
+  Next();
+  EXPECT_EQ(services.messages.back(),
+            "BDE Migration Wizard: Undo file \"" + dir.Path("gone.reu") + "\" does not exist.");
+  std::string undo = dir.Write("my backup/RExpert.reu", "");
+  services.nextFile = QString::fromStdString(undo);
+  form.btRestoreBrowse->click();
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 3 of 3");
+  EXPECT_EQ(form.Label13->text(), "Step 5 - Start units converting");
+  EXPECT_EQ(form.lSummary->text().toStdString(),
+            "Mode: Restore original files from backup\n\nUndo file: \"" + undo + "\"\n\n");
+  Back();
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step2Restore);
+  Next();
+  form.btFinish->click();
+  EXPECT_EQ(form.GetWizardMode(), 100);
+  EXPECT_EQ(form.edUndoFile->text().toStdString(), undo);
+}
+
+TEST_F(WizardTest, StateRoundTripAndHistoryOfTen) {
+  platform::TMemIniFile ini;
+  form.LoadState(ini, "S");  // a first use shows the defaults
+  EXPECT_TRUE(form.rbModeReplace->isChecked());
+  EXPECT_EQ(form.cbDirectory->count(), 0);
+  EXPECT_TRUE(form.edUndoFile->text().isEmpty());
+
+  Show();
+  Next();
+  Next();
+  for (int i = 0; i < 11; ++i) {
+    std::string folder = dir.MakeDir("f" + std::to_string(i));
+    form.cbDirectory->setEditText(QString::fromStdString(folder));
+    Next();
+    Next();
+    form.btFinish->click();
+    form.show();
+    Next();
+    Next();
+  }
+  ASSERT_EQ(form.cbDirectory->count(), 10);
+  EXPECT_EQ(form.cbDirectory->itemText(0).toStdString(), dir.Path("f10"));
+  EXPECT_EQ(form.cbDirectory->itemText(9).toStdString(), dir.Path("f1"));
+  form.cbDirectory->setEditText(QString::fromStdString(dir.MakeDir("F5")));  // other case: nothing moves
+  Next();
+  Next();
+  form.btFinish->click();
+  EXPECT_EQ(form.cbDirectory->itemText(0).toStdString(), dir.Path("f10"));
+
+  form.rbModeRestore->setChecked(true);
+  form.move(33, 44);
+  form.SaveState(ini, "S");
+  EXPECT_EQ(ini.ReadString("S", "LastUndo", "?"), dir.Path("F5/RBackup/RExpert.reu"));
+
+  TTarnWizardForm again(nullptr, &services, &shell);
+  again.SetReplaceOptions(&options);
+  again.LoadState(ini, "S");
+  EXPECT_EQ(HistoryText(again.cbDirectory), HistoryText(form.cbDirectory));
+  EXPECT_EQ(HistoryText(again.cbBackupDir), HistoryText(form.cbBackupDir));
+  EXPECT_TRUE(again.rbModeRestore->isChecked());
+  EXPECT_EQ(again.edUndoFile->text().toStdString(), dir.Path("F5/RBackup/RExpert.reu"));
+  platform::TMemIniFile saved;
+  again.SaveState(saved, "S");
+  EXPECT_EQ(saved.ReadInteger("S", "Left", -1), ini.ReadInteger("S", "Left", -2));
+  EXPECT_EQ(saved.ReadInteger("S", "Top", -1), ini.ReadInteger("S", "Top", -2));
+  again.SetProductName("Tarnbase");
+  again.show();
+  EXPECT_EQ(again.windowTitle(), "Tarnbase Migration Wizard - Step 1 of 3");
+}
+
+TEST_F(WizardTest, MailLinkColoursAndUrl) {
+  Show();
+  EXPECT_EQ(TTarnWizardForm::MailUrl(),
+            "mailto:migration-support@example.com?CC=&subject=Migrate from%20another%20components");
+  EXPECT_EQ(form.LinkColor(), QColor(0, 0, 255));
+  EXPECT_EQ(form.lbMail->text(), "Migrate from another components");
+  EXPECT_TRUE(form.lbMail->font().underline());
+  MoveMouse(form.lbMail, QPoint(5, 5));
+  EXPECT_EQ(form.LinkColor(), QColor(255, 128, 64));
+  QTest::mouseClick(form.lbMail, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(form.LinkColor(), QColor(0, 0, 255));
+  EXPECT_EQ(shell.opened, std::vector<std::string>{TTarnWizardForm::MailUrl().toStdString()});
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step1);
+  form.lbMailMouseMove();
+  MoveMouse(form.Step1Sheet, QPoint(200, 20));
+  EXPECT_EQ(form.LinkColor(), QColor(0, 0, 255));
+  Next();
+  EXPECT_FALSE(form.lbMail->isVisible());
+  EXPECT_EQ(form.Image1->pixmap().size(), QSize(120, 260));
+}
+
+TEST_F(WizardTest, CancelRunsNothingAndSavesNothing) {
+  Show();
+  form.rbModeRestore->click();
+  form.btCancel->click();
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+  EXPECT_EQ(options.Dest, replace::TSearchDestination::sdProject);
+  EXPECT_TRUE(options.ModuleList.empty());
+}
