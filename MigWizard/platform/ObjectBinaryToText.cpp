@@ -64,14 +64,6 @@ std::string NameText(const std::string& raw) {
   return IsValidUtf8(raw) ? raw : AnsiCodePage::System().Decode(raw);
 }
 
-std::u16string ToUtf16(std::string_view utf8) {
-  std::string bytes = Utf8ToUtf16LE(utf8);
-  std::u16string out(bytes.size() / 2, u'\0');
-  for (size_t i = 0; i < out.size(); ++i)
-    out[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                   (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
-  return out;
-}
 
 class Converter {
  public:
@@ -213,14 +205,14 @@ class Converter {
     auto kind = static_cast<TValueType>(in_.ReadByte("a value"));
     switch (kind) {
       case TValueType::vaString:
-        return ToUtf16(AnsiCodePage::System().Decode(in_.ReadShortStr("a string")));
+        return Utf8ToUtf16(AnsiCodePage::System().Decode(in_.ReadShortStr("a string")));
       case TValueType::vaLString: {
         uint32_t len = static_cast<uint32_t>(in_.ReadLE(4, "a string length"));
-        return ToUtf16(AnsiCodePage::System().Decode(in_.ReadBytes(len, "a string")));
+        return Utf8ToUtf16(AnsiCodePage::System().Decode(in_.ReadBytes(len, "a string")));
       }
       case TValueType::vaUTF8String: {
         uint32_t len = static_cast<uint32_t>(in_.ReadLE(4, "a string length"));
-        return ToUtf16(SanitizeUtf8(in_.ReadBytes(len, "a string")));
+        return Utf8ToUtf16(SanitizeUtf8(in_.ReadBytes(len, "a string")));
       }
       default: {
         uint32_t len = static_cast<uint32_t>(in_.ReadLE(4, "a string length"));

@@ -33,23 +33,7 @@ bool SameAscii(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::u16string Utf8To16(std::string_view utf8) {
-  std::string bytes = Utf8ToUtf16LE(utf8);
-  std::u16string out(bytes.size() / 2, u'\0');
-  for (size_t i = 0; i < out.size(); ++i)
-    out[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                   (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
-  return out;
-}
 
-std::string Utf16To8(const std::u16string& s) {
-  std::string bytes;
-  for (char16_t c : s) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  return Utf16LEToUtf8(bytes);
-}
 
 // The tokens of the text form: names (dotted names are put together by the
 // parser), numbers with their type letter, strings made of quoted parts and
@@ -178,12 +162,12 @@ class Lexer {
           ++pos_;
         }
         if (pos_ == start) Fail("character code expected");
-        wide += Utf8To16(utf8);
+        wide += Utf8ToUtf16(utf8);
         utf8.clear();
         wide.push_back(static_cast<char16_t>(code));
       }
     }
-    wide += Utf8To16(utf8);
+    wide += Utf8ToUtf16(utf8);
     token = Tok::String;
   }
 
@@ -245,7 +229,7 @@ class StreamWriter {
   // The narrowest kind that keeps every character.
   void String(const std::u16string& w) {
     const AnsiCodePage& cp = AnsiCodePage::System();
-    std::string utf8 = Utf16To8(w);
+    std::string utf8 = Utf16ToUtf8(w);
     std::string ansi = cp.Encode(utf8);
     if (cp.Decode(ansi) == utf8) {
       if (ansi.size() <= 255) {
@@ -256,7 +240,7 @@ class StreamWriter {
         LE(ansi.size(), 4);
       }
       out.append(ansi);
-    } else if (utf8.size() < w.size() * 2 && SanitizeUtf8(utf8) == utf8 && Utf8To16(utf8) == w) {
+    } else if (utf8.size() < w.size() * 2 && SanitizeUtf8(utf8) == utf8 && Utf8ToUtf16(utf8) == w) {
       Value(TValueType::vaUTF8String);
       LE(utf8.size(), 4);
       out.append(utf8);

@@ -16,8 +16,10 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kUndefinedByteBase = 0xF700;
 
-std::u16string Utf8ToUtf16(std::string_view utf8) {
-  std::u16string out;
+}  // namespace
+
+std::u32string Utf8ToCodePoints(std::string_view utf8) {
+  std::u32string out;
   out.reserve(utf8.size());
   int32_t i = 0;
   const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
@@ -25,7 +27,15 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   while (i < n) {
     UChar32 c;
     U8_NEXT(s, i, n, c);
-    if (c < 0) c = kReplacement;
+    out.push_back(c < 0 ? kReplacement : static_cast<char32_t>(c));
+  }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (char32_t c : Utf8ToCodePoints(utf8)) {
     if (U_IS_BMP(c)) {
       out.push_back(static_cast<char16_t>(c));
     } else {
@@ -49,8 +59,6 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   }
   return out;
 }
-
-}  // namespace
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
@@ -180,13 +188,8 @@ std::string AnsiCodePage::Encode(std::string_view utf8) const {
   std::string out;
   if (singleByte_) {
     out.reserve(utf8.size());
-    int32_t i = 0;
-    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-    const auto n = static_cast<int32_t>(utf8.size());
-    while (i < n) {
-      UChar32 c;
-      U8_NEXT(s, i, n, c);
-      auto it = c < 0 ? fromUnicode_.end() : fromUnicode_.find(static_cast<char32_t>(c));
+    for (char32_t c : Utf8ToCodePoints(utf8)) {
+      auto it = c == kReplacement ? fromUnicode_.end() : fromUnicode_.find(c);
       out.push_back(it == fromUnicode_.end() ? '?' : static_cast<char>(it->second));
     }
     return out;

@@ -69,5 +69,10 @@ std::string Utf8ToUtf16LE(std::string_view utf8);
 std::string SanitizeUtf8(std::string_view bytes);
 // Appends the UTF-8 form of one code point.
 void AppendUtf8(std::string& out, char32_t c);
+// The code points of UTF-8 text; a malformed sequence gives U+FFFD.
+std::u32string Utf8ToCodePoints(std::string_view utf8);
+// UTF-8 and UTF-16 strings, each way; what cannot be converted becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
 
 }  // namespace migwiz::platform

@@ -1,7 +1,6 @@
 #include "support/StrUtils.h"
 
 #include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 #include "platform/TextCodec.h"
 
@@ -23,15 +22,8 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 std::string FoldCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  int32_t i = 0;
-  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-  const auto n = static_cast<int32_t>(utf8.size());
-  while (i < n) {
-    UChar32 c;
-    U8_NEXT(s, i, n, c);
-    if (c < 0) c = 0xFFFD;
-    platform::AppendUtf8(out, static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT)));
-  }
+  for (char32_t c : platform::Utf8ToCodePoints(utf8))
+    platform::AppendUtf8(out, static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT)));
   return out;
 }
 

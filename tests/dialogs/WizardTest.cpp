@@ -14,10 +14,12 @@
 #include "dialogs/DialogServices.h"
 #include "dialogs/TarnWizard.h"
 #include "platform/StandaloneIDE.h"
+#include "testing/RecordingShell.h"
 #include "testing/TempDir.h"
 
 using namespace migwiz;
 using namespace migwiz::dialogs;
+using migwiz::testing::RecordingShell;
 using migwiz::testing::TempDir;
 
 namespace {
@@ -35,15 +37,6 @@ class FakeServices : public IDialogServices {
   std::optional<QString> SelectDirectory(QWidget*, const QString& caption) override {
     EXPECT_EQ(caption, "Select directory");
     return nextFolder;
-  }
-};
-
-class RecordingShell : public platform::IShell {
- public:
-  std::vector<std::string> opened;
-  bool Open(const std::string& target) override {
-    opened.push_back(target);
-    return true;
   }
 };
 

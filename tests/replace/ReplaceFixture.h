@@ -11,6 +11,7 @@
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
 #include "testing/RecordingFileSystem.h"
+#include "testing/RecordingShell.h"
 #include "testing/TempDir.h"
 
 namespace migwiz::testing {
@@ -20,15 +21,6 @@ class CountingCursor : public platform::IBusyCursor {
   int started = 0, stopped = 0;
   void StartWait() override { ++started; }
   void StopWait() override { ++stopped; }
-};
-
-class RecordingShell : public platform::IShell {
- public:
-  std::vector<std::string> opened;
-  bool Open(const std::string& target) override {
-    opened.push_back(target);
-    return true;
-  }
 };
 
 class ReplaceFixture : public ::testing::Test {
