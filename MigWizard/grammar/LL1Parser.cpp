@@ -175,7 +175,9 @@ void TLL1Parser::PrepareRules() {
 }
 
 void TLL1Parser::InlineEmptyAlternatives() {
-  for (auto& [rName, r] : rules_) {
+  for (auto& entry : rules_) {
+    const std::string& rName = entry.first;
+    Rule& r = entry.second;
     auto empty = std::find(r.alternatives.begin(), r.alternatives.end(), std::string());
     if (empty == r.alternatives.end()) continue;
     auto rewrite = [&rName](Rule& s, const std::vector<std::string>& snapshot) {

@@ -65,6 +65,34 @@ std::string NameText(const std::string& raw) {
 }
 
 
+bool SameAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
+  return true;
+}
+
+// A name the text form can carry: an identifier (dotted where allowed) that
+// is none of the words that open or close an object.
+bool IsValidName(std::string_view name, bool dotted) {
+  if (name.empty()) return false;
+  bool wordStart = true;
+  for (unsigned char c : name) {
+    bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+    bool digit = c >= '0' && c <= '9';
+    if (c == '.' && dotted && !wordStart) {
+      wordStart = true;
+      continue;
+    }
+    if (!letter && !(digit && !wordStart)) return false;
+    wordStart = false;
+  }
+  if (wordStart) return false;  // ends in a dot
+  for (const char* word : {"object", "inherited", "inline", "end", "item"})
+    if (SameAscii(name, word)) return false;
+  return true;
+}
+
 class Converter {
  public:
   explicit Converter(std::string_view stream) : in_(stream) {}
@@ -113,8 +141,10 @@ class Converter {
       flags = in_.ReadByte("an object header") & 0x0F;
       if (flags & 0x02) position = ReadInteger("a child position");
     }
-    std::string className = NameText(in_.ReadShortStr("a class name"));
+    std::string className = ReadName("a class name", false);
     std::string objectName = NameText(in_.ReadShortStr("an object name"));
+    if (!objectName.empty() && !IsValidName(objectName, false))
+      throw EStreamError("invalid object name \"" + objectName + "\"", in_.Pos());
     WriteIndent();
     Write(flags & 0x01 ? "inherited " : flags & 0x04 ? "inline " : "object ");
     if (!objectName.empty()) {
@@ -128,10 +158,18 @@ class Converter {
 
   void ConvertProperty() {
     WriteIndent();
-    Write(NameText(in_.ReadShortStr("a property name")));
+    Write(ReadName("a property name", true));
     Write(" = ");
     ConvertValue();
     Write("\r\n");
+  }
+
+  std::string ReadName(const char* what, bool dotted) {
+    size_t at = in_.Pos();
+    std::string name = NameText(in_.ReadShortStr(what));
+    if (!IsValidName(name, dotted))
+      throw EStreamError(std::string("invalid name \"") + name + "\" for " + what, at);
+    return name;
   }
 
   int64_t ReadInteger(const char* what) {
@@ -180,7 +218,7 @@ class Converter {
       case TValueType::vaUTF8String: ConvertString(ReadString()); return;
       case TValueType::vaIdent:
         in_.ReadByte("a value");
-        Write(NameText(in_.ReadShortStr("an identifier")));
+        Write(ReadName("an identifier", true));
         return;
       case TValueType::vaFalse: in_.ReadByte("a value"); Write("False"); return;
       case TValueType::vaTrue: in_.ReadByte("a value"); Write("True"); return;
@@ -304,6 +342,8 @@ class Converter {
       std::string item = in_.ReadShortStr("a set");
       if (item.empty()) break;
       if (n > 0) Write(", ");
+      if (!IsValidName(NameText(item), false))
+        throw EStreamError("invalid set element \"" + item + "\"", in_.Pos());
       Write(NameText(item));
     }
     Write("]");
@@ -358,7 +398,14 @@ std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset) {
 }
 
 std::string ObjectBinaryToText(std::string_view stream, size_t baseOffset) {
-  return AnsiCodePage::System().Encode(ObjectBinaryToTextUtf8(stream, baseOffset));
+  const AnsiCodePage& cp = AnsiCodePage::System();
+  std::string text = ObjectBinaryToTextUtf8(stream, baseOffset);
+  std::string bytes = cp.Encode(text);
+  // Strings are written with #codes; only a name can hold what the code page lacks.
+  if (cp.Decode(bytes) != text)
+    throw EStreamError("a name holds characters that code page " + cp.Name() + " cannot write",
+                       baseOffset);
+  return bytes;
 }
 
 }  // namespace migwiz::platform

@@ -363,7 +363,15 @@ class Converter {
         out_.String(w);
         break;
       }
-      case Tok::Symbol: Ident(DottedName("identifier")); break;
+      case Tok::Symbol:
+        if (lex_.str == "NAN" || lex_.str == "INF") {  // how non-finite extended values are written
+          WriteExtended(lex_.str == "NAN" ? std::numeric_limits<long double>::quiet_NaN()
+                                          : std::numeric_limits<long double>::infinity());
+          lex_.Next();
+        } else {
+          Ident(DottedName("identifier"));
+        }
+        break;
       case Tok::Integer: out_.Integer(IntegerValue()); break;
       case Tok::Float: ConvertFloat(); break;
       case Tok::Char:
@@ -371,6 +379,12 @@ class Converter {
         else if (lex_.Is('(')) ConvertList();
         else if (lex_.Is('{')) ConvertBinary();
         else if (lex_.Is('<')) ConvertCollection();
+        else if (lex_.Is('-')) {
+          lex_.Next();
+          if (!lex_.IsSymbol("INF") || lex_.str != "INF") lex_.Fail("number expected");
+          WriteExtended(-std::numeric_limits<long double>::infinity());
+          lex_.Next();
+        }
         else lex_.Fail("invalid property value '" + lex_.str + "'");
         break;
       case Tok::End: lex_.Fail("property value expected");
@@ -396,7 +410,8 @@ class Converter {
     errno = 0;
     char* end = nullptr;
     long double v = std::strtold(text.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE) lex_.Fail("invalid number " + text);
+    // Underflow to a denormal is a value; overflow is not.
+    if (*end != '\0' || (errno == ERANGE && std::isinf(v))) lex_.Fail("invalid number " + text);
     switch (type) {
       case 's': {
         out_.Value(TValueType::vaSingle);
@@ -406,11 +421,19 @@ class Converter {
         out_.LE(bits, 4);
         break;
       }
-      case 'c':
-        if (std::fabs(v) > 9.2e18L) lex_.Fail("currency value out of range");
+      case 'c': {
+        // The text holds the stored 64-bit count of ten-thousandths.
+        int64_t raw;
+        if (text.find_first_of(".eE") == std::string::npos) {
+          raw = ParseInteger(text);
+        } else {
+          if (!(std::fabs(v) < 9.2233720368547758e18L)) lex_.Fail("currency value out of range");
+          raw = static_cast<int64_t>(std::llroundl(v));
+        }
         out_.Value(TValueType::vaCurrency);
-        out_.LE(static_cast<uint64_t>(static_cast<int64_t>(std::llroundl(v))), 8);
+        out_.LE(static_cast<uint64_t>(raw), 8);
         break;
+      }
       case 'd': {
         out_.Value(TValueType::vaDate);
         double d = static_cast<double>(v);
@@ -419,13 +442,15 @@ class Converter {
         out_.LE(bits, 8);
         break;
       }
-      default: {
-        out_.Value(TValueType::vaExtended);
-        unsigned char bytes[10];
-        ExtendedToBytes(v, bytes);
-        out_.out.append(reinterpret_cast<const char*>(bytes), 10);
-      }
+      default: WriteExtended(v);
     }
+  }
+
+  void WriteExtended(long double v) {
+    out_.Value(TValueType::vaExtended);
+    unsigned char bytes[10];
+    ExtendedToBytes(v, bytes);
+    out_.out.append(reinterpret_cast<const char*>(bytes), 10);
   }
 
   void ConvertSet() {

@@ -260,3 +260,17 @@ TEST(FormResource, WrapsAndUnwrapsTheStream) {
   // A child position in the root header is skipped for the resource name.
   EXPECT_EQ(DefaultResourceName(ObjectTextToBinary("inherited F: TForm2 [3]\r\nend\r\n")), "TFORM2");
 }
+
+// Cases the fuzzer found: what the text form cannot carry is refused when
+// read, and extreme numbers survive the round trip.
+TEST(ComponentStream, FuzzerFindings) {
+  EXPECT_THROW(ObjectBinaryToText("TPF0\x00\x00\x00\x00"s), EStreamError);         // no class name
+  EXPECT_THROW(ObjectBinaryToText("TPF0\x02TA\x00\x01" "\x03" "end\x02\x01\x00\x00"s), EStreamError);
+  EXPECT_THROW(ObjectBinaryToText("TPF0\x02\xC8\x8B\x00\x00\x00"s), EStreamError);  // not in the code page
+  EXPECT_EQ(ObjectBinaryToTextUtf8("TPF0\x02\xC8\x8B\x00\x00\x00"s), "object \xC8\x8B\r\nend\r\n");
+  for (const char* value : {"-9223372036854775808c", "INF", "-INF", "NAN", "3.6451995318824746E-4951"}) {
+    std::string text = std::string("object A: TA\r\n  P = ") + value + "\r\nend\r\n";
+    std::string binary = ObjectTextToBinary(text);
+    EXPECT_EQ(ObjectTextToBinary(ObjectBinaryToText(binary)), binary) << value;
+  }
+}
