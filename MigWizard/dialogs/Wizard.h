@@ -58,7 +58,7 @@ class TWizardForm : public QDialog {
   enum Page { Step1, Step2Restore, Step2Replace, Step3Proj, Step3Dir, Step4, FinalStep };
   Page CurrentPage() const;
 
-  // Controls, by the names of the design.
+  // The controls, by the names the settings and tests use.
   QStackedWidget* pcWizard;
   QWidget *Step1Sheet, *Step2RestoreSheet, *Step2ReplaceSheet, *Step3ProjSheet, *Step3DirSheet,
       *Step4Sheet, *FinalStepSheet;
