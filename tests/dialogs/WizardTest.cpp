@@ -282,3 +282,26 @@ TEST_F(WizardTest, CancelRunsNothingAndSavesNothing) {
   EXPECT_EQ(options.Dest, replace::TSearchDestination::sdProject);
   EXPECT_TRUE(options.ModuleList.empty());
 }
+
+TEST_F(WizardTest, BrowseButtonsAndTabOrder) {
+  Show();
+  Next();
+  Next();
+  std::string src = dir.MakeDir("Src");
+  services.nextFolder = std::nullopt;  // cancelled: nothing changes
+  form.btBrowseFolder->click();
+  EXPECT_TRUE(form.cbDirectory->currentText().isEmpty());
+  services.nextFolder = QString::fromStdString(src);
+  form.btBrowseFolder->click();
+  EXPECT_EQ(form.cbDirectory->currentText().toStdString(), src);
+  Next();
+  services.nextFolder = QString::fromStdString(dir.Path("Bak"));
+  form.btBrowseBackFolder->click();
+  Back();
+  Next();  // a browsed backup folder is not proposed over
+  EXPECT_EQ(form.cbBackupDir->currentText().toStdString(), dir.Path("Bak"));
+  EXPECT_EQ(form.btNext->nextInFocusChain(), form.btFinish);
+  EXPECT_EQ(form.btFinish->nextInFocusChain(), form.btBack);
+  EXPECT_EQ(form.btBack->nextInFocusChain(), form.btCancel);
+  EXPECT_FALSE(form.btNext->isDefault() || form.btFinish->isDefault() || form.btCancel->autoDefault());
+}
