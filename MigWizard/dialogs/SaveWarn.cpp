@@ -5,7 +5,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QFontMetrics>
 #include <QStyle>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -53,12 +56,32 @@ TSaveWarnForm::TSaveWarnForm(QWidget* owner)
   CancelBtn = new QPushButton(QString::fromUtf8(Res::SNo), this);
   CancelBtn->setObjectName("CancelBtn");
   CancelBtn->setGeometry(153, 111, 75, 24);
-  CancelBtn->setAutoDefault(false);
+  // Enter answers the focused button; with the focus elsewhere it answers Yes.
+  OKBtn->setAutoDefault(true);
+  CancelBtn->setAutoDefault(true);
   setTabOrder(OKBtn, CancelBtn);
   setTabOrder(CancelBtn, chkDontAsk);
   connect(OKBtn, &QPushButton::clicked, this, [this] { done(mrYes); });
   connect(CancelBtn, &QPushButton::clicked, this, [this] { done(mrNo); });
 }
+
+void TSaveWarnForm::SetTexts(const QString& question, const QString& note) {
+  lblWarn->setText(question);
+  lblNote->setText(note);
+  lblNote->adjustSize();
+  const QFontMetrics metrics(lblWarn->font());
+  const int warnWidth = std::max(235, metrics.horizontalAdvance(question) + 4);
+  lblWarn->setGeometry(54, 24, warnWidth, std::max(13, metrics.height()));
+  const int right = std::max(lblWarn->geometry().right(), lblNote->geometry().right());
+  const int width = std::max(302, right + 13);
+  setFixedSize(width, 143);
+}
+
+const char* SaveWarnNote(bool isProject, bool isRestore) {
+  return isProject && !isRestore ? Res::SNoteFormsHidden : Res::SNoteProjectClosed;
+}
+
+const char* SaveWarnQuestion(bool isRestore) { return isRestore ? Res::SWarnRestore : Res::SWarnSave; }
 
 std::string SaveWarnValueName(bool isProject, bool isRestore) {
   return std::string(isRestore ? "Restore" : "Replace") + (isProject ? "Proj" : "Dir") + "Warn";
@@ -76,10 +99,8 @@ bool ShowSaveWarn(const std::string& caption, bool isProject, bool isRestore,
 
   TSaveWarnForm form(QApplication::activeWindow());
   form.setWindowTitle(QString::fromStdString(caption));
-  form.lblNote->setText(QString::fromUtf8(isProject && !isRestore ? Res::SNoteFormsHidden
-                                                                  : Res::SNoteProjectClosed));
-  form.lblNote->adjustSize();
-  form.lblWarn->setText(QString::fromUtf8(isRestore ? Res::SWarnRestore : Res::SWarnSave));
+  form.SetTexts(QString::fromUtf8(SaveWarnQuestion(isRestore)),
+                QString::fromUtf8(SaveWarnNote(isProject, isRestore)));
   int result = env.exec ? env.exec(form) : form.exec();
   if (result != TSaveWarnForm::mrYes) return false;
   env.store->WriteBool(caption, valueName, !form.chkDontAsk->isChecked());

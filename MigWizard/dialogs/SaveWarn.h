@@ -24,6 +24,10 @@ class TSaveWarnForm : public QDialog {
 
   explicit TSaveWarnForm(QWidget* owner = nullptr);
 
+  // Sets the question and the note, and widens the dialog when a text needs
+  // more room than the layout gives it.
+  void SetTexts(const QString& question, const QString& note);
+
   QLabel* Image1;
   QLabel* lblWarn;
   QLabel* Label2;
@@ -42,6 +46,8 @@ struct TSaveWarnEnvironment {
 
 // The value name, note and question of a kind of run.
 std::string SaveWarnValueName(bool isProject, bool isRestore);
+const char* SaveWarnNote(bool isProject, bool isRestore);
+const char* SaveWarnQuestion(bool isRestore);
 
 // True when the run goes on: the user said Yes, or asked not to be asked.
 bool ShowSaveWarn(const std::string& caption, bool isProject, bool isRestore,

@@ -13,6 +13,10 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
 
 #include "dialogs/DialogServices.h"
 #include "host/IDEUtils.h"
@@ -110,6 +114,38 @@ QComboBox* MakeHistoryCombo(QWidget* parent, const char* name, int x, int y, int
 }
 
 }  // namespace
+
+QPoint ScreenCentre(QSize size) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return {0, 0};
+  QRect area = screen->availableGeometry();
+  return area.center() - QPoint(size.width() / 2, size.height() / 2) + QPoint(1, 1);
+}
+
+QPoint OnScreen(QPoint at, QSize size) {
+  const QRect window(at, size);
+  QScreen* nearest = nullptr;
+  long best = 0;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect area = screen->availableGeometry();
+    if (area.intersects(window)) {
+      const QRect common = area.intersected(window);
+      // Enough of the title bar to grab it: the window stays where it was put.
+      if (common.height() >= 20 && common.width() >= 40 && common.top() == window.top()) return at;
+    }
+    const QPoint d = area.center() - window.center();
+    const long distance = static_cast<long>(d.x()) * d.x() + static_cast<long>(d.y()) * d.y();
+    if (!nearest || distance < best) {
+      nearest = screen;
+      best = distance;
+    }
+  }
+  if (!nearest) return at;
+  const QRect area = nearest->availableGeometry();
+  const int x = std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width() + 1));
+  const int y = std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height() + 1));
+  return {x, y};
+}
 
 QString HistoryText(const QComboBox* combo) {
   QString text;
@@ -246,6 +282,7 @@ void TWizardForm::CreateStep2() {
   lUndo->setBuddy(edUndoFile);
   btRestoreBrowse = Make<QPushButton>(p, "btRestoreBrowse", 251, 63, 70, 21);
   btRestoreBrowse->setText(Q(Res::SBrowseUndo));
+  btRestoreBrowse->setAutoDefault(false);  // a dialog makes its first such button the default
   Label5 = MakeLabel(p, "Label5", Res::SBackupFileNote, 8, 224, 325, 31, true);
 
   p = Step2ReplaceSheet;
@@ -268,6 +305,7 @@ void TWizardForm::CreateStep3() {
   btSelect->setText(Q(Res::SSelectAll));
   btDeselect = Make<QPushButton>(p, "btDeselect", 231, 74, 76, 24);
   btDeselect->setText(Q(Res::SDeselectAll));
+  for (QPushButton* b : {btSelect, btDeselect}) b->setAutoDefault(false);
 
   p = Step3DirSheet;
   Label9 = MakeHeader(p, "Label9", Res::SStep3DirHeader, 8, 7);
@@ -276,6 +314,7 @@ void TWizardForm::CreateStep3() {
   lSource->setBuddy(cbDirectory);
   btBrowseFolder = Make<QPushButton>(p, "btBrowseFolder", 251, 63, 70, 21);
   btBrowseFolder->setText(Q(Res::SBrowseFolder));
+  btBrowseFolder->setAutoDefault(false);
   chSubDirs = Make<QCheckBox>(p, "chSubDirs", 8, 100, 113, 16);
   chSubDirs->setText(Q(Res::SIncludeSubfolders));
   FitText(chSubDirs);
@@ -596,8 +635,12 @@ void TWizardForm::AddComboHistory(QComboBox* combo) {
 }
 
 void TWizardForm::LoadState(platform::TCustomIniFile& ini, const std::string& section) {
-  move(static_cast<int>(ini.ReadInteger(section, "Left", x())),
-       static_cast<int>(ini.ReadInteger(section, "Top", y())));
+  if (ini.ValueExists(section, "Left") || ini.ValueExists(section, "Top"))
+    move(OnScreen(QPoint(static_cast<int>(ini.ReadInteger(section, "Left", x())),
+                         static_cast<int>(ini.ReadInteger(section, "Top", y()))),
+                  size()));
+  else
+    move(ScreenCentre(size()));
   SetHistory(cbDirectory, Q(ini.ReadString(section, "DirHistory", "")));
   SetHistory(cbBackupDir, Q(ini.ReadString(section, "BackDirHistory", "")));
   // An exclusive group can only be changed by checking the other button.

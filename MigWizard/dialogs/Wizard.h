@@ -135,6 +135,13 @@ class TWizardForm : public QDialog {
 using TWizardFormClass =
     std::function<std::unique_ptr<TWizardForm>(QWidget* owner, IDialogServices* services)>;
 
+// Where a window of the given size opens with no saved position: centred on
+// the primary screen.
+QPoint ScreenCentre(QSize size);
+// A saved position, pulled back onto the nearest screen when the window would
+// not be reachable there.
+QPoint OnScreen(QPoint at, QSize size);
+
 // A history list as one text: every entry followed by CR LF.
 QString HistoryText(const QComboBox* combo);
 void SetHistory(QComboBox* combo, const QString& text);

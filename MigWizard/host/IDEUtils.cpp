@@ -70,28 +70,28 @@ std::string TIDEUtils::GetUnitName(int ind) {
 void TIDEUtils::AddWizard(const TOrrinProductMenu& mainMenu, const std::string& caption,
                           const std::string& name, std::function<void()> clickEvent) {
   INTAServices* nta = BorlandIDEServices ? BorlandIDEServices->NTAServices() : nullptr;
-  if (!nta) return;
-  TMenuItem& menu = nta->MainMenu();
-  TMenuItem* productItem = nullptr;
+  if (!nta) throw EIntfCastError();  // a host without menus cannot take a wizard
+  const std::vector<TMenuItemInfo> menu = nta->MainMenuItems();
+  const TMenuItemInfo* productItem = nullptr;
   bool clash = false;
   const std::string wanted = support::UpperCase(RemoveAmpersands(mainMenu.Caption));
-  for (auto& item : menu.Items) {
-    if (item->Name == mainMenu.Name) {
-      productItem = item.get();
+  for (const TMenuItemInfo& item : menu) {
+    if (item.Name == mainMenu.Name) {
+      productItem = &item;
       break;
     }
     if (!mainMenu.SecondCaption.empty() &&
-        support::UpperCase(RemoveAmpersands(item->Caption)) == wanted)
+        support::UpperCase(RemoveAmpersands(item.Caption)) == wanted)
       clash = true;
   }
   const std::string& useCaption = clash ? mainMenu.SecondCaption : mainMenu.Caption;
   if (productItem) {
-    productItem->Caption = useCaption;
+    nta->SetMenuItemCaption(productItem->Name, useCaption);
   } else {
     auto created = std::make_unique<TMenuItem>();
     created->Name = mainMenu.Name;
     created->Caption = useCaption;
-    std::string before = menu.Items.empty() ? std::string() : menu.Items.back()->Name;
+    std::string before = menu.empty() ? std::string() : menu.back().Name;
     nta->InsertMenuItem(std::move(created), before, false, false);
   }
   auto item = std::make_unique<TMenuItem>();

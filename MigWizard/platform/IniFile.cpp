@@ -19,8 +19,9 @@ const TMemIniFile::Value* TMemIniFile::Find(const std::string& section,
 }
 
 void TMemIniFile::Set(const std::string& section, const std::string& ident, Value value) {
-  sections_[section][ident] = std::move(value);
-  Changed();
+  Value& slot = sections_[section][ident];
+  slot = std::move(value);
+  Changed(section, ident, slot);
 }
 
 std::string TMemIniFile::ReadString(const std::string& section, const std::string& ident,

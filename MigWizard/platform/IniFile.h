@@ -47,7 +47,9 @@ class TMemIniFile : public TCustomIniFile {
   void Clear() { sections_.clear(); }
 
  protected:
-  virtual void Changed() {}
+  // After a value was written.
+  virtual void Changed(const std::string& section, const std::string& ident, const Value& value) {}
+  void Assign(const TMemIniFile& other) { sections_ = other.sections_; }
   const Value* Find(const std::string& section, const std::string& ident) const;
   void Set(const std::string& section, const std::string& ident, Value value);
 

@@ -3,6 +3,7 @@
 namespace migwiz::platform {
 
 IBorlandIDEServices* BorlandIDEServices = nullptr;
+IOTAApplication* Application = nullptr;
 
 namespace {
 
@@ -28,6 +29,19 @@ TMenuItem* TMenuModel::FindItem(const std::string& name) {
   std::vector<std::unique_ptr<TMenuItem>>* list = nullptr;
   size_t index = 0;
   return Locate(root_, name, item, list, index) ? item : nullptr;
+}
+
+std::vector<TMenuItemInfo> TMenuModel::MainMenuItems() {
+  std::vector<TMenuItemInfo> out;
+  for (const auto& item : root_.Items) out.push_back({item->Name, item->Caption});
+  return out;
+}
+
+bool TMenuModel::SetMenuItemCaption(const std::string& name, const std::string& caption) {
+  TMenuItem* item = FindItem(name);
+  if (!item) return false;
+  item->Caption = caption;
+  return true;
 }
 
 bool TMenuModel::InsertMenuItem(std::unique_ptr<TMenuItem> item, const std::string& target,

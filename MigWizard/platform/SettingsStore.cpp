@@ -115,11 +115,21 @@ std::string TSettingsStore::Serialize() const {
   return out;
 }
 
-void TSettingsStore::Changed() {
+void TSettingsStore::Changed(const std::string& section, const std::string& ident,
+                             const Value& value) {
   if (loading_) return;
+  // Start from the file as it is now: another store may have written to it
+  // since this one read it.
+  TSettingsStore current(FileTag{}, fileName_, fs_);
+  current.loading_ = true;
+  current.Set(section, ident, value);
+  current.loading_ = false;
+  Assign(current);
   support::ForceDirectory(support::ExtractFileDir(fileName_), fs_);
   std::string err;
-  saved_ = fs_.WriteFile(fileName_, Serialize(), err);
+  saved_ = fs_.WriteFile(fileName_, current.Serialize(), err);
+  if (!saved_)
+    throw ESettingsError("Cannot save the settings file \"" + fileName_ + "\": " + err);
 }
 
 }  // namespace migwiz::platform

@@ -2,15 +2,24 @@
 // "Software\Corvane" of the current user. One file, under $XDG_CONFIG_HOME
 // (or ~/.config), whose path follows the key: Software/Corvane.ini. Sections
 // hold typed values that read back as written; every change is saved at
-// once, atomically, and a damaged file is read as far as it goes.
+// once, atomically, into what the file holds at that moment (so a store
+// opened earlier never undoes what another wrote since), and a damaged file
+// is read as far as it goes. A file that cannot be written raises
+// ESettingsError.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 
 namespace migwiz::platform {
+
+class ESettingsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class TSettingsStore : public TMemIniFile {
  public:
@@ -22,13 +31,13 @@ class TSettingsStore : public TMemIniFile {
   const std::string& FileName() const { return fileName_; }
   // Lines of the file that could not be read.
   int DamagedLines() const { return damagedLines_; }
-  // False when the last save failed; the values stay in memory.
+  // False when the last save failed (it raised); the values stay in memory.
   bool Saved() const { return saved_; }
 
   static std::string ConfigHome();
 
  protected:
-  void Changed() override;
+  void Changed(const std::string& section, const std::string& ident, const Value& value) override;
 
  private:
   struct FileTag {};

@@ -47,6 +47,7 @@ class TStandaloneIDE : public IBorlandIDEServices,
   IOTAModuleServices* ModuleServices() override { return this; }
   IOTAActionServices* ActionServices() override { return this; }
   INTAServices* NTAServices() override { return &menu_; }
+  TMenuModel& Menu() { return menu_; }
 
   // Opens a project in a new project group (replacing any open one).
   bool OpenProject(const std::string& projName, bool newProjGroup) override;

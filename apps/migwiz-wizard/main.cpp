@@ -1,22 +1,21 @@
-// migwiz-wizard: the wizard dialog on the desktop, over a project opened
-// from its .dpr or .dproj (or none), running the replace or restore the
-// user sets up. --screenshots DIR saves a picture of every page instead.
+// migwiz-wizard: the wizard on the desktop without a host window. It runs
+// the same wizard object and flow as the wizard library does in migwiz-ide,
+// over a project opened from its .dpr or .dproj (or none).
+// --screenshots DIR saves a picture of every page and of both confirmations
+// instead, and never waits for a message box.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QRadioButton>
 #include <QStackedWidget>
 
 #include <iostream>
 
 #include "dialogs/DialogServices.h"
+#include "dialogs/QtApplication.h"
 #include "dialogs/SaveWarn.h"
 #include "dialogs/TarnWizard.h"
+#include "host/ReplaceExpert.h"
 #include "host/IDEUtils.h"
-#include "platform/SettingsStore.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
 #include "resources/RExpertRes.h"
@@ -26,38 +25,56 @@ namespace Res = RExpertRes;
 
 namespace {
 
-int SaveScreenshots(dialogs::TWizardForm& form, const QString& dir) {
-  QDir().mkpath(dir);
-  form.show();
-  // Walk the replace pages once, so that the unit list and summary are filled.
-  for (int i = 0; i < 4; ++i) form.NextStep();
-  const char* names[] = {"1-mode", "2-restore", "2-location", "3-units", "3-folder", "4-options", "5-final"};
-  for (int page = 0; page < form.pcWizard->count(); ++page) {
-    form.pcWizard->setCurrentIndex(page);
-    form.UpdateActions();
-    QApplication::processEvents();
-    form.grab().save(dir + "/" + names[page] + ".png");
+// Picture mode: messages go to the terminal, choosers are never opened.
+class TPictureServices : public dialogs::IDialogServices {
+ public:
+  void ShowMessage(QWidget*, const QString& title, const QString& text, dialogs::TMessageKind) override {
+    std::cerr << "(" << title.toStdString() << ") " << text.toStdString() << "\n";
   }
+  std::optional<QString> GetOpenFileName(QWidget*, const QString&, const QString&) override {
+    return std::nullopt;
+  }
+  std::optional<QString> SelectDirectory(QWidget*, const QString&) override { return std::nullopt; }
+};
+
+void SaveWarnPicture(const std::string& caption, bool isProject, bool isRestore, const QString& file) {
   dialogs::TSaveWarnForm warn;
-  warn.setWindowTitle("BDE Migration Wizard");
-  warn.lblWarn->setText(Res::SWarnSave);
-  warn.lblNote->setText(Res::SNoteFormsHidden);
-  warn.lblNote->adjustSize();
+  warn.setWindowTitle(QString::fromStdString(caption));
+  warn.SetTexts(QString::fromUtf8(dialogs::SaveWarnQuestion(isRestore)),
+                QString::fromUtf8(dialogs::SaveWarnNote(isProject, isRestore)));
   warn.show();
   QApplication::processEvents();
-  warn.grab().save(dir + "/savewarn.png");
-  std::cout << "pictures saved in " << dir.toStdString() << "\n";
-  return 0;
+  warn.grab().save(file);
 }
 
-void Tell(QWidget* parent, const std::string& caption, const char* text, dialogs::TMessageKind kind) {
-  dialogs::DefaultDialogServices().ShowMessage(parent, QString::fromStdString(caption), text, kind);
+int SaveScreenshots(const host::TCompReplaceExpert& expert, const QString& dir) {
+  QDir().mkpath(dir);
+  TPictureServices services;
+  auto form = dialogs::TarnWizardFormClass()(nullptr, &services);
+  expert.PrepareDialog(*form);
+  form->show();
+  // Walk the replace pages once so that the unit list and the summary are
+  // filled; a page that refuses to go on tells why on the terminal.
+  for (int i = 0; i < 4; ++i) form->NextStep();
+  const char* names[] = {"1-mode", "2-restore", "2-location", "3-units", "3-folder", "4-options", "5-final"};
+  for (int page = 0; page < form->pcWizard->count(); ++page) {
+    form->pcWizard->setCurrentIndex(page);
+    form->UpdateActions();
+    QApplication::processEvents();
+    form->grab().save(dir + "/" + names[page] + ".png");
+  }
+  const std::string caption = expert.GetDefaultReplacer()->ReplaceOptions().Caption();
+  SaveWarnPicture(caption, true, false, dir + "/savewarn-replace.png");
+  SaveWarnPicture(caption, false, true, dir + "/savewarn-restore.png");
+  std::cout << "pictures saved in " << dir.toStdString() << "\n";
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationDisplayName("migwiz-wizard");
   QCommandLineParser args;
   args.addHelpOption();
   args.addOption({"project", "Project file (.dpr or .dproj) to open.", "file"});
@@ -66,44 +83,25 @@ int main(int argc, char** argv) {
 
   platform::TStandaloneIDE ide;
   platform::BorlandIDEServices = &ide;
+  platform::Application = &dialogs::QtApplication();
   if (args.isSet("project") && !host::TIDEUtils::OpenProject(args.value("project").toStdString())) {
     std::cerr << "migwiz-wizard: " << ide.LastError() << "\n";
     return 1;
   }
 
   replace::TTarnProfile& profile = replace::TarnProfile();
-  const std::string caption = profile.options.Caption();
-  dialogs::TTarnWizardForm form;
-  form.SetProductName(QString::fromUtf8(Res::SProductName).remove('&'));
-  form.SetReplaceOptions(&profile.options);
-  form.SetLabel2Caption(QString::fromStdString(profile.options.SourceName()), form.ProductName());
-  if (args.isSet("screenshots")) return SaveScreenshots(form, args.value("screenshots"));
+  const platform::TOrrinProductMenu menu{"TarnbaseMenu", Res::SProductName, ""};
+  platform::TIntf<host::TCompReplaceExpert> expert(new host::TCompReplaceExpert(
+      dialogs::TarnWizardFormClass(), Res::SProductName, menu, profile.replacer.get()));
+  if (args.isSet("screenshots")) return SaveScreenshots(*expert.get(), args.value("screenshots"));
 
-  platform::TSettingsStore settings(Res::SSettingsRootKey);
-  profile.options.LoadFromIniFile(settings, caption);
-  form.LoadState(settings, caption);
-  if (form.exec() != QDialog::Accepted) return 0;
-
+  // One pick of the menu item, as a host would make it.
+  const std::string item = host::TCompReplaceExpert::MenuItemName(profile.options.SourceName(), Res::SProductName);
   try {
-    if (form.GetWizardMode() == dialogs::TWizardForm::kRestoreMode) {
-      if (dialogs::ShowSaveWarn(caption, false, true)) {
-        bool ok = profile.replacer->PerformRestore(form.edUndoFile->text().toStdString());
-        Tell(nullptr, caption, ok ? Res::SRestoreSucceeded : Res::SRestoreFailed,
-             ok ? dialogs::TMessageKind::Information : dialogs::TMessageKind::Error);
-      }
-    } else {
-      bool project = profile.options.Dest == replace::TSearchDestination::sdProject;
-      if (!project || host::TIDEUtils::GetProjectName().empty() ||
-          dialogs::ShowSaveWarn(caption, true, false)) {
-        bool ok = profile.replacer->PerformReplace();
-        Tell(nullptr, caption, ok ? Res::SReplaceSucceeded : Res::SReplaceFailed,
-             ok ? dialogs::TMessageKind::Information : dialogs::TMessageKind::Error);
-      }
-    }
+    ide.Menu().FindItem(item)->OnClick();
   } catch (const std::exception& e) {
-    Tell(nullptr, caption, e.what(), dialogs::TMessageKind::Error);
+    platform::Application->HandleException(e.what());
+    return 1;
   }
-  profile.options.SaveToIniFile(settings, caption);
-  form.SaveState(settings, caption);
   return 0;
 }

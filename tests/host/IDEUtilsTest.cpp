@@ -18,14 +18,14 @@ class IDEUtilsTest : public ::testing::Test {
 
   std::vector<std::string> TopCaptions() {
     std::vector<std::string> out;
-    for (auto& item : ide.NTAServices()->MainMenu().Items) out.push_back(item->Caption);
+    for (auto& item : ide.Menu().MainMenu().Items) out.push_back(item->Caption);
     return out;
   }
   void AddTop(const std::string& name, const std::string& caption) {
     auto item = std::make_unique<TMenuItem>();
     item->Name = name;
     item->Caption = caption;
-    ide.NTAServices()->MainMenu().Items.push_back(std::move(item));
+    ide.Menu().MainMenu().Items.push_back(std::move(item));
   }
 
   platform::TStandaloneIDE ide;
@@ -89,7 +89,7 @@ TEST_F(IDEUtilsTest, AddWizardCreatesTheProductMenuBeforeTheLast) {
   platform::TOrrinProductMenu product{"TarnbaseMenu", "&Tarnbase", "Tarn&base2"};
   TIDEUtils::AddWizard(product, "&Migration Wizard", "RExpertItemBDETarnbase", [&] { ++clicks; });
   EXPECT_EQ(TopCaptions(), (std::vector<std::string>{"&File", "&Tarnbase", "&Help"}));
-  auto* productItem = ide.NTAServices()->MainMenu().Items[1].get();
+  auto* productItem = ide.Menu().MainMenu().Items[1].get();
   ASSERT_EQ(productItem->Items.size(), 1u);
   EXPECT_EQ(productItem->Items[0]->Name, "RExpertItemBDETarnbase");
   productItem->Items[0]->OnClick();
