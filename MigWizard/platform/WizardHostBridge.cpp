@@ -44,12 +44,17 @@ R Guard(R fallback, F&& f) noexcept {
 
 struct TBridgeCalls {
   static TWizardHostBridge& B(void* host) { return *static_cast<TWizardHostBridge*>(host); }
-  static IOTAModuleServices* Modules(void* host) { return B(host).ide_.ModuleServices(); }
-  static INTAServices* Menu(void* host) { return B(host).ide_.NTAServices(); }
-  static IOTAActionServices* Actions(void* host) { return B(host).ide_.ActionServices(); }
+  template <class T>
+  static T* Need(T* services) {
+    if (!services) throw EIntfCastError();
+    return services;
+  }
+  static IOTAModuleServices* Modules(void* host) { return Need(B(host).ide_.ModuleServices()); }
+  static INTAServices* Menu(void* host) { return Need(B(host).ide_.NTAServices()); }
+  static IOTAActionServices* Actions(void* host) { return Need(B(host).ide_.ActionServices()); }
 
   static int module_count(void* host) {
-    return Guard(0, [&] { return Modules(host) ? Modules(host)->ModuleCount() : 0; });
+    return Guard(0, [&] { return Modules(host)->ModuleCount(); });
   }
   static MigWizModule module(void* host, int index) {
     return Guard<MigWizModule>(nullptr, [&] { return H(Modules(host)->Module(index)); });

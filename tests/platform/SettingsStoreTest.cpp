@@ -47,7 +47,12 @@ TEST(SettingsStore, FailedSaveKeepsTheOldFile) {
   RecordingFileSystem fs;
   fs.failWrite.insert(file);
   TSettingsStore store = TSettingsStore::AtPath(file, fs);
-  store.WriteInteger("S", "A", 2);
+  try {
+    store.WriteInteger("S", "A", 2);
+    ADD_FAILURE() << "a failed save must be reported";
+  } catch (const ESettingsError& e) {
+    EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+  }
   EXPECT_FALSE(store.Saved());
   EXPECT_EQ(dir.Read("s.ini"), "[S]\nA=i:1\n");
   EXPECT_EQ(store.ReadInteger("S", "A", 0), 2);

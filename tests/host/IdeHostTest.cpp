@@ -1,0 +1,284 @@
+// The host window with the built wizard library loaded from a plug-in
+// folder, driven as a user would: the menu item, the dialog, the
+// confirmation, and what the editors show afterwards.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "IdeWindow.h"
+#include "ModalDriver.h"
+#include "testing/TempDir.h"
+
+using namespace migwiz;
+using migwiz::testing::ModalDriver;
+using migwiz::testing::ReadAll;
+using migwiz::testing::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kSection = "BDE Migration Wizard";
+
+struct Message {
+  std::string text, caption;
+  int flags;
+};
+
+class IdeHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", dir.Path("config").c_str(), 1);
+    fs::create_directories(dir.Path("plugins"));
+    fs::copy_file(MIGWIZ_PLUGIN_FILE, dir.Path("plugins/libmigwiz-expert.so"));
+    fs::copy(MIGWIZ_EXAMPLES "/Orders", dir.Path("Orders"));
+    for (const char* f : {"Main.pas", "Main.dfm", "DataMod.pas", "Report.pas", "Report.dfm"})
+      originals[f] = dir.Read(std::string("Orders/") + f);
+    Start();
+  }
+  void TearDown() override {
+    window.reset();
+    unsetenv("XDG_CONFIG_HOME");
+  }
+
+  // A host as the program starts it, with the test's plug-in folder only.
+  void Start() {
+    window = std::make_unique<ide::TIdeWindow>();
+    window->OnMessage = [this](const std::string& text, const std::string& caption, int flags) {
+      messages.push_back({text, caption, flags});
+    };
+    window->OnException = [this](const std::string& message) { errors.push_back(message); };
+    window->LoadWizards({dir.Path("plugins")});
+    ASSERT_TRUE(window->OpenProjectFile(dir.Path("Orders/Orders.dpr"))) << window->LastError();
+    for (const char* unit : {"Main.pas", "DataMod.pas", "Report.pas"})
+      ASSERT_NE(window->OpenUnit(dir.Path(std::string("Orders/") + unit)), nullptr);
+  }
+  void Restart() {
+    window.reset();
+    Start();
+  }
+
+  QAction* WizardItem() { return window->FindMenuAction("RExpertItemBDETarnbase"); }
+
+  // Clicks the menu item and lets the driver answer the dialogs.
+  void Click(ModalDriver& driver) {
+    ASSERT_NE(WizardItem(), nullptr);
+    WizardItem()->trigger();
+    for (const std::string& problem : driver.Problems()) ADD_FAILURE() << problem;
+  }
+
+  static void Press(QWidget* dialog, const char* button) {
+    auto* b = dialog->findChild<QPushButton*>(button);
+    ASSERT_NE(b, nullptr) << button;
+    ASSERT_TRUE(b->isEnabled()) << button;
+    b->click();
+  }
+  static QString Page(QWidget* dialog) {
+    return dialog->findChild<QStackedWidget*>("pcWizard")->currentWidget()->objectName();
+  }
+  // The wizard through the replace pages of the open project to Finish.
+  static void ReplaceProject(QWidget* dialog) {
+    for (int i = 0; i < 4; ++i) Press(dialog, "btNext");
+    EXPECT_EQ(Page(dialog), "FinalStepSheet");
+    Press(dialog, "btFinish");
+  }
+  static void Restore(QWidget* dialog) {
+    dialog->findChild<QRadioButton*>("rbModeRestore")->click();
+    Press(dialog, "btNext");
+    EXPECT_TRUE(dialog->findChild<QLineEdit*>("edUndoFile")->text().endsWith("RBackup/RExpert.reu"));
+    Press(dialog, "btNext");
+    EXPECT_EQ(Page(dialog), "FinalStepSheet");
+    Press(dialog, "btFinish");
+  }
+  static ModalDriver::Act Yes(bool dontAsk) {
+    return [dontAsk](QWidget* warn) {
+      warn->findChild<QCheckBox*>("chkDontAsk")->setChecked(dontAsk);
+      Press(warn, "OKBtn");
+    };
+  }
+
+  std::string Shown(const char* unit, bool form = false) {
+    ide::TEditorModule* module = window->FindModule(dir.Path(std::string("Orders/") + unit));
+    if (!module) return "(not open)";
+    return (form ? module->FormText() : module->SourceText()).toStdString();
+  }
+  // A file as an editor shows it: without its byte-order mark, lines ending in LF.
+  std::string AsShown(std::string bytes) {
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+    for (size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at)) bytes.erase(at, 1);
+    return bytes;
+  }
+  std::string Settings() { return ReadAll(dir.Path("config/Software/Corvane.ini")); }
+
+  TempDir dir;
+  std::unique_ptr<ide::TIdeWindow> window;
+  std::map<std::string, std::string> originals;
+  std::vector<Message> messages;
+  std::vector<std::string> errors;
+};
+
+}  // namespace
+
+TEST_F(IdeHostTest, LibraryPutsItsItemIntoTheProductMenu) {
+  ASSERT_EQ(window->Wizards().size(), 1u);
+  ASSERT_EQ(window->Wizards()[0]->Wizards().size(), 1u);
+  EXPECT_EQ(platform::WizardName(window->Wizards()[0]->Wizards()[0]), "BDE Migration Wizard");
+  EXPECT_EQ(platform::WizardIDString(window->Wizards()[0]->Wizards()[0]), "Corvane.BDEMigrationWizard.Tarnbase");
+  QStringList top;
+  for (QAction* a : window->menuBar()->actions()) top << a->text();
+  EXPECT_EQ(top, (QStringList{"&File", "&Tarnbase", "&Help"}));  // before the last menu
+  QAction* product = window->FindMenuAction("TarnbaseMenu");
+  ASSERT_TRUE(product && product->menu());
+  ASSERT_EQ(product->menu()->actions().size(), 1);
+  EXPECT_EQ(product->menu()->actions()[0]->text(), "&Migration Wizard");
+  EXPECT_EQ(product->menu()->actions()[0]->objectName(), "RExpertItemBDETarnbase");
+}
+
+TEST_F(IdeHostTest, ReplaceThenRestoreShowsResultAndOriginals) {
+  // An unsaved edit is saved before the run and converted with the rest.
+  window->FindModule(dir.Path("Orders/Report.pas"))->SourceEdit()->appendPlainText("// edited");
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", ReplaceProject);
+    driver.Expect("SaveWarnForm", Yes(false));
+    Click(driver);
+  }
+  ASSERT_TRUE(errors.empty()) << errors[0];
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Replace procedure was performed sucessfully.");
+  EXPECT_EQ(messages[0].caption, "BDE Migration Wizard");
+  EXPECT_EQ(messages[0].flags, 64);
+  for (const char* unit : {"Main.pas", "DataMod.pas", "Report.pas"}) {
+    EXPECT_EQ(Shown(unit), AsShown(dir.Read(std::string("Orders/") + unit))) << unit << " reloaded";
+    EXPECT_NE(Shown(unit), AsShown(originals[unit])) << unit;
+    EXPECT_FALSE(window->FindModule(dir.Path(std::string("Orders/") + unit))->Modified());
+  }
+  EXPECT_NE(Shown("Main.pas").find("qryTotals: TTarnQuery;"), std::string::npos);
+  EXPECT_NE(Shown("Report.pas").find("// edited"), std::string::npos);
+  EXPECT_NE(Shown("Main.pas", true).find("TTarnTable"), std::string::npos);
+  EXPECT_NE(Shown("Report.pas", true).find("TTarnQuery"), std::string::npos);  // binary form as text
+  // Units with forms show their source, not their form.
+  for (const auto& module : window->Modules()) EXPECT_EQ(module->CurrentEditor(), 0);
+
+  messages.clear();
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", Restore);
+    driver.Expect("SaveWarnForm", Yes(false));
+    Click(driver);
+  }
+  ASSERT_TRUE(errors.empty()) << errors[0];
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Files were succefully restored.");
+  EXPECT_EQ(window->ProjectFileName(), dir.Path("Orders/Orders.dpr"));  // opened again
+  EXPECT_EQ(window->ProjectTree->topLevelItemCount(), 1);
+  for (const char* unit : {"Main.pas", "DataMod.pas"}) {
+    EXPECT_EQ(Shown(unit), AsShown(originals[unit])) << unit;
+    EXPECT_EQ(dir.Read(std::string("Orders/") + unit), originals[unit]);
+  }
+  EXPECT_EQ(Shown("Main.pas", true).find("TTarn"), std::string::npos);
+  EXPECT_EQ(dir.Read("Orders/Report.dfm"), originals["Report.dfm"]);  // binary form byte for byte
+}
+
+TEST_F(IdeHostTest, CancelLeavesTheSettingsFileAsItWas) {
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", ReplaceProject);
+    driver.Expect("SaveWarnForm", [](QWidget* w) { Press(w, "CancelBtn"); });  // No: nothing runs
+    Click(driver);
+  }
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), originals["Main.pas"]);
+  const std::string before = Settings();
+  ASSERT_FALSE(before.empty());  // a confirmed dialog saved its state
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", [](QWidget* w) {
+      w->findChild<QRadioButton*>("rbModeRestore")->click();  // changes that Cancel must drop
+      Press(w, "btNext");
+      w->findChild<QLineEdit*>("edUndoFile")->setText("/elsewhere/RExpert.reu");
+      Press(w, "btCancel");
+    });
+    Click(driver);
+  }
+  EXPECT_EQ(Settings(), before);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(IdeHostTest, DontAskSurvivesARunAndARestart) {
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", ReplaceProject);
+    driver.Expect("SaveWarnForm", Yes(true));
+    Click(driver);
+  }
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(Settings().find("ReplaceProjWarn=b:0"), std::string::npos);  // not overwritten by the state
+  Restart();
+  messages.clear();
+  {
+    ModalDriver driver;  // no confirmation this time
+    driver.Expect("TarnWizardForm", ReplaceProject);
+    Click(driver);
+  }
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Replace procedure was performed sucessfully.");
+}
+
+TEST_F(IdeHostTest, ErrorInAClickReachesTheHostsHandler) {
+  // A settings file that cannot be written: the confirmation cannot keep its
+  // answer, so the click ends with the error and nothing runs.
+  fs::create_directories(dir.Path("config/Software/Corvane.ini"));  // a folder in the file's place
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", [](QWidget* w) { ReplaceProject(w); });
+    driver.Expect("SaveWarnForm", Yes(false));
+    Click(driver);
+  }
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Corvane.ini"), std::string::npos) << errors[0];
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), originals["Main.pas"]);
+}
+
+TEST_F(IdeHostTest, ProjectOperationsOfTheHost) {
+  // Save All writes what was edited and clears the marks; Reload reads the disk.
+  ide::TEditorModule* main = window->FindModule(dir.Path("Orders/Main.pas"));
+  main->SourceEdit()->appendPlainText("// one");
+  EXPECT_TRUE(main->Modified());
+  EXPECT_TRUE(window->SaveAll());
+  EXPECT_FALSE(main->Modified());
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), originals["Main.pas"] + "\r\n// one");
+  dir.Write("Orders/Main.pas", "unit Main;\r\nend.\r\n");
+  main->SourceEdit()->appendPlainText("// dropped");
+  EXPECT_TRUE(window->ActionServices()->ReloadFile(dir.Path("Orders/Main.pas")));
+  EXPECT_EQ(Shown("Main.pas"), "unit Main;\nend.\n");
+  // A binary form that is edited is written back as a binary form.
+  ide::TEditorModule* report = window->FindModule(dir.Path("Orders/Report.pas"));
+  QString text = report->FormText();
+  report->FormEdit()->selectAll();
+  report->FormEdit()->insertPlainText(text.replace("qryReport", "qryReport2"));
+  EXPECT_TRUE(window->SaveAll());
+  EXPECT_EQ(dir.Read("Orders/Report.dfm").substr(0, 1), "\xFF");
+  EXPECT_TRUE(window->ActionServices()->ReloadFile(dir.Path("Orders/Report.dfm")));
+  EXPECT_NE(Shown("Report.pas", true).find("qryReport2"), std::string::npos);
+  // Close and open: the same units come back; an empty name opens nothing.
+  EXPECT_TRUE(window->CloseProjectGroup());
+  EXPECT_EQ(window->Modules().size(), 0u);
+  EXPECT_EQ(window->ProjectTree->topLevelItemCount(), 0);
+  EXPECT_FALSE(window->ActionServices()->OpenProject("", true));
+  EXPECT_TRUE(window->ActionServices()->OpenProject(dir.Path("Orders/Orders.dpr"), true));
+  EXPECT_EQ(window->Modules().size(), 4u);  // Orders.dpr and the three units, as before
+  EXPECT_EQ(window->RecentProjects().value(0).toStdString(), dir.Path("Orders/Orders.dpr"));
+}

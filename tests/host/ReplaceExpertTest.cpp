@@ -1,0 +1,214 @@
+// The wizard object and the flow behind its menu item, over the host-less
+// project model, with the dialogs answered by the test.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+#include "dialogs/TarnWizard.h"
+#include "host/IDEUtils.h"
+#include "host/ReplaceExpert.h"
+#include "platform/SettingsStore.h"
+#include "platform/StandaloneIDE.h"
+#include "replace/TarnReplacer.h"
+#include "support/Assert.h"
+#include "testing/TempDir.h"
+
+using namespace migwiz;
+using namespace migwiz::platform;
+using host::TCompReplaceExpert;
+using migwiz::testing::TempDir;
+
+namespace {
+
+class RecordingApplication : public IOTAApplication {
+ public:
+  std::vector<std::string> shown;  // "caption|flags|text"
+  void MessageBox(const std::string& text, const std::string& caption, int flags) override {
+    shown.push_back(caption + "|" + std::to_string(flags) + "|" + text);
+  }
+  void HandleException(const std::string& message) override { shown.push_back("error|" + message); }
+};
+
+// The host-less project model, noting what the flow asks of it.
+class NotingIDE : public TStandaloneIDE {
+ public:
+  std::vector<std::string> opened;
+  bool OpenProject(const std::string& name, bool newGroup) override {
+    opened.push_back(name);
+    return TStandaloneIDE::OpenProject(name, newGroup);
+  }
+};
+
+class ReplaceExpertTest : public ::testing::Test {
+ protected:
+  ReplaceExpertTest() : options(replace::kTarnSourceName), replacer(replace::CreateTarnReplacer(options)) {
+    setenv("XDG_CONFIG_HOME", dir.Path("config").c_str(), 1);
+    BorlandIDEServices = &ide;
+    Application = &app;
+    host::TExpertEnvironment env;
+    env.execDialog = [this](dialogs::TWizardForm& form) {
+      ++dialogs;
+      form.show();
+      int result = answer ? answer(form) : QDialog::Rejected;
+      form.hide();
+      return result;
+    };
+    env.saveWarn.exec = [this](dialogs::TSaveWarnForm&) {
+      ++warnings;
+      return dialogs::TSaveWarnForm::mrYes;
+    };
+    expert = TIntf<TCompReplaceExpert>(new TCompReplaceExpert(
+        dialogs::TarnWizardFormClass(), "&Tarnbase", {"TarnbaseMenu", "&Tarnbase", ""}, replacer.get(), env));
+  }
+  ~ReplaceExpertTest() override {
+    expert = {};
+    BorlandIDEServices = nullptr;
+    Application = nullptr;
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  void Click() { ide.Menu().FindItem("RExpertItemBDETarnbase")->OnClick(); }
+  std::string Settings() { return migwiz::testing::ReadAll(dir.Path("config/Software/Corvane.ini")); }
+
+  TempDir dir;
+  NotingIDE ide;
+  RecordingApplication app;
+  replace::TReplaceOptions options;
+  std::unique_ptr<replace::TComponentReplacer> replacer;
+  TIntf<TCompReplaceExpert> expert;
+  std::function<int(dialogs::TWizardForm&)> answer;
+  int dialogs = 0, warnings = 0;
+};
+
+// Finish on the page the dialog shows, with its controls as the test set them.
+int Finish(dialogs::TWizardForm& form) {
+  form.Finish();
+  return QDialog::Accepted;
+}
+
+}  // namespace
+
+TEST_F(ReplaceExpertTest, IdentityAndRegistry) {
+  EXPECT_EQ(expert->GetIDString(), "Corvane.BDEMigrationWizard.Tarnbase");
+  EXPECT_EQ(expert->GetName(), "BDE Migration Wizard");
+  EXPECT_EQ(expert->GetState(), 0u);
+  EXPECT_EQ(expert->ProductName(), "&Tarnbase");
+  EXPECT_EQ(TCompReplaceExpert::MenuItemName("A/B", "&Tarnbase"), "RExpertItemA_BTarnbase");
+  EXPECT_EQ(expert->GetReplacer(0), expert->GetDefaultReplacer());
+  EXPECT_THROW(expert->GetReplacer(1), support::EAssertionFailed);
+  EXPECT_THROW(expert->GetReplacer(-1), support::EAssertionFailed);
+  replace::TReplaceOptions other("A/B");
+  auto second = replace::CreateTarnReplacer(other);
+  expert->RegisterReplacer(second.get());
+  EXPECT_EQ(expert->GetReplacer(1), second.get());
+  EXPECT_EQ(expert->GetDefaultReplacer(), replacer.get());  // the first stays the default
+  TMenuItem* product = ide.Menu().FindItem("TarnbaseMenu");
+  ASSERT_NE(product, nullptr);
+  EXPECT_EQ(product->Caption, "&Tarnbase");
+  ASSERT_EQ(product->Items.size(), 1u);
+  EXPECT_EQ(product->Items[0]->Caption, "&Migration Wizard");
+}
+
+TEST_F(ReplaceExpertTest, ProjectModeWithoutProjectStopsAtTheSave) {
+  options.Dest = replace::TSearchDestination::sdProject;
+  expert->PerformReplace(replacer.get());
+  EXPECT_EQ(warnings, 0);  // no project: nothing to confirm
+  EXPECT_EQ(app.shown, std::vector<std::string>{
+                           "BDE Migration Wizard|64|Cannot start replace process.\nProject was not saved."});
+}
+
+TEST_F(ReplaceExpertTest, FolderModeAsksNothingAndReloadsNothing) {
+  dir.Write("src/Unit1.pas", "unit Unit1;\r\ninterface\r\nuses DBTables;\r\nvar Q: TQuery;\r\nimplementation\r\nend.\r\n");
+  dir.Write("P/App.dpr", "program App;\r\nuses Unit2 in 'Unit2.pas';\r\nbegin end.\r\n");
+  dir.Write("P/Unit2.pas", "unit Unit2;\r\nend.\r\n");
+  ASSERT_TRUE(ide.OpenProject(dir.Path("P/App.dpr"), true));
+  answer = [this](dialogs::TWizardForm& form) {
+    EXPECT_EQ(form.rbModeReplace->text(), "&Replace BDE components");
+    EXPECT_EQ(form.ProductName(), "Tarnbase");
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+    return Finish(form);
+  };
+  Click();
+  EXPECT_EQ(warnings, 0);
+  EXPECT_TRUE(ide.Reloaded().empty());
+  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|64|Replace procedure was performed sucessfully."});
+  EXPECT_NE(dir.Read("src/Unit1.pas").find("TTarnQuery"), std::string::npos);
+  EXPECT_NE(Settings().find("Dest=i:1"), std::string::npos);  // saved after the run
+}
+
+TEST_F(ReplaceExpertTest, ProjectModeReloadsPasUnitsOnly) {
+  dir.Write("P/App.dpr", "program App;\r\nuses Unit1 in 'Unit1.PAS', Unit2 in 'Unit2.pas';\r\nbegin end.\r\n");
+  dir.Write("P/Unit1.PAS", "unit Unit1;\r\ninterface\r\nuses DBTables;\r\nvar T: TTable;\r\nimplementation\r\nend.\r\n");
+  dir.Write("P/Unit2.pas", "unit Unit2;\r\nend.\r\n");
+  ASSERT_TRUE(ide.OpenProject(dir.Path("P/App.dpr"), true));
+  answer = [](dialogs::TWizardForm& form) {
+    form.NextStep();  // mode
+    form.NextStep();  // the project: fills the unit list
+    return Finish(form);
+  };
+  Click();
+  EXPECT_EQ(warnings, 1);
+  EXPECT_EQ(ide.Reloaded(), (std::vector<std::string>{dir.Path("P/Unit1.PAS"), dir.Path("P/Unit2.pas")}));
+  EXPECT_NE(dir.Read("P/Unit1.PAS").find("TTarnTable"), std::string::npos);
+  ASSERT_EQ(app.shown.size(), 1u);
+}
+
+TEST_F(ReplaceExpertTest, RestoreClosesAndReopensWhateverTheOutcome) {
+  dir.Write("P/App.dpr", "program App;\r\nbegin end.\r\n");
+  dir.Write("P/RBackup/RExpert.reu", "not a line of the undo file\r\n");
+  ASSERT_TRUE(ide.OpenProject(dir.Path("P/App.dpr"), true));
+  ide.opened.clear();
+  expert->PerformRestore(dir.Path("P/RBackup/RExpert.reu"));
+  EXPECT_EQ(warnings, 1);
+  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|16|Failed to restore files."});
+  EXPECT_EQ(ide.opened, std::vector<std::string>{dir.Path("P/App.dpr")});
+  // A restore that raises still brings the project back, then lets the error go.
+  ide.opened.clear();
+  EXPECT_ANY_THROW(expert->PerformRestore(dir.Path("missing/RExpert.reu")));
+  EXPECT_EQ(ide.opened, std::vector<std::string>{dir.Path("P/App.dpr")});
+  // With no project open, the host is asked to open an empty name.
+  ASSERT_TRUE(host::TIDEUtils::CloseProject());
+  ide.opened.clear();
+  expert->PerformRestore(dir.Path("P/RBackup/RExpert.reu"));
+  EXPECT_EQ(ide.opened, std::vector<std::string>{""});
+}
+
+TEST_F(ReplaceExpertTest, CancelSavesNothingAndAnErrorSkipsTheSave) {
+  dir.Write("config/Software/Corvane.ini", "[BDE Migration Wizard]\nDest=i:0\n");
+  answer = [](dialogs::TWizardForm& form) {
+    form.rbModeRestore->setChecked(true);
+    return QDialog::Rejected;
+  };
+  Click();
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(Settings(), "[BDE Migration Wizard]\nDest=i:0\n");
+  EXPECT_TRUE(app.shown.empty());
+  // A run that raises: the error leaves the click, the settings stay as they were.
+  dir.Write("src/Unit1.pas", "unit Unit1;\r\nuses DBTables;\r\nvar Q: TQuery;\r\nend.\r\n");
+  dir.Write("blocker", "a file where the backup folder should go");
+  answer = [this](dialogs::TWizardForm& form) {
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+    form.cbBackupDir->setEditText(QString::fromStdString(dir.Path("blocker/RBackup")));
+    return Finish(form);
+  };
+  EXPECT_ANY_THROW(Click());
+  EXPECT_EQ(Settings(), "[BDE Migration Wizard]\nDest=i:0\n");
+  EXPECT_EQ(dir.Read("src/Unit1.pas"), "unit Unit1;\r\nuses DBTables;\r\nvar Q: TQuery;\r\nend.\r\n");
+}
+
+TEST(SettingsStore, NoStaleCopyOverwritesNewerValues) {
+  TempDir dir;
+  const std::string file = dir.Path("Software/Corvane.ini");
+  TSettingsStore early = TSettingsStore::AtPath(file);  // opened before the confirmation
+  {
+    TSettingsStore confirmation = TSettingsStore::AtPath(file);
+    confirmation.WriteBool("BDE Migration Wizard", "ReplaceProjWarn", false);
+  }
+  early.WriteInteger("BDE Migration Wizard", "Left", 10);
+  TSettingsStore after = TSettingsStore::AtPath(file);
+  EXPECT_FALSE(after.ReadBool("BDE Migration Wizard", "ReplaceProjWarn", true));
+  EXPECT_EQ(after.ReadInteger("BDE Migration Wizard", "Left", 0), 10);
+  EXPECT_FALSE(early.ReadBool("BDE Migration Wizard", "ReplaceProjWarn", true));  // and it sees it now
+}
