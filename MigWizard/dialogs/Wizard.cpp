@@ -193,6 +193,12 @@ TWizardForm::TWizardForm(QWidget* owner, IDialogServices* services)
   separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   CreateButtons();
   SetTabOrder();
+  // No button is the default: a dialog would otherwise make the first button
+  // that can be one the default, and Enter in a box would press it.
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
 
   connect(actNext, &QAction::triggered, this, &TWizardForm::NextStep);
   connect(actBack, &QAction::triggered, this, &TWizardForm::PrevStep);
@@ -282,7 +288,6 @@ void TWizardForm::CreateStep2() {
   lUndo->setBuddy(edUndoFile);
   btRestoreBrowse = Make<QPushButton>(p, "btRestoreBrowse", 251, 63, 70, 21);
   btRestoreBrowse->setText(Q(Res::SBrowseUndo));
-  btRestoreBrowse->setAutoDefault(false);  // a dialog makes its first such button the default
   Label5 = MakeLabel(p, "Label5", Res::SBackupFileNote, 8, 224, 325, 31, true);
 
   p = Step2ReplaceSheet;
@@ -305,7 +310,6 @@ void TWizardForm::CreateStep3() {
   btSelect->setText(Q(Res::SSelectAll));
   btDeselect = Make<QPushButton>(p, "btDeselect", 231, 74, 76, 24);
   btDeselect->setText(Q(Res::SDeselectAll));
-  for (QPushButton* b : {btSelect, btDeselect}) b->setAutoDefault(false);
 
   p = Step3DirSheet;
   Label9 = MakeHeader(p, "Label9", Res::SStep3DirHeader, 8, 7);
@@ -314,7 +318,6 @@ void TWizardForm::CreateStep3() {
   lSource->setBuddy(cbDirectory);
   btBrowseFolder = Make<QPushButton>(p, "btBrowseFolder", 251, 63, 70, 21);
   btBrowseFolder->setText(Q(Res::SBrowseFolder));
-  btBrowseFolder->setAutoDefault(false);
   chSubDirs = Make<QCheckBox>(p, "chSubDirs", 8, 100, 113, 16);
   chSubDirs->setText(Q(Res::SIncludeSubfolders));
   FitText(chSubDirs);

@@ -84,3 +84,34 @@ TEST(SaveWarn, KeysOfTheDialog) {
   QTest::keyClick(&form, Qt::Key_Escape);
   EXPECT_EQ(form.result(), QDialog::Rejected);
 }
+
+TEST(SaveWarn, EnterAnswersTheFocusedButton) {
+  TSaveWarnForm form;
+  form.show();
+  form.CancelBtn->setFocus();
+  QTest::keyClick(form.CancelBtn, Qt::Key_Return);
+  EXPECT_EQ(form.result(), TSaveWarnForm::mrNo);
+  form.show();
+  form.OKBtn->setFocus();
+  QTest::keyClick(form.OKBtn, Qt::Key_Return);
+  EXPECT_EQ(form.result(), TSaveWarnForm::mrYes);
+  form.show();
+  form.chkDontAsk->setFocus();  // not a button: Enter answers Yes
+  QTest::keyClick(form.chkDontAsk, Qt::Key_Return);
+  EXPECT_EQ(form.result(), TSaveWarnForm::mrYes);
+}
+
+TEST(SaveWarn, EveryQuestionAndNoteFits) {
+  for (bool restore : {false, true}) {
+    for (bool project : {false, true}) {
+      TSaveWarnForm form;
+      form.SetTexts(QString::fromUtf8(SaveWarnQuestion(restore)), QString::fromUtf8(SaveWarnNote(project, restore)));
+      for (QLabel* label : {form.lblWarn, form.lblNote}) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        EXPECT_GE(label->width(), needed) << label->text().toStdString();
+        EXPECT_LE(label->geometry().right(), form.width()) << label->text().toStdString();
+      }
+      EXPECT_GE(form.width(), 302);
+    }
+  }
+}

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QMouseEvent>
 #include <QComboBox>
@@ -304,4 +306,46 @@ TEST_F(WizardTest, BrowseButtonsAndTabOrder) {
   EXPECT_EQ(form.btFinish->nextInFocusChain(), form.btBack);
   EXPECT_EQ(form.btBack->nextInFocusChain(), form.btCancel);
   EXPECT_FALSE(form.btNext->isDefault() || form.btFinish->isDefault() || form.btCancel->autoDefault());
+}
+
+TEST_F(WizardTest, EnterNeverPressesAButtonOfItsOwn) {
+  Show();
+  Next();  // Step 1 -> 2; then back to Restore
+  Back();
+  form.rbModeRestore->setChecked(true);
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::Step2Restore);
+  for (QPushButton* b : form.findChildren<QPushButton*>()) EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+  services.nextFile = QString("/chosen.reu");
+  form.edUndoFile->setFocus();
+  form.edUndoFile->setText("typed");
+  QTest::keyClick(form.edUndoFile, Qt::Key_Return);
+  EXPECT_EQ(form.edUndoFile->text(), "typed");  // no file chooser opened
+  EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(WizardTest, FirstUseCentredAndSavedPositionKeptOnScreen) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  const QRect area = screen->availableGeometry();
+  platform::TMemIniFile ini;
+  form.LoadState(ini, "S");  // nothing saved: centred
+  EXPECT_LE(std::abs(form.geometry().center().x() - area.center().x()), 2);
+  EXPECT_LE(std::abs(form.geometry().center().y() - area.center().y()), 2);
+  struct Case { int left, top; bool kept; } cases[] = {
+      {area.left() + 10, area.top() + 20, true},
+      {-5000, -5000, false},
+      {area.right() + 3000, area.top() + 10, false},
+      {area.left() + 10, area.bottom() + 500, false},
+  };
+  for (const auto& c : cases) {
+    ini.WriteInteger("S", "Left", c.left);
+    ini.WriteInteger("S", "Top", c.top);
+    form.LoadState(ini, "S");
+    if (c.kept) {
+      EXPECT_EQ(form.pos(), QPoint(c.left, c.top));
+    } else {
+      EXPECT_TRUE(area.contains(QRect(form.pos(), form.size()))) << c.left << "," << c.top;
+    }
+  }
 }
