@@ -47,6 +47,7 @@ TSaveWarnForm::TSaveWarnForm(QWidget* owner)
   chkDontAsk->setObjectName("chkDontAsk");
   chkDontAsk->setGeometry(7, 74, 157, 16);
   auto* bevel = new QFrame(this);
+  bevel->setObjectName("Bevel1");
   bevel->setGeometry(5, 98, 292, 7);
   bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   OKBtn = new QPushButton(QString::fromUtf8(Res::SYes), this);
@@ -75,6 +76,7 @@ void TSaveWarnForm::SetTexts(const QString& question, const QString& note) {
   const int right = std::max(lblWarn->geometry().right(), lblNote->geometry().right());
   const int width = std::max(302, right + 13);
   setFixedSize(width, 143);
+  if (auto* bevel = findChild<QFrame*>("Bevel1")) bevel->setGeometry(5, 98, width - 10, 7);
 }
 
 const char* SaveWarnNote(bool isProject, bool isRestore) {
