@@ -29,8 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* kSection = "BDE Migration Wizard";
-
 struct Message {
   std::string text, caption;
   int flags;
@@ -148,6 +146,7 @@ TEST_F(IdeHostTest, LibraryPutsItsItemIntoTheProductMenu) {
 TEST_F(IdeHostTest, ReplaceThenRestoreShowsResultAndOriginals) {
   // An unsaved edit is saved before the run and converted with the rest.
   window->FindModule(dir.Path("Orders/Report.pas"))->SourceEdit()->appendPlainText("// edited");
+  window->FindModule(dir.Path("Orders/Main.pas"))->ShowEditor(1);  // its form in front
   {
     ModalDriver driver;
     driver.Expect("TarnWizardForm", ReplaceProject);
@@ -281,4 +280,20 @@ TEST_F(IdeHostTest, ProjectOperationsOfTheHost) {
   EXPECT_TRUE(window->ActionServices()->OpenProject(dir.Path("Orders/Orders.dpr"), true));
   EXPECT_EQ(window->Modules().size(), 4u);  // Orders.dpr and the three units, as before
   EXPECT_EQ(window->RecentProjects().value(0).toStdString(), dir.Path("Orders/Orders.dpr"));
+}
+
+TEST_F(IdeHostTest, WizardWrittenInC) {
+  fs::create_directories(dir.Path("more"));
+  fs::copy_file(MIGWIZ_HELLO_FILE, dir.Path("more/libhello.so"));
+  window->LoadWizards({dir.Path("more")});
+  ASSERT_EQ(window->Wizards().size(), 2u);
+  EXPECT_TRUE(window->Wizards()[1]->Wizards().empty());  // it registered nothing
+  QAction* hello = window->FindMenuAction("HelloItem");
+  ASSERT_NE(hello, nullptr);
+  hello->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Hello from a wizard.");
+  window->UnloadWizards();
+  hello->trigger();  // harmless once its library is gone
+  EXPECT_EQ(messages.size(), 1u);
 }
