@@ -63,7 +63,12 @@ TSettingsStore TSettingsStore::AtPath(const std::string& fileName, FileSystem& f
 // Each value line is Name=<type>:<text> with the type i, b or s.
 void TSettingsStore::Load() {
   std::string bytes, err;
-  if (!fs_.ReadFile(fileName_, bytes, err)) return;  // no file yet: every value is missing
+  if (!fs_.ReadFile(fileName_, bytes, err)) {
+    // No file yet: every value is missing. A file that is there but cannot
+    // be read is not written over either.
+    if (fs_.FileExists(fileName_)) unreadable_ = err.empty() ? "cannot be read" : err;
+    return;
+  }
   loading_ = true;
   std::string section;
   for (const std::string& raw : support::SplitTextLines(bytes)) {
@@ -121,6 +126,10 @@ void TSettingsStore::Changed(const std::string& section, const std::string& iden
   // Start from the file as it is now: another store may have written to it
   // since this one read it.
   TSettingsStore current(FileTag{}, fileName_, fs_);
+  if (!current.unreadable_.empty()) {
+    saved_ = false;
+    throw ESettingsError("Cannot save the settings file \"" + fileName_ + "\": " + current.unreadable_);
+  }
   current.loading_ = true;
   current.Set(section, ident, value);
   current.loading_ = false;

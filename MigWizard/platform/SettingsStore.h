@@ -49,6 +49,7 @@ class TSettingsStore : public TMemIniFile {
   std::string fileName_;
   int damagedLines_ = 0;
   bool saved_ = true;
+  std::string unreadable_;  // why a file that exists could not be read
   bool loading_ = false;
 };
 

@@ -67,3 +67,13 @@ TEST(SettingsStore, RootKeyLivesInTheUsersConfigFolder) {
   EXPECT_TRUE(dir.Exists("Software/Corvane.ini"));
   unsetenv("XDG_CONFIG_HOME");
 }
+
+TEST(SettingsStore, UnreadableFileIsNeverWrittenOver) {
+  TempDir dir;
+  std::string file = dir.Write("s.ini", "[S]\nA=i:1\nB=s:keep\n");
+  RecordingFileSystem fs;
+  fs.failRead.insert(file);
+  TSettingsStore store = TSettingsStore::AtPath(file, fs);
+  EXPECT_THROW(store.WriteInteger("S", "A", 2), ESettingsError);
+  EXPECT_EQ(dir.Read("s.ini"), "[S]\nA=i:1\nB=s:keep\n");
+}
