@@ -86,8 +86,15 @@ void TFormParseState::Assign(const TParseState& source) {
 
 void TFormParseState::Save(std::vector<int>& stack) const {
   TParseState::Save(stack);
-  stack.insert(stack.end(), {PropCount, StartPos, NestedObject, ObjectCount, ObjectPos,
-                             static_cast<int>(trail_.size())});
+  const size_t at = stack.size();
+  stack.resize(at + 6);
+  int* out = stack.data() + at;
+  out[0] = PropCount;
+  out[1] = StartPos;
+  out[2] = NestedObject;
+  out[3] = ObjectCount;
+  out[4] = ObjectPos;
+  out[5] = static_cast<int>(trail_.size());
 }
 
 const int* TFormParseState::Restore(const int* saved) {
@@ -127,11 +134,6 @@ TFormParser::TFormParser(TParseStateClass parseStateClass)
 TFormParser::~TFormParser() = default;
 
 TFormParseState& TFormParser::FormState() { return static_cast<TFormParseState&>(State()); }
-
-void TFormParser::TruncateLists(int propCount, int objectCount) {
-  while (static_cast<int>(props_.size()) > propCount) props_.pop_back();
-  while (static_cast<int>(nestedObjects_.size()) > objectCount) nestedObjects_.pop_back();
-}
 
 void TFormParser::ClearObject() {
   FormState().Reset();

@@ -88,7 +88,10 @@ class TFormParser : public TLL1Parser {
 
  private:
   friend class TFormParseState;
-  void TruncateLists(int propCount, int objectCount);
+  void TruncateLists(int propCount, int objectCount) {
+    while (static_cast<int>(props_.size()) > propCount) props_.pop_back();
+    while (static_cast<int>(nestedObjects_.size()) > objectCount) nestedObjects_.pop_back();
+  }
   bool ParseNestedObjectBody(int rule);
   std::string MatchedText();
 

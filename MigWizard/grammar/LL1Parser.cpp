@@ -228,15 +228,13 @@ void TLL1Parser::OrderAlternatives() {
   }
 }
 
-int TLL1Parser::RuleIndexOf(std::string_view name) const {
-  if (name.data() == pendingRuleName_ && pendingRule_ >= 0) return pendingRule_;
+int TLL1Parser::LookUpRule(std::string_view name) const {
   auto it = rules_.find(LowerCase(name));
   if (it == rules_.end() || ruleList_.empty()) return -1;
   return static_cast<int>(std::distance(rules_.begin(), it));
 }
 
-int TLL1Parser::CharClassIndexOf(std::string_view className) const {
-  if (className.data() == pendingClassName_ && pendingClass_ >= 0) return pendingClass_;
+int TLL1Parser::LookUpCharClass(std::string_view className) const {
   auto it = classIndex_.find(std::string(className));
   return it == classIndex_.end() ? -1 : it->second;
 }
@@ -314,11 +312,12 @@ bool TLL1Parser::TryAlternatives(const Rule& rule) {
   const size_t mark = saveStack_.size();
   state_->Save(saveStack_);
   for (const auto& alternative : rule.compiled) {
-    if (ParseAlternative(alternative)) {
+    Outcome outcome = ParseAlternative(alternative);
+    if (outcome == Outcome::Matched) {
       saveStack_.resize(mark);
       return true;
     }
-    state_->Restore(saveStack_.data() + mark);
+    if (outcome == Outcome::Failed) state_->Restore(saveStack_.data() + mark);
   }
   saveStack_.resize(mark);
   return false;
@@ -343,34 +342,37 @@ bool TLL1Parser::ParseMemoised(int index) {
   return ok;
 }
 
-bool TLL1Parser::ParseAlternative(const std::vector<Element>& alternative) {
+// A literal that does not match changes nothing; when it is the first
+// element, there is nothing to put back.
+TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alternative) {
   for (const Element& e : alternative) {
     switch (e.kind) {
       case Element::CharClass:
         pendingClassName_ = e.text.data();
         pendingClass_ = e.index;
-        if (!ParseCharClass(e.text)) return false;
+        if (!ParseCharClass(e.text)) return Outcome::Failed;
         break;
       case Element::Nonterminal:
         pendingRuleName_ = e.text.data();
         pendingRule_ = e.index;
-        if (!ParseNonterminal(e.text)) return false;
+        if (!ParseNonterminal(e.text)) return Outcome::Failed;
         break;
       case Element::Literal: {
         // Literals were lower-cased with the rule; the input is compared
         // lower-cased the same way.
+        const Outcome failed = &e == alternative.data() ? Outcome::FailedUntouched : Outcome::Failed;
         const int pos = state_->CurPos();
         const size_t n = e.text.size();
-        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return false;
+        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return failed;
         const char* in = input_.data() + (pos - 1);
         for (size_t i = 0; i < n; ++i)
-          if (AsciiLower(in[i]) != e.text[i]) return false;
+          if (AsciiLower(in[i]) != e.text[i]) return failed;
         state_->SetCurPos(pos + static_cast<int>(n));
         break;
       }
     }
   }
-  return true;
+  return Outcome::Matched;
 }
 
 TLL1Parser::ClassSlot& TLL1Parser::ResolvedClass(int index) {

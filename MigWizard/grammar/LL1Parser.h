@@ -114,7 +114,9 @@ class TLL1Parser {
   // Prepared rules are numbered. The index of a rule by name (-1 when there
   // is none); the name the engine has just passed to ParseNonterminal is
   // answered without a lookup.
-  int RuleIndexOf(std::string_view name) const;
+  int RuleIndexOf(std::string_view name) const {
+    return name.data() == pendingRuleName_ && pendingRule_ >= 0 ? pendingRule_ : LookUpRule(name);
+  }
   int RuleCount() const { return static_cast<int>(ruleList_.size()); }
   const std::string& RuleName(int index) const { return ruleList_[index]->name; }
   // What ParseNonterminal does for a known rule.
@@ -127,7 +129,10 @@ class TLL1Parser {
   std::vector<bool> RulesReaching(const std::vector<int>& targets) const;
   // The index of a character class by name as the rules write it (-1 when
   // no rule uses it); like RuleIndexOf.
-  int CharClassIndexOf(std::string_view className) const;
+  int CharClassIndexOf(std::string_view className) const {
+    return className.data() == pendingClassName_ && pendingClass_ >= 0 ? pendingClass_
+                                                                       : LookUpCharClass(className);
+  }
 
  private:
   struct Element {
@@ -157,7 +162,10 @@ class TLL1Parser {
   void InlineEmptyAlternatives();
   void OrderAlternatives();
   void CompileRules();
-  bool ParseAlternative(const std::vector<Element>& alternative);
+  int LookUpRule(std::string_view name) const;
+  int LookUpCharClass(std::string_view className) const;
+  enum class Outcome { Matched, Failed, FailedUntouched };
+  Outcome ParseAlternative(const std::vector<Element>& alternative);
   bool ParseMemoised(int index);
   bool TryAlternatives(const Rule& rule);
   ClassSlot& ResolvedClass(int index);
