@@ -66,18 +66,6 @@ const char* const kFormRules[] = {
 
 bool IsDelim(unsigned char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 
-enum class Capture { None, Keyword, ObjName, ObjType, FullPropName, PropValue, NestedObj };
-
-Capture CaptureOf(std::string_view name) {
-  if (name == "<keyword>") return Capture::Keyword;
-  if (name == "<obj_name>") return Capture::ObjName;
-  if (name == "<obj_type>") return Capture::ObjType;
-  if (name == "<full_prop_name>") return Capture::FullPropName;
-  if (name == "<prop_value>") return Capture::PropValue;
-  if (name == "<nested_obj>") return Capture::NestedObj;
-  return Capture::None;
-}
-
 }  // namespace
 
 void TFormParseState::Assign(const TParseState& source) {
@@ -96,12 +84,44 @@ void TFormParseState::Assign(const TParseState& source) {
   static_cast<TFormParser*>(Parser())->TruncateLists(PropCount, ObjectCount);
 }
 
+void TFormParseState::Save(std::vector<int>& stack) const {
+  TParseState::Save(stack);
+  const size_t at = stack.size();
+  stack.resize(at + 6);
+  int* out = stack.data() + at;
+  out[0] = PropCount;
+  out[1] = StartPos;
+  out[2] = NestedObject;
+  out[3] = ObjectCount;
+  out[4] = ObjectPos;
+  out[5] = static_cast<int>(trail_.size());
+}
+
+const int* TFormParseState::Restore(const int* saved) {
+  saved = TParseState::Restore(saved);
+  PropCount = saved[0];
+  StartPos = saved[1];
+  NestedObject = saved[2];
+  ObjectCount = saved[3];
+  ObjectPos = saved[4];
+  for (auto keep = static_cast<size_t>(saved[5]); trail_.size() > keep; trail_.pop_back())
+    *trail_.back().first = std::move(trail_.back().second);
+  static_cast<TFormParser*>(Parser())->TruncateLists(PropCount, ObjectCount);
+  return saved + 6;
+}
+
+void TFormParseState::SetText(std::string& field, std::string value) {
+  trail_.emplace_back(&field, std::move(field));
+  field = std::move(value);
+}
+
 void TFormParseState::Reset() {
   TypeName.clear();
   CurPropName.clear();
   ObjKeyWord.clear();
   Name.clear();
   StartPos = PropCount = NestedObject = ObjectCount = ObjectPos = 0;
+  trail_.clear();
 }
 
 TFormParser::TFormParser(TParseStateClass parseStateClass)
@@ -115,11 +135,6 @@ TFormParser::~TFormParser() = default;
 
 TFormParseState& TFormParser::FormState() { return static_cast<TFormParseState&>(State()); }
 
-void TFormParser::TruncateLists(int propCount, int objectCount) {
-  while (static_cast<int>(props_.size()) > propCount) props_.pop_back();
-  while (static_cast<int>(nestedObjects_.size()) > objectCount) nestedObjects_.pop_back();
-}
-
 void TFormParser::ClearObject() {
   FormState().Reset();
   props_.clear();
@@ -128,12 +143,36 @@ void TFormParser::ClearObject() {
 
 void TFormParser::BeforeParse() {
   ClearObject();
-  nestedMemo_.clear();
+  nestedMemo_.Reset(State().CurPos());
 }
 
 void TFormParser::AfterParse(bool& result) {
   if (!result) ClearObject();
-  nestedMemo_.clear();
+  nestedMemo_.Reset(0);
+}
+
+bool TFormParser::IsCapturing(std::string_view ruleName) const {
+  for (const char* name : {"<keyword>", "<obj_name>", "<obj_type>", "<full_prop_name>",
+                           "<prop_value>", "<nested_obj>"})
+    if (ruleName == name) return true;
+  return false;
+}
+
+void TFormParser::RulesPrepared() {
+  static const std::pair<const char*, Capture> kCaptures[] = {
+      {"<keyword>", Capture::Keyword},          {"<obj_name>", Capture::ObjName},
+      {"<obj_type>", Capture::ObjType},         {"<full_prop_name>", Capture::FullPropName},
+      {"<prop_value>", Capture::PropValue},     {"<nested_obj>", Capture::NestedObj}};
+  captures_.assign(RuleCount(), Capture::None);
+  for (const auto& [name, capture] : kCaptures)
+    if (int rule = RuleIndexOf(name); rule >= 0) captures_[rule] = capture;
+  std::vector<int> capturing;
+  for (int rule = 0; rule < RuleCount(); ++rule)
+    if (IsCapturing(RuleName(rule)))
+      capturing.push_back(rule);
+  std::vector<bool> reaches = RulesReaching(capturing);
+  for (int rule = 0; rule < RuleCount(); ++rule) SetMemoised(rule, !reaches[rule]);
+  endGuardClass_ = CharClassIndexOf(kEndGuard);
 }
 
 TCharSet TFormParser::GetCharSet(std::string_view className) {
@@ -146,7 +185,7 @@ TCharSet TFormParser::GetCharSet(std::string_view className) {
 }
 
 bool TFormParser::ParseCharClass(std::string_view className) {
-  if (className == kEndGuard) {
+  if (endGuardClass_ >= 0 && CharClassIndexOf(className) == endGuardClass_) {
     unsigned char next = InputAt(State().CurPos());
     return next == 0 || IsDelim(next);
   }
@@ -156,23 +195,26 @@ bool TFormParser::ParseCharClass(std::string_view className) {
 std::string TFormParser::MatchedText() {
   TFormParseState& st = FormState();
   Assert(st.StartPos > 0, kUnit, "capture without a start position");
-  return InputStr().substr(st.StartPos - 1, st.CurPos() - st.StartPos);
+  return std::string(InputStr().substr(st.StartPos - 1, st.CurPos() - st.StartPos));
 }
 
 bool TFormParser::ParseNonterminal(std::string_view name) {
+  const int rule = RuleIndexOf(name);
+  if (rule < 0) return TLL1Parser::ParseNonterminal(name);  // unknown: the engine's error
+  const Capture capture = captures_[rule];
+  if (capture == Capture::None) return ParseRule(rule);
+
   TFormParseState& st = FormState();
-  Capture capture = CaptureOf(name);
   if (capture == Capture::NestedObj) {
     if (++st.NestedObject == 1) {
       st.ObjectPos = st.CurPos();
       while (st.ObjectPos > 1 && InputAt(st.ObjectPos - 1) == ' ') --st.ObjectPos;
     }
-  } else if (capture != Capture::None) {
+  } else {
     st.StartPos = st.CurPos();
   }
 
-  bool ok = capture == Capture::NestedObj ? ParseNestedObjectBody(name)
-                                          : TLL1Parser::ParseNonterminal(name);
+  bool ok = capture == Capture::NestedObj ? ParseNestedObjectBody(rule) : ParseRule(rule);
 
   switch (capture) {
     case Capture::None:
@@ -181,16 +223,16 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
     case Capture::ObjName:
     case Capture::ObjType:
       if (ok && st.NestedObject == 0) {
-        std::string text = MatchedText();
-        if (capture == Capture::Keyword) st.ObjKeyWord = text;
-        else if (capture == Capture::ObjName) st.Name = text;
-        else st.TypeName = text;
+        std::string& field = capture == Capture::Keyword   ? st.ObjKeyWord
+                             : capture == Capture::ObjName ? st.Name
+                                                           : st.TypeName;
+        st.SetText(field, MatchedText());
       }
       if (ok) st.StartPos = 0;
       break;
     case Capture::FullPropName:
       if (ok) {
-        st.CurPropName = MatchedText();
+        st.SetText(st.CurPropName, MatchedText());
         st.StartPos = 0;
       }
       break;
@@ -198,7 +240,7 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
       if (ok) {
         if (!st.CurPropName.empty()) {
           if (st.NestedObject == 0) ProcessProperty(st.CurPropName, MatchedText());
-          st.CurPropName.clear();
+          st.SetText(st.CurPropName, std::string());
         }
         st.StartPos = 0;
       }
@@ -208,7 +250,7 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
       if (ok && st.NestedObject == 0) {
         int end = st.CurPos();
         while (end > 1 && IsDelim(InputAt(end - 1))) --end;
-        std::string text = InputStr().substr(st.ObjectPos - 1, end - st.ObjectPos);
+        std::string text(InputStr().substr(st.ObjectPos - 1, end - st.ObjectPos));
         bool known = false;
         for (const std::string& t : nestedObjects_) known = known || SameText(t, text);
         if (!known) nestedObjects_.push_back(std::move(text));
@@ -220,20 +262,25 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
   return ok;
 }
 
-bool TFormParser::ParseNestedObjectBody(std::string_view name) {
+bool TFormParser::ParseNestedObjectBody(int rule) {
   // Inside a child nothing but the position and the current property name
   // changes (captures happen only at depth 0), so the outcome depends on
   // these three alone.
   TFormParseState& st = FormState();
-  auto key = std::make_tuple(st.CurPos(), st.NestedObject, st.CurPropName);
-  if (auto it = nestedMemo_.find(key); it != nestedMemo_.end()) {
-    if (!it->second.ok) return false;
-    st.SetCurPos(it->second.endPos);
-    st.CurPropName = it->second.endCurPropName;
+  const int pos = st.CurPos();
+  const NestedResult* hit = nestedMemo_.Find(pos, [&st](const NestedResult& r) {
+    return r.nestedObject == st.NestedObject && r.curPropName == st.CurPropName;
+  });
+  if (hit) {
+    if (!hit->ok) return false;
+    st.SetCurPos(hit->endPos);
+    if (st.CurPropName != hit->endCurPropName) st.SetText(st.CurPropName, hit->endCurPropName);
     return true;
   }
-  bool ok = TLL1Parser::ParseNonterminal(name);
-  nestedMemo_[key] = NestedResult{ok, st.CurPos(), st.CurPropName};
+  const int nestedObject = st.NestedObject;
+  std::string curPropName = st.CurPropName;
+  bool ok = ParseRule(rule);
+  nestedMemo_.Add(pos, NestedResult{nestedObject, std::move(curPropName), ok, st.CurPos(), st.CurPropName});
   return ok;
 }
 

@@ -4,10 +4,9 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "grammar/LL1Parser.h"
@@ -20,7 +19,12 @@ class TFormParseState : public TParseState {
  public:
   using TParseState::TParseState;
   void Assign(const TParseState& source) override;
+  void Save(std::vector<int>& stack) const override;
+  const int* Restore(const int* saved) override;
   void Reset();
+  // Changes one of the strings below so that a restore can put it back.
+  // During a parse the strings are changed through here only.
+  void SetText(std::string& field, std::string value);
 
   int PropCount = 0;
   int StartPos = 0;
@@ -31,6 +35,11 @@ class TFormParseState : public TParseState {
   int NestedObject = 0;
   int ObjectCount = 0;
   int ObjectPos = 0;
+
+ private:
+  // The earlier values of the strings, newest last: a saved state is the
+  // length of this list, so saving copies no string.
+  std::vector<std::pair<std::string*, std::string>> trail_;
 };
 
 // Answers the new value of a property (for "DatabaseName": the connection
@@ -65,6 +74,11 @@ class TFormParser : public TLL1Parser {
   bool ParseCharClass(std::string_view className) override;
   void BeforeParse() override;
   void AfterParse(bool& result) override;
+  void RulesPrepared() override;
+  // Whether entering or leaving the rule records anything. Rules that reach
+  // no capturing rule change nothing but the position, so their results are
+  // remembered within a parse; a subclass that captures more says so here.
+  virtual bool IsCapturing(std::string_view ruleName) const;
 
   // Decides what a property of the parsed object becomes.
   virtual void ProcessProperty(const std::string& propName, const std::string& propValue);
@@ -74,9 +88,16 @@ class TFormParser : public TLL1Parser {
 
  private:
   friend class TFormParseState;
-  void TruncateLists(int propCount, int objectCount);
-  bool ParseNestedObjectBody(std::string_view name);
+  void TruncateLists(int propCount, int objectCount) {
+    while (static_cast<int>(props_.size()) > propCount) props_.pop_back();
+    while (static_cast<int>(nestedObjects_.size()) > objectCount) nestedObjects_.pop_back();
+  }
+  bool ParseNestedObjectBody(int rule);
   std::string MatchedText();
+
+  enum class Capture { None, Keyword, ObjName, ObjType, FullPropName, PropValue, NestedObj };
+  std::vector<Capture> captures_;  // by rule index
+  int endGuardClass_ = -1;
 
   std::vector<std::string> nestedObjects_;
   std::string newClassName_;
@@ -86,11 +107,13 @@ class TFormParser : public TLL1Parser {
   // A child object parsed again at the same place, after the text behind it
   // failed, gives the same result; remembering it keeps deep nesting linear.
   struct NestedResult {
+    int nestedObject;
+    std::string curPropName;
     bool ok;
     int endPos;
     std::string endCurPropName;
   };
-  std::map<std::tuple<int, int, std::string>, NestedResult> nestedMemo_;
+  TPositionMemo<NestedResult> nestedMemo_;
 };
 
 using TFormParserClass = std::function<std::unique_ptr<TFormParser>(TParseStateClass)>;
@@ -105,7 +128,7 @@ class TFormParserUtils {
  public:
   static const std::string& GetTypeName(const TFormParseState& obj) { return obj.TypeName; }
   static const std::string& GetName(const TFormParseState& obj) { return obj.Name; }
-  static void SetName(TFormParseState& obj, std::string value) { obj.Name = std::move(value); }
+  static void SetName(TFormParseState& obj, std::string value) { obj.SetText(obj.Name, std::move(value)); }
   static void SetPropCount(TFormParseState& obj, int value) { obj.PropCount = value; }
 };
 

@@ -9,6 +9,7 @@
 
 namespace migwiz::grammar {
 
+using support::AsciiLower;
 using support::AsciiUpper;
 using support::Assert;
 using support::LowerCase;
@@ -140,7 +141,7 @@ void TLL1Parser::AddRule(std::string_view ruleText) {
 }
 
 void TLL1Parser::ClearRules() {
-  ruleIndex_.clear();
+  ruleList_.clear();
   rules_.clear();
 }
 
@@ -152,16 +153,36 @@ std::vector<std::string> TLL1Parser::Alternatives(std::string_view ruleName) con
 void TLL1Parser::PrepareRules() {
   InlineEmptyAlternatives();
   OrderAlternatives();
-  for (auto& [name, rule] : rules_) {
-    ruleIndex_[name] = &rule;
-    rule.compiled.clear();
-    for (const std::string& alt : rule.alternatives) {
+  CompileRules();
+  RulesPrepared();
+}
+
+// Splits every alternative into its elements and resolves each reference to
+// the index of its rule or class, so that a parse looks nothing up by name.
+void TLL1Parser::CompileRules() {
+  ruleList_.clear();
+  for (auto& [name, rule] : rules_) ruleList_.push_back(&rule);
+  auto classIndex = [this](const std::string& ref) {
+    auto [it, added] = classIndex_.emplace(ref, static_cast<int>(classes_.size()));
+    if (added) classes_.push_back(ClassSlot{ref});
+    return it->second;
+  };
+  for (Rule* rule : ruleList_) {
+    rule->compiled.clear();
+    for (const std::string& alt : rule->alternatives) {
       std::vector<Element> elements;
       for (size_t i = 0; i < alt.size();) {
         size_t len = ReferenceLength(alt, i);
         if (len > 0) {
           std::string ref = alt.substr(i, len);
-          elements.push_back({ref[1] == '*' ? Element::CharClass : Element::Nonterminal, ref});
+          if (ref[1] == '*') {
+            elements.push_back({Element::CharClass, ref, classIndex(ref)});
+          } else {
+            int index = -1;
+            if (auto it = rules_.find(LowerCase(ref)); it != rules_.end())
+              index = static_cast<int>(std::distance(rules_.begin(), it));
+            elements.push_back({Element::Nonterminal, ref, index});
+          }
           i += len;
         } else {
           if (elements.empty() || elements.back().kind != Element::Literal)
@@ -169,7 +190,7 @@ void TLL1Parser::PrepareRules() {
           elements.back().text.push_back(alt[i++]);
         }
       }
-      rule.compiled.push_back(std::move(elements));
+      rule->compiled.push_back(std::move(elements));
     }
   }
 }
@@ -207,10 +228,32 @@ void TLL1Parser::OrderAlternatives() {
   }
 }
 
-TLL1Parser::Rule* TLL1Parser::FindRule(std::string_view name) {
-  if (auto hit = ruleIndex_.find(name); hit != ruleIndex_.end()) return hit->second;
+int TLL1Parser::LookUpRule(std::string_view name) const {
   auto it = rules_.find(LowerCase(name));
-  return it == rules_.end() ? nullptr : &it->second;
+  if (it == rules_.end() || ruleList_.empty()) return -1;
+  return static_cast<int>(std::distance(rules_.begin(), it));
+}
+
+int TLL1Parser::LookUpCharClass(std::string_view className) const {
+  auto it = classIndex_.find(std::string(className));
+  return it == classIndex_.end() ? -1 : it->second;
+}
+
+std::vector<bool> TLL1Parser::RulesReaching(const std::vector<int>& targets) const {
+  std::vector<bool> reaches(ruleList_.size(), false);
+  for (int t : targets)
+    if (t >= 0) reaches[t] = true;
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (size_t r = 0; r < ruleList_.size(); ++r) {
+      if (reaches[r]) continue;
+      for (const auto& alt : ruleList_[r]->compiled)
+        for (const Element& e : alt)
+          if (e.kind == Element::Nonterminal && e.index >= 0 && reaches[e.index]) reaches[r] = true;
+      changed = changed || reaches[r];
+    }
+  }
+  return reaches;
 }
 
 bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRule, int& pos) {
@@ -218,12 +261,14 @@ bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRu
     PrepareRules();
     rulesPrepared_ = true;
   }
-  inputStr_ = inpStr;
-  inputStrLower_ = LowerCase(inpStr);
+  input_ = inpStr;
   state_->SetCurPos(pos);
   errorPos_ = pos;
   errorStr_.clear();
-  depth_ = 0;
+  depth_ = peak_ = 0;
+  saveStack_.clear();
+  memo_.Reset(pos);
+  pendingRuleName_ = pendingClassName_ = nullptr;
   BeforeParse();
   bool result = false;
   platform::RunOnLargeStack([&] {
@@ -240,69 +285,125 @@ bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRu
     errorStr_.clear();
     pos = state_->CurPos();
   }
+  memo_.Reset(0);
   return result;
 }
 
-unsigned char TLL1Parser::InputAt(int pos) const {
-  if (pos < 1 || pos > static_cast<int>(inputStr_.size())) return 0;
-  return static_cast<unsigned char>(inputStr_[pos - 1]);
+bool TLL1Parser::ParseNonterminal(std::string_view name) {
+  int index = RuleIndexOf(name);
+  if (index < 0) throw EGrammarError(std::string(RExpertRes::SUnknownNonterminal) + std::string(name));
+  return ParseRule(index);
 }
 
-bool TLL1Parser::ParseNonterminal(std::string_view name) {
-  Rule* rule = FindRule(name);
-  if (!rule) throw EGrammarError(std::string(RExpertRes::SUnknownNonterminal) + std::string(name));
+bool TLL1Parser::ParseRule(int index) {
   if (++depth_ > maxDepth_) throw ParseTooDeep{};
   struct DepthGuard {
     int& depth;
     ~DepthGuard() { --depth; }
   } guard{depth_};
-  // Every alternative starts from the state on entry: a failed one is put
-  // back to it before the next is tried.
-  std::unique_ptr<TParseState> saved = parseStateClass_(this);
-  saved->Assign(*state_);
-  for (const auto& alternative : rule->compiled) {
-    if (ParseAlternative(alternative)) return true;
-    state_->Assign(*saved);
+  if (depth_ > peak_) peak_ = depth_;
+  const Rule& rule = *ruleList_[index];
+  return rule.memoised ? ParseMemoised(index) : TryAlternatives(rule);
+}
+
+// Every alternative starts from the state on entry: a failed one is put back
+// to it before the next is tried.
+bool TLL1Parser::TryAlternatives(const Rule& rule) {
+  const size_t mark = saveStack_.size();
+  state_->Save(saveStack_);
+  for (const auto& alternative : rule.compiled) {
+    Outcome outcome = ParseAlternative(alternative);
+    if (outcome == Outcome::Matched) {
+      saveStack_.resize(mark);
+      return true;
+    }
+    if (outcome == Outcome::Failed) state_->Restore(saveStack_.data() + mark);
   }
+  saveStack_.resize(mark);
   return false;
 }
 
-bool TLL1Parser::ParseAlternative(const std::vector<Element>& alternative) {
+// A rule tried again at the same place gives the same answer; so does the
+// depth its parse reaches, which is checked against the limit as a fresh
+// parse would be.
+bool TLL1Parser::ParseMemoised(int index) {
+  const int pos = state_->CurPos();
+  if (const MemoResult* hit = memo_.Find(pos, [index](const MemoResult& m) { return m.rule == index; })) {
+    if (depth_ + hit->relPeak > maxDepth_) throw ParseTooDeep{};
+    if (hit->endPos == 0) return false;
+    state_->SetCurPos(hit->endPos);
+    return true;
+  }
+  const int outerPeak = peak_;
+  peak_ = depth_;
+  bool ok = TryAlternatives(*ruleList_[index]);
+  memo_.Add(pos, MemoResult{index, ok ? state_->CurPos() : 0, peak_ - depth_});
+  peak_ = std::max(peak_, outerPeak);
+  return ok;
+}
+
+// A literal that does not match changes nothing; when it is the first
+// element, there is nothing to put back.
+TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alternative) {
   for (const Element& e : alternative) {
     switch (e.kind) {
       case Element::CharClass:
-        if (!ParseCharClass(e.text)) return false;
+        pendingClassName_ = e.text.data();
+        pendingClass_ = e.index;
+        if (!ParseCharClass(e.text)) return Outcome::Failed;
         break;
       case Element::Nonterminal:
-        if (!ParseNonterminal(e.text)) return false;
+        pendingRuleName_ = e.text.data();
+        pendingRule_ = e.index;
+        if (!ParseNonterminal(e.text)) return Outcome::Failed;
         break;
       case Element::Literal: {
-        int pos = state_->CurPos();
-        if (pos < 1 || pos - 1 + e.text.size() > inputStrLower_.size()) return false;
-        if (inputStrLower_.compare(pos - 1, e.text.size(), e.text) != 0) return false;
-        state_->SetCurPos(pos + static_cast<int>(e.text.size()));
+        // Literals were lower-cased with the rule; the input is compared
+        // lower-cased the same way.
+        const Outcome failed = &e == alternative.data() ? Outcome::FailedUntouched : Outcome::Failed;
+        const int pos = state_->CurPos();
+        const size_t n = e.text.size();
+        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return failed;
+        const char* in = input_.data() + (pos - 1);
+        for (size_t i = 0; i < n; ++i)
+          if (AsciiLower(in[i]) != e.text[i]) return failed;
+        state_->SetCurPos(pos + static_cast<int>(n));
         break;
       }
     }
   }
-  return true;
+  return Outcome::Matched;
 }
 
-const TCharSet& TLL1Parser::CharSetOf(std::string_view className) {
-  auto it = charSets_.find(std::string(className));
-  if (it == charSets_.end())
-    it = charSets_.emplace(std::string(className), GetCharSet(className)).first;
-  return it->second;
+TLL1Parser::ClassSlot& TLL1Parser::ResolvedClass(int index) {
+  ClassSlot& slot = classes_[index];
+  if (!slot.resolved) {
+    TCharSet set = GetCharSet(slot.name);
+    for (int c = 0; c < 256; ++c) slot.chars[c] = set.chars.test(c);
+    slot.singleChar = set.singleChar;
+    slot.resolved = true;
+  }
+  return slot;
 }
 
 bool TLL1Parser::ParseCharClass(std::string_view className) {
-  const TCharSet& set = CharSetOf(className);
-  int pos = state_->CurPos();
+  int index = CharClassIndexOf(className);
+  if (index < 0) {
+    // A class no rule names (a subclass asking for one of its own).
+    index = static_cast<int>(classes_.size());
+    classIndex_.emplace(std::string(className), index);
+    classes_.push_back(ClassSlot{std::string(className)});
+  }
+  const ClassSlot& set = ResolvedClass(index);
+  const int pos = state_->CurPos();
   int len = 0;
   if (set.singleChar) {
-    len = set.chars.test(InputAt(pos)) ? 1 : 0;
-  } else {
-    while (set.chars.test(InputAt(pos + len))) ++len;
+    len = set.chars[InputAt(pos)] ? 1 : 0;
+  } else if (pos >= 1) {
+    // The end of the input counts as byte 0, which is in no class.
+    const auto* in = reinterpret_cast<const unsigned char*>(input_.data());
+    const int size = static_cast<int>(input_.size());
+    while (pos + len <= size && set.chars[in[pos + len - 1]]) ++len;
   }
   state_->SetCurPos(pos + len);
   return len > 0;

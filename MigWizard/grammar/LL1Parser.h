@@ -10,8 +10,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "grammar/PositionMemo.h"
 
 namespace migwiz::grammar {
 
@@ -31,6 +32,16 @@ class TParseState {
   TParseState& operator=(const TParseState&) = delete;
 
   virtual void Assign(const TParseState& source);
+
+  // The engine's cheap copy, taken before every alternative: Save pushes
+  // what Restore needs onto the stack, Restore reads it back from saved and
+  // returns the rest. A subclass calls the inherited one first and records
+  // numbers (positions, list lengths), not copies of its strings and lists.
+  virtual void Save(std::vector<int>& stack) const { stack.push_back(curPos_); }
+  virtual const int* Restore(const int* saved) {
+    curPos_ = *saved;
+    return saved + 1;
+  }
 
   int CurPos() const { return curPos_; }
   void SetCurPos(int pos) { curPos_ = pos; }
@@ -88,28 +99,76 @@ class TLL1Parser {
   virtual bool ParseCharClass(std::string_view className);
   virtual void BeforeParse() {}
   virtual void AfterParse(bool& result) {}
+  // Called once the rules are prepared, before the first parse begins.
+  virtual void RulesPrepared() {}
 
-  const std::string& InputStr() const { return inputStr_; }
+  // The text of the current parse (the caller's string, not a copy).
+  std::string_view InputStr() const { return input_; }
   // The input character at a 1-based position; 0 past either end.
-  unsigned char InputAt(int pos) const;
+  unsigned char InputAt(int pos) const {
+    return pos < 1 || pos > static_cast<int>(input_.size())
+               ? 0
+               : static_cast<unsigned char>(input_[static_cast<size_t>(pos) - 1]);
+  }
+
+  // Prepared rules are numbered. The index of a rule by name (-1 when there
+  // is none); the name the engine has just passed to ParseNonterminal is
+  // answered without a lookup.
+  int RuleIndexOf(std::string_view name) const {
+    return name.data() == pendingRuleName_ && pendingRule_ >= 0 ? pendingRule_ : LookUpRule(name);
+  }
+  int RuleCount() const { return static_cast<int>(ruleList_.size()); }
+  const std::string& RuleName(int index) const { return ruleList_[index]->name; }
+  // What ParseNonterminal does for a known rule.
+  bool ParseRule(int index);
+  // Rules whose every match depends on the position alone (nothing else in
+  // the state changes) may remember their results within one parse.
+  void SetMemoised(int index, bool memoised) { ruleList_[index]->memoised = memoised; }
+  // For each rule, whether it is one of targets or refers to one of them,
+  // directly or through other rules.
+  std::vector<bool> RulesReaching(const std::vector<int>& targets) const;
+  // The index of a character class by name as the rules write it (-1 when
+  // no rule uses it); like RuleIndexOf.
+  int CharClassIndexOf(std::string_view className) const {
+    return className.data() == pendingClassName_ && pendingClass_ >= 0 ? pendingClass_
+                                                                       : LookUpCharClass(className);
+  }
 
  private:
   struct Element {
     enum Kind { Literal, CharClass, Nonterminal } kind;
     std::string text;  // the literal, or the reference with its brackets
+    int index = -1;    // of the rule or class referred to; -1 unknown
   };
   struct Rule {
     std::string name;
     std::vector<std::string> alternatives;
     std::vector<std::vector<Element>> compiled;
+    bool memoised = false;
+  };
+  struct ClassSlot {
+    std::string name;
+    bool resolved = false;
+    bool singleChar = false;
+    bool chars[256] = {};
+  };
+  struct MemoResult {
+    int rule;
+    int endPos;    // 0 when the rule failed
+    int relPeak;   // how much deeper than the rule its parse went
   };
 
   void PrepareRules();
   void InlineEmptyAlternatives();
   void OrderAlternatives();
-  Rule* FindRule(std::string_view name);
-  bool ParseAlternative(const std::vector<Element>& alternative);
-  const TCharSet& CharSetOf(std::string_view className);
+  void CompileRules();
+  int LookUpRule(std::string_view name) const;
+  int LookUpCharClass(std::string_view className) const;
+  enum class Outcome { Matched, Failed, FailedUntouched };
+  Outcome ParseAlternative(const std::vector<Element>& alternative);
+  bool ParseMemoised(int index);
+  bool TryAlternatives(const Rule& rule);
+  ClassSlot& ResolvedClass(int index);
 
   TParseStateClass parseStateClass_;
   std::unique_ptr<TParseState> state_;
@@ -117,14 +176,22 @@ class TLL1Parser {
     bool operator()(const std::string& a, const std::string& b) const;
   };
   std::map<std::string, Rule, NameLess> rules_;  // by lower-case name
-  std::unordered_map<std::string_view, Rule*> ruleIndex_;  // the same, by exact name
-  std::unordered_map<std::string, TCharSet> charSets_;
+  std::vector<Rule*> ruleList_;                  // the same, by index (table order)
+  std::vector<ClassSlot> classes_;               // by index
+  std::map<std::string, int> classIndex_;        // by name as written
   int errorPos_ = 0;
   std::string errorStr_;
   bool rulesPrepared_ = false;
-  std::string inputStr_;
-  std::string inputStrLower_;
+  std::string_view input_;
+  std::vector<int> saveStack_;  // the saved states of the alternatives being tried
+  TPositionMemo<MemoResult> memo_;
+  // What the engine passed to the virtual calls it is making.
+  const char* pendingRuleName_ = nullptr;
+  int pendingRule_ = -1;
+  const char* pendingClassName_ = nullptr;
+  int pendingClass_ = -1;
   int depth_ = 0;
+  int peak_ = 0;  // the greatest depth reached so far
   int maxDepth_ = kDefaultMaxDepth;
 };
 
