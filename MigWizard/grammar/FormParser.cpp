@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grammar/ParamList.h"
+#include "grammar/StringValue.h"
 #include "platform/ClassRegistry.h"
 #include "support/Assert.h"
 #include "support/StrUtils.h"
@@ -259,17 +260,18 @@ void TFormParser::ProcessProperty(const std::string& propName, const std::string
   const std::string& type = FormState().TypeName;
   if (propName == "DatabaseName") {
     if (type == "TDatabase") return;
-    std::string unquoted = propValue.size() >= 2 ? propValue.substr(1, propValue.size() - 2) : "";
-    std::string answer = getPropertyValue_ ? getPropertyValue_("DatabaseName", unquoted) : "";
+    std::string answer =
+        getPropertyValue_ ? getPropertyValue_("DatabaseName", StringValueText(propValue)) : "";
     if (!answer.empty()) StoreProperty("Connection", answer);
     return;
   }
   if (propName == "Params.Strings" && type == "TDatabase") {
     static const std::pair<const char*, const char*> kParams[] = {
         {"USER NAME", "Username"}, {"PASSWORD", "Password"}, {"SERVER NAME", "Server"}};
+    TParamList params = ReadParamList(propValue);
     for (const auto& [param, property] : kParams) {
-      std::string value = ParamValue(propValue, param);
-      if (!value.empty()) StoreProperty(property, "'" + value + "'");
+      std::string value = ParamValue(params, param);
+      if (!value.empty()) StoreProperty(property, EncodeStringValue(value, params.style));
     }
     return;
   }
