@@ -34,8 +34,7 @@ class TFormLexer {
       if (lexeme.find_first_of("\r\n") != std::string::npos) onHeader_ = false;
       return code;
     }
-    if (code == platform::lcComment) return code;
-    code = Meaning(code);
+    code = Meaning(code);  // a "comment" here is binary data in braces: a value
     if (code == lcObject || code == lcInherited || code == lcInline) onHeader_ = true;
     prevCode_ = code;
     return code;

@@ -270,6 +270,37 @@ TEST_F(FormConversion, ItemAsANameLeavesTheNestingAlone) {
             "end\r\n");
 }
 
+// Binary data in braces is a value (the unit tokenizer takes it for a
+// comment): the child after it still counts.
+TEST_F(FormConversion, BinaryDataBeforeAChildKeepsTheNesting) {
+  dir.Write("F.pas", kFUnit);
+  dir.Write("F.dfm",
+            "object F: TForm\r\n"
+            "  inherited P: TPanel\r\n"
+            "    Data = {\r\n"
+            "      0A0B}\r\n"
+            "    inherited Q: TQuery\r\n"
+            "      Tag = 1\r\n"
+            "    end\r\n"
+            "    object T: TTable\r\n"
+            "    end\r\n"
+            "  end\r\n"
+            "end\r\n");
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(dir.Read("F.dfm"),
+            "object F: TForm\r\n"
+            "  inherited P: TPanel\r\n"
+            "    Data = {\r\n"
+            "      0A0B}\r\n"
+            "    inherited Q: TQuery\r\n"
+            "      Tag = 1\r\n"
+            "    end\r\n"
+            "        object T: TTarnTable\r\n"
+            "    end\r\n"
+            "end\r\n"
+            "end\r\n");
+}
+
 TEST_F(FormConversion, LineFeedFormsGetLineFeeds) {
   dir.Write("F.pas", kFUnit);
   dir.Write("F.dfm",
