@@ -1,6 +1,9 @@
 #include "grammar/FormParser.h"
 
+#include <algorithm>
+
 #include "grammar/ParamList.h"
+#include "grammar/StringValue.h"
 #include "platform/ClassRegistry.h"
 #include "support/Assert.h"
 #include "support/StrUtils.h"
@@ -19,7 +22,8 @@ constexpr const char* kUnit = "FormParser";
 constexpr const char* kEndGuard = "<*space_or_eot>";
 
 const char* const kFormRules[] = {
-    "<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>",
+    "<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>"
+    "|<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type><empty_delim>[<int>]",
     "<obj_name>-<name>",
     "<obj_type>-<name>",
     "<object>-<obj_header><*delim><properties>end<*space_or_eot><empty_delim>"
@@ -35,7 +39,7 @@ const char* const kFormRules[] = {
     "<prop_name>-<name>|<name>.<prop_name>",
     "<empty_delim>-<*delim>|",
     "<value>-<numeric_date>|<number>|<const>|<string>|<string2>|<strings>|<numbers>|<set>"
-    "|<collection>|<binary>|<name>.<name>",
+    "|<collection>|<binary>|<name>.<name>|<typed_number>|<hex_number>|<name_path>",
     "<sign>-+|-|",
     "<int>-<sign><*digits>",
     "<fixed_point>-<int>.<*digits>",
@@ -57,11 +61,17 @@ const char* const kFormRules[] = {
     "<set>-[<empty_delim>]|[<empty_delim><set_items><empty_delim>]",
     "<item_prop>-<prop_name><empty_delim>=<empty_delim><value>",
     "<item_props>-<item_prop><*delim><item_props>|<item_prop><*delim>|<*delim>",
-    "<col_item>-item<*delim><item_props>end",
+    "<col_item>-item<*delim><item_props>end|item<empty_delim>[<int>]<*delim><item_props>end",
     "<col_items>-<col_item><*delim><col_items>|<col_item>|",
     "<collection>-\\60<empty_delim><col_items><empty_delim>\\62",
     "<binary>-{<empty_delim><hex_list><empty_delim>}",
     "<hex_list>-<*hexs>|<*hexs><*delim><hex_list>|",
+    // Each name below sorts before the alternative of <value> that would
+    // otherwise take a prefix of it (<number>, <name>.<name>).
+    "<typed_number>-<number><number_type>|-inf|-inf<number_type>",
+    "<number_type>-s|c|d",
+    "<hex_number>-$<*hexs>",
+    "<name_path>-<name>.<name>.<prop_name>",
 };
 
 bool IsDelim(unsigned char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
@@ -143,6 +153,7 @@ void TFormParser::ClearObject() {
 
 void TFormParser::BeforeParse() {
   ClearObject();
+  parseStart_ = furthestPos_ = State().CurPos();
   nestedMemo_.Reset(State().CurPos());
 }
 
@@ -189,7 +200,9 @@ bool TFormParser::ParseCharClass(std::string_view className) {
     unsigned char next = InputAt(State().CurPos());
     return next == 0 || IsDelim(next);
   }
-  return TLL1Parser::ParseCharClass(className);
+  bool ok = TLL1Parser::ParseCharClass(className);
+  if (ok) furthestPos_ = std::max(furthestPos_, State().CurPos());
+  return ok;
 }
 
 std::string TFormParser::MatchedText() {
@@ -294,17 +307,18 @@ void TFormParser::ProcessProperty(const std::string& propName, const std::string
   const std::string& type = FormState().TypeName;
   if (propName == "DatabaseName") {
     if (type == "TDatabase") return;
-    std::string unquoted = propValue.size() >= 2 ? propValue.substr(1, propValue.size() - 2) : "";
-    std::string answer = getPropertyValue_ ? getPropertyValue_("DatabaseName", unquoted) : "";
+    std::string answer =
+        getPropertyValue_ ? getPropertyValue_("DatabaseName", StringValueText(propValue)) : "";
     if (!answer.empty()) StoreProperty("Connection", answer);
     return;
   }
   if (propName == "Params.Strings" && type == "TDatabase") {
     static const std::pair<const char*, const char*> kParams[] = {
         {"USER NAME", "Username"}, {"PASSWORD", "Password"}, {"SERVER NAME", "Server"}};
+    TParamList params = ReadParamList(propValue);
     for (const auto& [param, property] : kParams) {
-      std::string value = ParamValue(propValue, param);
-      if (!value.empty()) StoreProperty(property, "'" + value + "'");
+      std::string value = ParamValue(params, param);
+      if (!value.empty()) StoreProperty(property, EncodeStringValue(value, params.style));
     }
     return;
   }
@@ -322,23 +336,40 @@ void TFormParser::ProcessProperty(const std::string& propName, const std::string
     StoreProperty(propName, propValue);
 }
 
+// The child position after the header's type name (" [2]"), as written;
+// empty when there is none.
+std::string TFormParser::HeaderPosition() const {
+  std::string_view in = InputStr();
+  size_t colon = in.find(':', static_cast<size_t>(std::max(parseStart_, 1)) - 1);
+  if (colon == std::string::npos) return std::string();
+  size_t at = colon + 1;
+  while (at < in.size() && IsDelim(in[at])) ++at;
+  while (at < in.size() && !IsDelim(in[at]) && in[at] != '[') ++at;  // the type name
+  size_t typeEnd = at;
+  while (at < in.size() && IsDelim(in[at])) ++at;
+  if (at >= in.size() || in[at] != '[') return std::string();
+  size_t close = in.find(']', at);
+  return close == std::string::npos ? std::string() : std::string(in.substr(typeEnd, close + 1 - typeEnd));
+}
+
 std::string TFormParser::MakeObject(int level) {
   const TFormParseState& st = FormState();
   if (st.ObjKeyWord.empty() || st.Name.empty()) return std::string();
+  const std::string& br = lineBreak_;
   const std::string indent(static_cast<size_t>(level) * 2, ' ');
   const std::string propIndent = indent + "  ";
   std::string out = indent + st.ObjKeyWord + " " + st.Name + ": " +
-                    (newClassName_.empty() ? st.TypeName : newClassName_) + "\r\n";
+                    (newClassName_.empty() ? st.TypeName : newClassName_) + HeaderPosition() + br;
   for (const StoredProperty& p : props_) {
     out += propIndent + p.name + " = ";
     for (size_t i = 0; i < p.lines.size(); ++i) {
-      if (i > 0) out += "\r\n" + propIndent + "  ";
+      if (i > 0) out += br + propIndent + "  ";
       out += p.lines[i];
     }
-    out += "\r\n";
+    out += br;
   }
-  for (const std::string& child : nestedObjects_) out += child + "\r\n";
-  out += indent + "end\r\n";
+  for (const std::string& child : nestedObjects_) out += child + br;
+  out += indent + "end" + br;
   return out;
 }
 

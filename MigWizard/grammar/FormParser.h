@@ -52,13 +52,19 @@ class TFormParser : public TLL1Parser {
   explicit TFormParser(TParseStateClass parseStateClass = ParseStateClassOf<TFormParseState>());
   ~TFormParser() override;
 
-  // The rebuilt text of the last parsed object, indented for Level.
+  // The rebuilt text of the last parsed object, indented for Level, its lines
+  // ending in LineBreak (CR LF unless set).
   virtual std::string MakeObject(int level);
   void ClearObject();
 
   const std::string& NewClassName() const { return newClassName_; }
   void SetNewClassName(std::string name) { newClassName_ = std::move(name); }
   void SetOnGetPropertyValue(TGetPropertyValue handler) { getPropertyValue_ = std::move(handler); }
+  const std::string& LineBreak() const { return lineBreak_; }
+  void SetLineBreak(std::string lineBreak) { lineBreak_ = std::move(lineBreak); }
+  // After a failed parse: the furthest position (1-based) the parse got to,
+  // where the text stopped matching the form grammar.
+  int FurthestPos() const { return furthestPos_; }
   TFormParseState& FormState();
 
   struct StoredProperty {
@@ -94,6 +100,7 @@ class TFormParser : public TLL1Parser {
   }
   bool ParseNestedObjectBody(int rule);
   std::string MatchedText();
+  std::string HeaderPosition() const;
 
   enum class Capture { None, Keyword, ObjName, ObjType, FullPropName, PropValue, NestedObj };
   std::vector<Capture> captures_;  // by rule index
@@ -103,6 +110,9 @@ class TFormParser : public TLL1Parser {
   std::string newClassName_;
   TGetPropertyValue getPropertyValue_;
   std::vector<StoredProperty> props_;
+  std::string lineBreak_ = "\r\n";
+  int parseStart_ = 0;
+  int furthestPos_ = 0;
 
   // A child object parsed again at the same place, after the text behind it
   // failed, gives the same result; remembering it keeps deep nesting linear.

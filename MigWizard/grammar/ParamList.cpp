@@ -4,28 +4,27 @@
 
 namespace migwiz::grammar {
 
-namespace {
-
-std::string TrimControls(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
+TParamList ReadParamList(std::string_view paramsValue) {
+  TParamList list;
+  size_t pos = paramsValue.find_first_not_of(" \t\r\n");
+  if (pos == std::string_view::npos || paramsValue[pos] != '(') return list;
+  ++pos;
+  std::string item;
+  while (ReadStringValue(paramsValue, pos, item, &list.style)) list.items.push_back(item);
+  return list;
 }
 
-}  // namespace
-
-std::string ParamValue(std::string_view paramsValue, std::string_view name) {
-  if (paramsValue.size() < 2) return std::string();
-  std::string inner(paramsValue.substr(1, paramsValue.size() - 2));
-  for (const std::string& raw : support::SplitTextLines(inner)) {
-    std::string line = TrimControls(raw);
-    line = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string();
-    size_t eq = line.find('=');
-    if (eq != std::string::npos && support::SameText(std::string_view(line).substr(0, eq), name))
-      return line.substr(eq + 1);
+std::string ParamValue(const TParamList& list, std::string_view name) {
+  for (const std::string& item : list.items) {
+    size_t eq = item.find('=');
+    if (eq != std::string::npos && support::SameText(std::string_view(item).substr(0, eq), name))
+      return item.substr(eq + 1);
   }
   return std::string();
+}
+
+std::string ParamValue(std::string_view paramsValue, std::string_view name) {
+  return ParamValue(ReadParamList(paramsValue), name);
 }
 
 }  // namespace migwiz::grammar

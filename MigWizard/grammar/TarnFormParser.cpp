@@ -7,8 +7,9 @@ namespace migwiz::grammar {
 void TTarnFormParser::ProcessProperty(const std::string& propName, const std::string& propValue) {
   const bool isDatabase = TFormParserUtils::GetTypeName(FormState()) == "TDatabase";
   if (isDatabase && propName == "Params.Strings") {
-    std::string database = ParamValue(propValue, "DATABASE NAME");
-    if (!database.empty()) StoreProperty("Database", "'" + database + "'");
+    TParamList params = ReadParamList(propValue);
+    std::string database = ParamValue(params, "DATABASE NAME");
+    if (!database.empty()) StoreProperty("Database", EncodeStringValue(database, params.style));
   } else if (isDatabase && propName == "TransIsolation") {
     static const std::pair<const char*, const char*> kLevels[] = {
         {"tiDirtyRead", "ilReadUnCommitted"},

@@ -62,7 +62,8 @@ struct TRCData {
   uint32_t Size = 0;
 };
 bool IsBinaryForm(std::string_view fileBytes);
-// Reads the header; returns where the stream starts. Throws EStreamError.
+// Reads the header; returns where the stream starts (the size field is not
+// checked against the data). Throws EStreamError.
 size_t ReadResourceHeader(std::string_view fileBytes, TRCData& header);
 // The file bytes: header with flags 0x1030 and the size filled in, then the stream.
 std::string WriteResourceForm(std::string_view resourceName, std::string_view stream);

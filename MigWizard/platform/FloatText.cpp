@@ -6,12 +6,32 @@
 #include <cstring>
 #include <limits>
 
+#include <locale.h>
+
 namespace migwiz::platform {
 
 static_assert(std::numeric_limits<long double>::digits == 64,
               "the text form's extended values need an 80-bit long double");
 
 namespace {
+
+// The "C" locale, made once: form files use a decimal point.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+// Formats and parses of this thread in the "C" locale while it lives.
+class CLocaleScope {
+ public:
+  CLocaleScope() : previous_(uselocale(CLocale())) {}
+  ~CLocaleScope() { uselocale(previous_); }
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  locale_t previous_;
+};
 
 std::string NonFinite(long double v) {
   if (std::isnan(v)) return "NAN";
@@ -23,6 +43,7 @@ std::string NonFinite(long double v) {
 template <class T>
 void ShortestDigits(T value, int minDigits, int maxDigits, std::string& digits, int& exponent,
                     bool& negative) {
+  CLocaleScope cLocale;
   char buf[64];
   for (int p = minDigits; p <= maxDigits; ++p) {
     std::snprintf(buf, sizeof buf, "%.*Le", p - 1, static_cast<long double>(value));
@@ -111,6 +132,10 @@ std::string FormatExtended(long double value) { return Fixed18(value, 21); }
 std::string FormatExtended(double value) { return Fixed18(value, 17); }
 std::string FormatSingle(float value) { return General(value, 9); }
 std::string FormatDate(double value) { return General(value, 17); }
+
+long double ParseFloatText(const char* text, char** end) {
+  return strtold_l(text, end, CLocale());
+}
 
 long double ExtendedFromBytes(const unsigned char* bytes) {
   long double v = 0;

@@ -20,12 +20,9 @@ size_t ReadResourceHeader(std::string_view fileBytes, TRCData& header) {
   header.Size = 0;
   for (int i = 3; i >= 0; --i)
     header.Size = (header.Size << 8) | static_cast<uint8_t>(fileBytes[pos + i]);
-  pos += 4;
-  if (header.Size > fileBytes.size() - pos)
-    throw EStreamError("resource size " + std::to_string(header.Size) +
-                           " runs past the end of the file",
-                       pos - 4);
-  return pos;
+  // The size field is kept but not trusted: the stream is read as it stands,
+  // and its own structure tells where it is cut short.
+  return pos + 4;
 }
 
 std::string WriteResourceForm(std::string_view resourceName, std::string_view stream) {

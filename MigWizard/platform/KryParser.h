@@ -37,6 +37,8 @@ class TParser {
   int PrevPos() const { return prevPos_; }
   void SetText(std::string text);
   void ToBegin() { pos_ = 0; }
+  // Goes on from a 0-based position of the same text.
+  void SetPos(size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
 
   // Strings keep their apostrophes when on (the default).
   bool KeepQuotes() const { return keepQuotes_; }

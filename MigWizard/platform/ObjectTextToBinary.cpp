@@ -1,4 +1,5 @@
 // Text form of a component stream back to the binary stream.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -226,21 +227,22 @@ class StreamWriter {
     out.append(s);
     return true;
   }
-  // The narrowest kind that keeps every character.
+  // As a Unicode IDE writes a string: ASCII as such, otherwise UTF-8 where
+  // that is shorter than UTF-16. No kind depends on the code page of the
+  // machine that reads the form.
   void String(const std::u16string& w) {
-    const AnsiCodePage& cp = AnsiCodePage::System();
+    bool ascii = std::all_of(w.begin(), w.end(), [](char16_t c) { return c < 0x80; });
     std::string utf8 = Utf16ToUtf8(w);
-    std::string ansi = cp.Encode(utf8);
-    if (cp.Decode(ansi) == utf8) {
-      if (ansi.size() <= 255) {
+    if (ascii) {
+      if (utf8.size() <= 255) {
         Value(TValueType::vaString);
-        out.push_back(static_cast<char>(ansi.size()));
+        out.push_back(static_cast<char>(utf8.size()));
       } else {
         Value(TValueType::vaLString);
-        LE(ansi.size(), 4);
+        LE(utf8.size(), 4);
       }
-      out.append(ansi);
-    } else if (utf8.size() < w.size() * 2 && SanitizeUtf8(utf8) == utf8 && Utf8ToUtf16(utf8) == w) {
+      out.append(utf8);
+    } else if (utf8.size() < w.size() * 2 && Utf8ToUtf16(utf8) == w) {
       Value(TValueType::vaUTF8String);
       LE(utf8.size(), 4);
       out.append(utf8);
@@ -364,13 +366,7 @@ class Converter {
         break;
       }
       case Tok::Symbol:
-        if (lex_.str == "NAN" || lex_.str == "INF") {  // how non-finite extended values are written
-          WriteExtended(lex_.str == "NAN" ? std::numeric_limits<long double>::quiet_NaN()
-                                          : std::numeric_limits<long double>::infinity());
-          lex_.Next();
-        } else {
-          Ident(DottedName("identifier"));
-        }
+        if (!NonFinite(false)) Ident(DottedName("identifier"));
         break;
       case Tok::Integer: out_.Integer(IntegerValue()); break;
       case Tok::Float: ConvertFloat(); break;
@@ -381,15 +377,34 @@ class Converter {
         else if (lex_.Is('<')) ConvertCollection();
         else if (lex_.Is('-')) {
           lex_.Next();
-          if (!lex_.IsSymbol("INF") || lex_.str != "INF") lex_.Fail("number expected");
-          WriteExtended(-std::numeric_limits<long double>::infinity());
-          lex_.Next();
+          if (lex_.token != Tok::Symbol || lex_.str.rfind("INF", 0) != 0 || !NonFinite(true))
+            lex_.Fail("number expected");
         }
         else lex_.Fail("invalid property value '" + lex_.str + "'");
         break;
       case Tok::End: lex_.Fail("property value expected");
     }
     --depth_;
+  }
+
+  // NAN, INF and -INF as the text form writes non-finite values: extended
+  // without a type letter, single with "s", date with "d". False (nothing
+  // read) when the symbol is none of them.
+  bool NonFinite(bool negative) {
+    const std::string& s = lex_.str;
+    if (s.size() < 3 || s.size() > 4) return false;
+    std::string word = s.substr(0, 3);
+    char type = s.size() == 4 ? s[3] : 0;
+    if ((word != "NAN" && word != "INF") || (type && type != 's' && type != 'd')) return false;
+    if (negative && word == "NAN") return false;
+    long double v = word == "NAN" ? std::numeric_limits<long double>::quiet_NaN()
+                                  : std::numeric_limits<long double>::infinity();
+    if (negative) v = -v;
+    lex_.Next();
+    if (type == 's') WriteSingle(static_cast<float>(v));
+    else if (type == 'd') WriteDate(static_cast<double>(v));
+    else WriteExtended(v);
+    return true;
   }
 
   void Ident(const std::string& ident) {
@@ -409,18 +424,11 @@ class Converter {
     lex_.Next();
     errno = 0;
     char* end = nullptr;
-    long double v = std::strtold(text.c_str(), &end);
+    long double v = ParseFloatText(text.c_str(), &end);
     // Underflow to a denormal is a value; overflow is not.
     if (*end != '\0' || (errno == ERANGE && std::isinf(v))) lex_.Fail("invalid number " + text);
     switch (type) {
-      case 's': {
-        out_.Value(TValueType::vaSingle);
-        float f = static_cast<float>(v);
-        uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        out_.LE(bits, 4);
-        break;
-      }
+      case 's': WriteSingle(static_cast<float>(v)); break;
       case 'c': {
         // The text holds the stored 64-bit count of ten-thousandths.
         int64_t raw;
@@ -434,16 +442,23 @@ class Converter {
         out_.LE(static_cast<uint64_t>(raw), 8);
         break;
       }
-      case 'd': {
-        out_.Value(TValueType::vaDate);
-        double d = static_cast<double>(v);
-        uint64_t bits;
-        std::memcpy(&bits, &d, 8);
-        out_.LE(bits, 8);
-        break;
-      }
+      case 'd': WriteDate(static_cast<double>(v)); break;
       default: WriteExtended(v);
     }
+  }
+
+  void WriteSingle(float f) {
+    out_.Value(TValueType::vaSingle);
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    out_.LE(bits, 4);
+  }
+
+  void WriteDate(double d) {
+    out_.Value(TValueType::vaDate);
+    uint64_t bits;
+    std::memcpy(&bits, &d, 8);
+    out_.LE(bits, 8);
   }
 
   void WriteExtended(long double v) {

@@ -1,7 +1,10 @@
 // Converting one form file, text or binary: each object of an old class is
 // parsed and rebuilt by the form parser, everything around it is kept.
 #include <algorithm>
+#include <tuple>
+#include <unordered_map>
 
+#include "grammar/StringValue.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
 #include "support/Assert.h"
@@ -11,6 +14,107 @@
 namespace migwiz::replace {
 
 using namespace support;
+
+namespace {
+
+int SymbolCode(const char* symbol) { return PasSymbols().at(symbol); }
+
+// The lexemes of a form text as the form means them. The words that open
+// and close objects count only where they do that: on a header line (an
+// object or class called Item) and after '=' or '.' they are identifiers,
+// and "item" opens a collection item only after '<' or the previous item's
+// end.
+class TFormLexer {
+ public:
+  explicit TFormLexer(std::string text) : parser_(std::move(text)) {}
+
+  int Next(std::string& lexeme) {
+    int code = parser_.GetNext(lexeme);
+    if (code == platform::lcBlank) {
+      if (lexeme.find_first_of("\r\n") != std::string::npos) onHeader_ = false;
+      return code;
+    }
+    code = Meaning(code);  // a "comment" here is binary data in braces: a value
+    if (code == lcObject || code == lcInherited || code == lcInline) onHeader_ = true;
+    prevCode_ = code;
+    return code;
+  }
+  int PrevPos() const { return parser_.PrevPos(); }
+  // Goes on at pos, just after an object that was read as a whole.
+  void ContinueAfterObject(size_t pos) {
+    parser_.SetPos(pos);
+    onHeader_ = false;
+    prevCode_ = lcEndKeyword;
+  }
+
+ private:
+  int Meaning(int code) const {
+    bool keyword = code == lcObject || code == lcInherited || code == lcInline ||
+                   code == lcItem || code == lcEndKeyword;
+    if (!keyword) return code;
+    if (onHeader_ || prevCode_ == SymbolCode("=") || prevCode_ == SymbolCode(".")) return platform::lcIdent;
+    if (code == lcItem && prevCode_ != SymbolCode("<") && prevCode_ != lcEndKeyword)
+      return platform::lcIdent;
+    return code;
+  }
+
+  TPasParser parser_;
+  bool onHeader_ = false;
+  int prevCode_ = 0;
+};
+
+// For the keyword position of each object, the position just after its "end".
+std::unordered_map<size_t, size_t> ObjectEnds(const std::string& text) {
+  std::unordered_map<size_t, size_t> ends;
+  std::vector<std::pair<bool, size_t>> open;  // (is an object, keyword position)
+  TFormLexer lexer(text);
+  std::string lexeme;
+  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
+    if (code == lcObject || code == lcInherited || code == lcInline || code == lcItem) {
+      open.emplace_back(code != lcItem, static_cast<size_t>(lexer.PrevPos()));
+    } else if (code == lcEndKeyword && !open.empty()) {
+      if (open.back().first) ends[open.back().second] = static_cast<size_t>(lexer.PrevPos()) + 3;
+      open.pop_back();
+    }
+  }
+  return ends;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The line break the form uses (its first one); CR LF when it has none.
+std::string LineBreakOf(const std::string& text) {
+  size_t at = text.find_first_of("\r\n");
+  if (at == std::string::npos) return "\r\n";
+  if (text[at] == '\n') return "\n";
+  return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// 1-based line and column (in characters) of a 0-based position.
+std::pair<int, int> LineColumnAt(const std::string& text, size_t pos) {
+  int line = 1, column = 1;
+  for (size_t i = 0; i < pos && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return {line, column};
+}
+
+// Why the parse stopped at pos, for the warning.
+std::string StopReason(const std::string& text, size_t pos, const std::string& errorStr) {
+  if (!errorStr.empty()) return errorStr;
+  if (pos >= text.size()) return "the text ends before the object's end";
+  size_t lineEnd = text.find_first_of("\r\n", pos);
+  std::string rest = text.substr(pos, std::min(lineEnd, text.size()) - pos);
+  if (rest.size() > 40) rest = rest.substr(0, 40) + "...";
+  return "the form grammar does not accept \"" + rest + "\"";
+}
+
+}  // namespace
 
 TFormFileContents TComponentReplacer::ReadFormFile(const std::string& bytes) const {
   TFormFileContents form;
@@ -27,6 +131,50 @@ TFormFileContents TComponentReplacer::ReadFormFile(const std::string& bytes) con
   return form;
 }
 
+namespace {
+
+// Parses the object whose keyword is at headerPos (0-based); endPos becomes
+// where the parse ended. The parser is first given only the object's own
+// text (through its end and the line after it), so that a form with many
+// objects is converted in linear time; when that does not end where the
+// object ends, the whole text decides, as it always did.
+bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t headerPos,
+                   size_t objectEnd, size_t& endPos) {
+  if (objectEnd > headerPos) {
+    size_t expectedEnd = objectEnd;
+    while (expectedEnd < text.size() && IsBlank(text[expectedEnd])) ++expectedEnd;
+    size_t windowEnd = std::min(text.find('\n', expectedEnd), text.size());
+    windowEnd = std::min(windowEnd + 1, text.size());
+    int pos = 1;
+    if (parser.ParseString(text.substr(headerPos, windowEnd - headerPos), "<object>", pos) &&
+        headerPos + static_cast<size_t>(pos) - 1 == expectedEnd) {
+      endPos = expectedEnd;
+      return true;
+    }
+  }
+  int pos = static_cast<int>(headerPos) + 1;
+  if (!parser.ParseString(text, "<object>", pos)) return false;
+  endPos = static_cast<size_t>(pos) - 1;
+  return true;
+}
+
+TUnconvertedObject UnconvertedObject(const grammar::TFormParser& parser, const std::string& text,
+                                     size_t headerPos, const TFormObject& object,
+                                     const std::string& newClass, const std::string& file) {
+  TUnconvertedObject u;
+  u.FormFile = file;
+  u.Line = LineColumnAt(text, headerPos).first;
+  u.ObjectName = object.Name;
+  u.ClassName = object.ClassName;
+  u.NewClassName = newClass;
+  size_t stop = parser.FurthestPos() > 0 ? static_cast<size_t>(parser.FurthestPos()) - 1 : headerPos;
+  std::tie(u.StopLine, u.StopColumn) = LineColumnAt(text, stop);
+  u.Reason = StopReason(text, stop, parser.ErrorStr());
+  return u;
+}
+
+}  // namespace
+
 void TComponentReplacer::ProcessForm(const std::string& text, const std::string& destFile,
                                      const TFormFileContents& form) {
   int changes = 0;
@@ -34,15 +182,18 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
   TFormObject object;
   size_t headerPos = 0;
   size_t outPos = 0;
-  std::string current = text;
   std::string output;
-  TPasParser parser(current);
+  output.reserve(text.size());
+  TFormLexer lexer(text);
+  std::unordered_map<size_t, size_t> objectEnds;
+  bool endsKnown = false;
+  formParser_->SetLineBreak(LineBreakOf(text));
   std::string lexeme, newClass;
-  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
+  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       case lcObject:
         object.ReadingName = true;
-        headerPos = static_cast<size_t>(parser.PrevPos());
+        headerPos = static_cast<size_t>(lexer.PrevPos());
         outPos = output.size();
         ++depth;
         break;
@@ -65,14 +216,22 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
           if (!FindPair(lexeme, newClass)) break;
           lexeme = newClass;
           formParser_->SetNewClassName(newClass);
-          int pos = static_cast<int>(headerPos) + 1;
-          if (formParser_->ParseString(current, "<object>", pos)) {
+          if (!endsKnown) objectEnds = ObjectEnds(text), endsKnown = true;
+          auto end = objectEnds.find(headerPos);
+          size_t unresolvedBefore = unresolved_.size();
+          size_t endPos = 0;
+          if (ParseObjectAt(*formParser_, text, headerPos,
+                            end == objectEnds.end() ? 0 : end->second, endPos)) {
             ++changes;
             lexeme = formParser_->MakeObject(std::max(depth, 0));
             output.resize(outPos);
-            current = current.substr(static_cast<size_t>(pos) - 1);
-            parser.SetText(current);
+            lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
+          } else {
+            // Datasets of an object left as it was keep their DatabaseName.
+            unresolved_.resize(unresolvedBefore);
+            unconverted_.push_back(
+                UnconvertedObject(*formParser_, text, headerPos, object, newClass, currentFile_));
           }
         }
         break;
@@ -97,11 +256,14 @@ void TComponentReplacer::WriteFormFile(const std::string& destFile, const std::s
   try {
     stream = platform::ObjectTextToBinaryUtf8(output);
   } catch (const platform::ETextFormError& e) {
-    throw EWriteError(destFile + ": converted form is not a valid form text: " + e.what());
+    // Named after the original: the temporary copy means nothing to the user.
+    throw EWriteError(currentFile_ + ": converted form is not a valid form text: " + e.what());
   }
   WriteOutput(destFile, platform::WriteResourceForm(form.header.Name, stream));
 }
 
+// The TDatabase objects of a form, under the form's root name, by their
+// decoded DatabaseName.
 void TComponentReplacer::CollectDatabaseNames(const std::string& fileName) {
   std::string bytes, err;
   if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
@@ -111,13 +273,13 @@ void TComponentReplacer::CollectDatabaseNames(const std::string& fileName) {
   } catch (const platform::EStreamError& e) {
     throw EFOpenError(fileName + ": " + e.what());
   }
-  TPasParser parser(form.text.substr(0, form.text.find('\0')));
-  parser.SetKeepQuotes(false);
+  const std::string text = form.text.substr(0, form.text.find('\0'));
+  TFormLexer lexer(text);
   TFormObject object;
   std::string rootName;
   std::string lexeme;
-  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
-    if (code == lcObject) {
+  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
+    if (code == lcObject || code == lcInherited || code == lcInline) {
       object.ReadingName = true;
     } else if (code == lcEndKeyword) {
       object.Name.clear();
@@ -127,15 +289,20 @@ void TComponentReplacer::CollectDatabaseNames(const std::string& fileName) {
         object.Name = lexeme;
         object.ReadingName = false;
         object.ReadingType = true;
-        if (rootName.empty()) rootName = lexeme;
+        if (rootName.empty()) rootName = lexeme;  // the first object is the form's root
       } else if (object.ReadingType) {
         object.ClassName = lexeme;
         object.ReadingType = false;
       }
       object.LastIdent = lexeme;
-    } else if (code == platform::lcString) {
-      if (object.ClassName == "TDatabase" && object.LastIdent == "DatabaseName")
-        dbList_.SetValue(lexeme, rootName + "." + object.Name);
+    } else if (code == platform::lcString || code == PasSymbols().at("#")) {
+      if (object.ClassName == "TDatabase" && object.LastIdent == "DatabaseName") {
+        size_t pos = static_cast<size_t>(lexer.PrevPos());
+        std::string name;
+        if (grammar::ReadStringValue(text, pos, name))
+          dbList_.SetValue(name, rootName + "." + object.Name);
+        object.LastIdent.clear();  // the value is read
+      }
     }
   }
 }

@@ -66,6 +66,7 @@ bool TComponentReplacer::PerformReplace() {
   changedFilesCount_ = 0;
   changedFiles_.clear();
   unresolved_.clear();
+  unconverted_.clear();
   logFileName_.clear();
   undoFileName_.clear();
 

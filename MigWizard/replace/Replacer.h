@@ -55,6 +55,19 @@ struct TUnresolvedDatabase {
   bool operator==(const TUnresolvedDatabase&) const = default;
 };
 
+// An object of an old class that the form grammar did not accept: its header
+// carries the new class, its body stayed as it was.
+struct TUnconvertedObject {
+  std::string FormFile;    // the original form file
+  int Line = 0;            // of the object's header (1-based)
+  std::string ObjectName;
+  std::string ClassName;     // as written
+  std::string NewClassName;  // what its header and unit now name
+  int StopLine = 0;          // where the text stopped matching (1-based)
+  int StopColumn = 0;
+  std::string Reason;
+};
+
 struct TFileChanges {
   std::string FileName;
   int Changes = 0;
@@ -92,6 +105,7 @@ class TComponentReplacer {
   // connection, and where the log and undo file went ("" when none).
   const std::vector<TFileChanges>& ChangedFiles() const { return changedFiles_; }
   const std::vector<TUnresolvedDatabase>& UnresolvedDatabases() const { return unresolved_; }
+  const std::vector<TUnconvertedObject>& UnconvertedObjects() const { return unconverted_; }
   const std::string& LogFileName() const { return logFileName_; }
   const std::string& UndoFileName() const { return undoFileName_; }
   // Why the last restore refused or failed.
@@ -154,6 +168,7 @@ class TComponentReplacer {
   std::string currentFile_;
   std::vector<TFileChanges> changedFiles_;
   std::vector<TUnresolvedDatabase> unresolved_;
+  std::vector<TUnconvertedObject> unconverted_;
   std::string logFileName_;
   std::string undoFileName_;
   std::string restoreError_;

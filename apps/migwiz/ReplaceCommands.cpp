@@ -103,6 +103,18 @@ void ReportUnresolved(const replace::TComponentReplacer& replacer) {
               << "')\n";
 }
 
+// Objects whose body stayed as it was while their header and unit got the
+// new class: the form must be finished by hand.
+void ReportUnconverted(const replace::TComponentReplacer& replacer) {
+  const auto& objects = replacer.UnconvertedObjects();
+  for (const auto& o : objects)
+    std::cerr << "warning: " << o.FormFile << ":" << o.Line << ": " << o.ObjectName << ": "
+              << o.ClassName << " was not converted (line " << o.StopLine << ", column "
+              << o.StopColumn << ": " << o.Reason << "); unit "
+              << support::ChangeFileExt(support::ExtractFileName(o.FormFile), "")
+              << " now declares " << o.NewClassName << " but its form keeps the old body\n";
+}
+
 void RunReplace(const ReplaceArgs& args) {
   replace::TReplaceOptions options(replace::kTarnSourceName);
   platform::TStandaloneIDE ide;
@@ -143,15 +155,19 @@ void RunReplace(const ReplaceArgs& args) {
     throw ECommandFailed(std::string(Res::SReplaceFailed) + "\n" + e.what());
   }
   progress.Done();
+  ReportUnconverted(*replacer);
   if (!ok) {
     throw ECommandFailed(std::string(Res::SReplaceFailed) +
                          "\nNot every converted file could replace its original; the log names them" +
                          (replacer->UndoFileName().empty() ? "." : ", and " + replacer->UndoFileName() +
                                                                        " restores the others."));
   }
-  if (args.quiet) return;
-  Report(*replacer, args.dryRun);
-  ReportUnresolved(*replacer);
+  if (!args.quiet) {
+    Report(*replacer, args.dryRun);
+    ReportUnresolved(*replacer);
+  }
+  if (size_t n = replacer->UnconvertedObjects().size())
+    std::cerr << n << " object(s) not converted in full; finish them by hand.\n";
 }
 
 void RunRestore(const RestoreArgs& args) {

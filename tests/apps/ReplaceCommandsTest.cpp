@@ -141,3 +141,19 @@ TEST(MigwizReplace, TheBundledExampleConvertsWhole) {
     EXPECT_EQ(dir.Read(std::string("Orders/") + f),
               migwiz::testing::ReadAll(std::string(MIGWIZ_EXAMPLES "/Orders/") + f)) << f;
 }
+
+TEST(MigwizReplace, ObjectsNotConvertedAreWarnedAboutAndCounted) {
+  TempDir dir;
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm",
+            "object F: TForm\r\n  object Q: TQuery\r\n    Bad = @x\r\n  end\r\nend\r\n");
+  Migwiz migwiz;
+  auto r = migwiz({"replace", dir.path(), "--dry-run", "--no-log", "-q"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err,
+            "warning: " + dir.Path("Main.dfm") + ":2: Q: TQuery was not converted (line 3, column 11: "
+            "the form grammar does not accept \"@x\"); unit Main now declares TTarnQuery but its "
+            "form keeps the old body\n"
+            "1 object(s) not converted in full; finish them by hand.\n");
+}

@@ -30,6 +30,8 @@ class FormParserTest : public ::testing::Test {
     return text.substr(0, at) + parser.MakeObject(level) + text.substr(pos - 1);
   }
 
+  TFormParseState& FormState() { return parser.FormState(); }
+
   TFormParser parser;
 };
 
@@ -91,7 +93,9 @@ TEST_F(FormParserTest, ObjectWithoutPropertiesAndFailedParses) {
 
   struct Bad { const char* text; const char* why; } bad[] = {
       {"object T1: TTable junk\r\nend", "text after the type name"},
-      {"object T1: TTable\r\n  A = B.C.D\r\nend", "a reference with two dots"},
+      {"object T1: TTable\r\n  A = B..C\r\nend", "a reference with an empty part"},
+      {"object T1: TTable [x]\r\nend", "a child position that is no number"},
+      {"object T1: TTable\r\n  A = 1.5q\r\nend", "a number with an unknown type letter"},
       {"object T1: TTable\r\n  A = <\r\n    item\r\n    end>\r\nend", "an item without props"},
       {"object 1T: TTable\r\nend", "a name that starts with a digit"},
       {"object T1: TTable\r\n  A = 1\r\n", "no end of its own"},
@@ -240,4 +244,93 @@ TEST_F(FormParserTest, DeepNestingAndLongListsStayLinearAndSafe) {
   EXPECT_TRUE(ok);
   ASSERT_EQ(parser.Props().size(), 1u);
   EXPECT_EQ(parser.Props()[0].lines.size(), 5002u);
+}
+
+// Values and headers that the IDE and form2text write: each parses, and the
+// rebuilt object carries it exactly as written.
+TEST_F(FormParserTest, EveryValueTheTextFormHasIsKeptAsWritten) {
+  struct Case { const char* header; const char* property; } cases[] = {
+      {"object Q: TQuery [0]", "Tag = 1"},
+      {"object Q: TQuery[12]", "Tag = 1"},
+      {"inherited Q: TQuery [2]", "Tag = 1"},
+      {"object Q: TQuery", "Tag = $FF"},
+      {"object Q: TQuery", "Tag = $00ff00"},
+      {"object Q: TQuery", "Ratio = 1.5s"},
+      {"object Q: TQuery", "Ratio = -1.5E-5s"},
+      {"object Q: TQuery", "Price = 15000c"},
+      {"object Q: TQuery", "Price = -15000.5c"},
+      {"object Q: TQuery", "Stamp = 45000.5d"},
+      {"object Q: TQuery", "Stamp = -2d"},
+      {"object Q: TQuery", "Ratio = -INF"},
+      {"object Q: TQuery", "Ratio = -INFs"},
+      {"object Q: TQuery", "Ratio = INF"},
+      {"object Q: TQuery", "Ratio = NAN"},
+      {"object Q: TQuery", "Ratio = NANs"},
+      {"object Q: TQuery", "Ratio = INFd"},
+      {"object Q: TQuery", "Link = A.B.C"},
+      {"object Q: TQuery", "Link = Form1.Panel1.Grid1.Column"},
+  };
+  for (const Case& c : cases) {
+    const std::string body = std::string("  ") + c.property + "\r\n";
+    const std::string form = std::string(c.header) + "\r\n" + body + "end\r\n";
+    bool ok = false;
+    std::string out = Convert(form, c.header, 0, "", &ok);
+    EXPECT_TRUE(ok) << form;
+    EXPECT_EQ(out, form) << form;
+    EXPECT_EQ(FormState().TypeName, "TQuery") << form;
+  }
+  // Collection items with an index; lines after the first are indented anew.
+  bool ok = false;
+  EXPECT_EQ(Convert("object Q: TQuery\r\n  Items = <\r\nitem [3]\r\n  A = 1.5s\r\nend\r\n"
+                    "item[4]\r\n  B = $1F\r\nend>\r\nend\r\n",
+                    "object", 0, "", &ok),
+            "object Q: TQuery\r\n  Items = <\r\n    item [3]\r\n      A = 1.5s\r\n    end\r\n"
+            "    item[4]\r\n      B = $1F\r\n    end>\r\nend\r\n");
+  EXPECT_TRUE(ok);
+  // A child inside the converted object keeps its own position too.
+  const std::string withChild =
+      "object Q: TQuery [1]\r\n"
+      "  object QID: TBCDField [0]\r\n"
+      "    Precision = 1.5s\r\n"
+      "  end\r\n"
+      "end\r\n";
+  ok = false;
+  EXPECT_EQ(Convert(withChild, "object", 0, "TTarnQuery", &ok),
+            "object Q: TTarnQuery [1]\r\n"
+            "  object QID: TBCDField [0]\r\n"
+            "    Precision = 1.5s\r\n"
+            "  end\r\n"
+            "end\r\n");
+  EXPECT_TRUE(ok);
+}
+
+TEST_F(FormParserTest, RebuiltObjectUsesTheLineBreakItIsGiven) {
+  const std::string form =
+      "object DM: TDataModule\n"
+      "  object Q: TQuery\n"
+      "    SQL.Strings = (\n"
+      "      'select 1')\n"
+      "    object QID: TIntegerField\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  parser.SetLineBreak("\n");
+  bool ok = false;
+  EXPECT_EQ(Convert(form, "object Q", 1, "TTarnQuery", &ok),
+            "object DM: TDataModule\n"
+            "    object Q: TTarnQuery\n"
+            "    SQL.Strings = (\n"
+            "            'select 1')\n"
+            "    object QID: TIntegerField\n"
+            "    end\n"
+            "  end\n"
+            "end\n");
+  EXPECT_TRUE(ok);
+}
+
+TEST_F(FormParserTest, FailedParseTellsHowFarItGot) {
+  const std::string form = "object Q: TQuery\r\n  Tag = 1\r\n  Bad = @x\r\nend\r\n";
+  int pos = 1;
+  ASSERT_FALSE(parser.ParseString(form, "<object>", pos));
+  EXPECT_EQ(form.substr(parser.FurthestPos() - 1, 2), "@x");
 }

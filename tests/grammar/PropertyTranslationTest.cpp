@@ -150,3 +150,38 @@ TEST_F(PropertyTranslation, WithoutHandlerDatabaseNameDisappears) {
                     "TTarnConnection"),
             "object X: TTarnConnection\r\n  Username = 'u'\r\nend\r\n");
 }
+
+// Parameter values as the IDE writes them: split with '+', with #nnn codes
+// and apostrophes; each new value is a valid literal in the list's style.
+TEST_F(PropertyTranslation, ParameterValuesAreDecodedAndWrittenBackAsLiterals) {
+  EXPECT_EQ(Rebuild(parser, "TDatabase",
+                    "  Params.Strings = (\r\n"
+                    "    'DATABASE NAME=C:\\Data\\em' +\r\n"
+                    "      'ployee.gdb'\r\n"
+                    "    'USER NAME=O'#39'Brien'\r\n"
+                    "    'PASSWORD=caf'#233\r\n"
+                    "    'SERVER NAME=')\r\n",
+                    "TTarnConnection"),
+            "object X: TTarnConnection\r\n"
+            "  Database = 'C:\\Data\\employee.gdb'\r\n"
+            "  Username = 'O'#39'Brien'\r\n"
+            "  Password = 'caf'#233\r\n"
+            "end\r\n");
+  // A list that doubles its apostrophes and writes its characters as they are.
+  EXPECT_EQ(Rebuild(parser, "TDatabase",
+                    "  Params.Strings = (\r\n"
+                    "    'USER NAME=O''Brien'\r\n"
+                    "    'PASSWORD=caf\xC3\xA9''s')\r\n",
+                    "TTarnConnection"),
+            "object X: TTarnConnection\r\n"
+            "  Username = 'O''Brien'\r\n"
+            "  Password = 'caf\xC3\xA9''s'\r\n"
+            "end\r\n");
+  // DatabaseName is asked for decoded (a last property would be asked twice).
+  Rebuild(parser, "TQuery", "  DatabaseName = 'Gr'#246'sse'\r\n  Tag = 1\r\n", "TTarnQuery");
+  Rebuild(parser, "TQuery", "  DatabaseName = 'O''Brien'\r\n  Tag = 1\r\n", "TTarnQuery");
+  Rebuild(parser, "TQuery", "  DatabaseName = \r\n    'Sa' +\r\n    'les'\r\n  Tag = 1\r\n",
+          "TTarnQuery");
+  EXPECT_EQ(asked, (std::vector<std::string>{"DatabaseName=Gr\xC3\xB6sse", "DatabaseName=O'Brien",
+                                             "DatabaseName=Sales"}));
+}

@@ -140,7 +140,8 @@ TEST(ComponentStream, ChoosesTheSmallestKinds) {
       {"-40000", "\x04\xC0\x63\xFF\xFF"s},
       {"3000000000", "\x13\x00\x5E\xD0\xB2\x00\x00\x00\x00"s},
       {"$FF", "\x03\xFF\x00"s},
-      {"'Gr'#252'e'", "\x06\x04Gr\xFC" "e"s},                  // the code page holds it
+      {"'Gre'", "\x06\x03Gre"s},                                 // ASCII
+      {"'Gr'#252'e'", "\x14\x05\x00\x00\x00Gr\xC3\xBC" "e"s},  // UTF-8 is shorter
       {"'abc'#1046", "\x14\x05\x00\x00\x00" "abc\xD0\x96"s},   // UTF-8 is shorter
       {"#1046#1047", "\x12\x02\x00\x00\x00\x16\x04\x17\x04"s},  // wide
       {"True", "\x09"s},
@@ -256,7 +257,17 @@ TEST(FormResource, WrapsAndUnwrapsTheStream) {
 
   EXPECT_FALSE(IsBinaryForm("object"));
   EXPECT_THROW(ReadResourceHeader("\xFF\x0A\x00TDM"s, header), EStreamError);
-  EXPECT_THROW(ReadResourceHeader("\xFF\x0A\x00T\x00\x30\x10\xFF\x00\x00\x00TPF0"s, header), EStreamError);
+  // A size field that disagrees with the data is taken as it is: the
+  // stream's own structure finds a file cut short.
+  for (uint32_t size : {0u, 3u, 0xFFFFFFu}) {
+    std::string wrong = file;
+    for (int i = 0; i < 4; ++i) wrong[start - 4 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    EXPECT_EQ(ReadResourceHeader(wrong, header), start);
+    EXPECT_EQ(header.Size, size);
+    EXPECT_EQ(ObjectBinaryToText(wrong.substr(start)), kDataModule);
+  }
+  std::string cut = "\xFF\x0A\x00T\x00\x30\x10\xFF\x00\x00\x00TPF0"s;
+  EXPECT_THROW(ObjectBinaryToText(cut.substr(ReadResourceHeader(cut, header))), EStreamError);
   // A child position in the root header is skipped for the resource name.
   EXPECT_EQ(DefaultResourceName(ObjectTextToBinary("inherited F: TForm2 [3]\r\nend\r\n")), "TFORM2");
 }
@@ -272,5 +283,61 @@ TEST(ComponentStream, FuzzerFindings) {
     std::string text = std::string("object A: TA\r\n  P = ") + value + "\r\nend\r\n";
     std::string binary = ObjectTextToBinary(text);
     EXPECT_EQ(ObjectTextToBinary(ObjectBinaryToText(binary)), binary) << value;
+  }
+}
+
+// Streams as a Unicode IDE writes them come back byte for byte: ASCII as
+// vaString or vaLString, else UTF-8 where shorter than UTF-16, else wide.
+TEST(ComponentStream, StringKindsOfAUnicodeIdeRoundTrip) {
+  auto le32 = [](uint32_t n) {
+    std::string s;
+    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    return s;
+  };
+  auto wide = [&](const std::u16string& w) {
+    std::string s = "\x12"s + le32(static_cast<uint32_t>(w.size()));
+    for (char16_t c : w) s += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return s;
+  };
+  const std::string longAscii(300, 'a');
+  struct Case { const char* what; std::string value; } cases[] = {
+      {"short ASCII", "\x06\x05Hello"s},
+      {"ASCII of 255 bytes", "\x06\xFF"s + std::string(255, 'x')},
+      {"long ASCII", "\x0C"s + le32(300) + longAscii},
+      {"Latin-1", "\x14"s + le32(9) + "Rela\xC3\xA7\xC3\xA3o"},
+      {"Latin-1 long", "\x14"s + le32(302) + longAscii + "\xC3\xA9"},
+      {"Cyrillic", wide(u"\u041F\u0440\u0438\u0432\u0435\u0442")},
+      {"CJK", wide(u"\u5B8B\u4F53")},
+      {"mixed", "\x14"s + le32(9) + "abc \xD0\x96 de"},
+      {"mixed, mostly CJK", wide(u"a\u5B8B\u4F53")},
+  };
+  for (const Case& c : cases) {
+    std::string stream = "TPF0\x02TA\x01" "A\x01P"s + c.value + "\x00\x00"s;
+    std::string text = ObjectBinaryToTextUtf8(stream);
+    EXPECT_EQ(ObjectTextToBinaryUtf8(text), stream) << c.what << "\n" << text;
+    EXPECT_EQ(ObjectTextToBinary(ObjectBinaryToText(stream)), stream) << c.what;
+  }
+}
+
+// Non-finite singles and dates keep their kind.
+TEST(ComponentStream, NonFiniteValuesKeepTheirKind) {
+  struct Case { std::string value; const char* text; } cases[] = {
+      {"\x0F\x00\x00\xC0\x7F"s, "NANs"},
+      {"\x0F\x00\x00\x80\x7F"s, "INFs"},
+      {"\x0F\x00\x00\x80\xFF"s, "-INFs"},
+      {"\x11\x00\x00\x00\x00\x00\x00\xF8\x7F"s, "NANd"},
+      {"\x11\x00\x00\x00\x00\x00\x00\xF0\xFF"s, "-INFd"},
+      {"\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\x7F"s, "INF"},
+      {"\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\xFF"s, "-INF"},
+  };
+  for (const Case& c : cases) {
+    std::string stream = "TPF0\x02TA\x01" "A\x01P"s + c.value + "\x00\x00"s;
+    std::string text = ObjectBinaryToText(stream);
+    EXPECT_EQ(text, std::string("object A: TA\r\n  P = ") + c.text + "\r\nend\r\n");
+    EXPECT_EQ(ObjectTextToBinary(text), stream) << c.text;
+  }
+  for (const char* bad : {"-NAN", "-NANs", "-INFx", "-Foo"}) {
+    EXPECT_THROW(ObjectTextToBinary(std::string("object A: TA\r\n  P = ") + bad + "\r\nend\r\n"),
+                 ETextFormError) << bad;
   }
 }
