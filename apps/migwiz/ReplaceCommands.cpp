@@ -5,6 +5,7 @@
 
 #include "Command.h"
 #include "Progress.h"
+#include "Signals.h"
 #include "host/IDEUtils.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
@@ -103,6 +104,11 @@ void ReportUnresolved(const replace::TComponentReplacer& replacer) {
               << "')\n";
 }
 
+// What the run left out or could not do without failing, on stderr.
+void PrintWarnings(const replace::TComponentReplacer& replacer) {
+  for (const std::string& line : replacer.Warnings()) std::cerr << "migwiz: warning: " << line << "\n";
+}
+
 void RunReplace(const ReplaceArgs& args) {
   replace::TReplaceOptions options(replace::kTarnSourceName);
   platform::TStandaloneIDE ide;
@@ -135,14 +141,26 @@ void RunReplace(const ReplaceArgs& args) {
   replacer->SetDryRun(args.dryRun);
   TProgress progress(args.quiet);
   replacer->OnProgress = [&](const std::string& f, size_t i, size_t n) { progress.Step(f, i, n); };
+  TStopSignals stops;
+  replacer->StopRequested = [] { return TStopSignals::Requested(); };
   bool ok;
   try {
     ok = replacer->PerformReplace();
+  } catch (const replace::ERunStopped& e) {
+    progress.Done();
+    PrintWarnings(*replacer);
+    throw ECommandExit(std::string(TStopSignals::SignalName()) + ": " + e.what(),
+                       TStopSignals::ExitStatus());
   } catch (const std::exception& e) {
     progress.Done();
+    PrintWarnings(*replacer);
     throw ECommandFailed(std::string(Res::SReplaceFailed) + "\n" + e.what());
   }
   progress.Done();
+  PrintWarnings(*replacer);
+  if (TStopSignals::Requested())
+    std::cerr << "migwiz: " << TStopSignals::SignalName()
+              << " came after the conversion; the run was finished first.\n";
   if (!ok) {
     throw ECommandFailed(std::string(Res::SReplaceFailed) +
                          "\nNot every converted file could replace its original; the log names them" +
@@ -154,17 +172,23 @@ void RunReplace(const ReplaceArgs& args) {
   ReportUnresolved(*replacer);
 }
 
+// A restore is never stopped half-way: a stop request waits for its end.
 void RunRestore(const RestoreArgs& args) {
   replace::TReplaceOptions options(replace::kTarnSourceName);
   auto replacer = replace::CreateTarnReplacer(options);
+  TStopSignals stops;
   bool ok;
   try {
     ok = replacer->PerformRestore(Absolute(args.undoFile));
   } catch (const std::exception& e) {
     throw ECommandFailed(std::string(Res::SRestoreFailed) + "\n" + e.what());
   }
+  PrintWarnings(*replacer);
   if (!ok) throw ECommandFailed(std::string(Res::SRestoreFailed) + "\n" + replacer->RestoreError());
-  if (!args.quiet) std::cout << Res::SRestoreSucceeded << "\n";
+  if (args.quiet) return;
+  for (const std::string& file : replacer->RestoredFiles()) std::cout << "Restored: " << file << "\n";
+  std::cout << Res::SRestoreSucceeded << "\n"
+            << replacer->RestoredFiles().size() << " file(s) restored.\n";
 }
 
 }  // namespace

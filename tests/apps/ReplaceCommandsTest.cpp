@@ -46,7 +46,9 @@ TEST(MigwizReplace, FolderRunReportsAndRestores) {
 
   auto back = migwiz({"restore", dir.Path("src/RBackup/RExpert.reu")});
   EXPECT_EQ(back.status, 0) << back.err;
-  EXPECT_EQ(back.out, "Files were succefully restored.\n");
+  EXPECT_EQ(back.out, "Restored: " + dir.Path("src/Main.pas") + "\nRestored: " + dir.Path("src/sub/Other.pas") +
+                          "\nRestored: " + dir.Path("src/Main.dfm") +
+                          "\nFiles were succefully restored.\n3 file(s) restored.\n");
   EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
   EXPECT_EQ(dir.Read("src/Main.dfm"), kForm);
   EXPECT_EQ(dir.Read("src/sub/Other.pas"), kUnit);
