@@ -6,12 +6,14 @@
 
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
+#include "resources/RExpertRes.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::replace {
 
 using namespace support;
+namespace Res = RExpertRes;
 
 namespace {
 
@@ -137,8 +139,10 @@ void TComponentReplacer::ProcessComment(std::string& comment, const std::string&
     }
     // Found whatever the letter case of its name on disk, and used as spelt
     // there; a form named by two units is listed (and converted) once.
-    std::string onDisk = FindPathNoCase(formFile, *env_.fs);
+    std::string unreadable;
+    std::string onDisk = FindPathNoCase(formFile, *env_.fs, &unreadable);
     if (!onDisk.empty() && AcceptFile(onDisk)) AddToUnitList(onDisk);
+    if (onDisk.empty() && !unreadable.empty()) Warn(FormatStr(Res::SFolderUnreadable, {unreadable}));
     return;
   }
   TPasParser parser(comment.substr(1));

@@ -186,18 +186,21 @@ std::string GetBackupFileName(std::string_view fileName) {
   return ChangeFileExt(fileName, ".~" + ext.substr(1));
 }
 
-std::string FindPathNoCase(const std::string& path, FileSystem& fs) {
+std::string FindPathNoCase(const std::string& path, FileSystem& fs, std::string* unreadable) {
   if (path.empty()) return std::string();
   if (fs.FileExists(path) || fs.DirectoryExists(path)) return path;
   std::string name = ExtractFileName(path);
   if (name.empty()) return std::string();
   std::string dir = ExtractFileDir(path);
   if (!dir.empty() && !fs.DirectoryExists(dir)) {
-    dir = FindPathNoCase(dir, fs);
+    dir = FindPathNoCase(dir, fs, unreadable);
     if (dir.empty()) return std::string();
   }
   std::vector<DirEntry> entries;
-  if (!fs.ListDirectory(dir.empty() ? "." : dir, entries)) return std::string();
+  if (!fs.ListDirectory(dir.empty() ? "." : dir, entries)) {
+    if (unreadable) *unreadable = dir.empty() ? "." : dir;
+    return std::string();
+  }
   std::string wanted = FoldCase(name);
   std::string best;
   for (const DirEntry& e : entries)

@@ -52,8 +52,10 @@ std::string GetBackupFileName(std::string_view fileName);
 
 // The path as it is spelt on disk when it differs from an existing file or
 // folder only in letter case (each level compared that way); empty when
-// nothing matches.
-std::string FindPathNoCase(const std::string& path, FileSystem& fs = platform::SystemFileSystem());
+// nothing matches, and then unreadable (when given) names a folder that could
+// not be listed, if that is why.
+std::string FindPathNoCase(const std::string& path, FileSystem& fs = platform::SystemFileSystem(),
+                           std::string* unreadable = nullptr);
 
 // Creates every missing level of the path; true when all exist afterwards.
 // On failure err names the level that could not be made and why.
