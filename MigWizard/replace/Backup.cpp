@@ -125,7 +125,8 @@ std::string TComponentReplacer::FreeBackupPath(const std::string& fileName, cons
 // that fails stops the run before any original is replaced.
 void TComponentReplacer::BackupFile(const std::string& fileName, const std::string& backupPath) {
   std::string err;
-  if (!ForceDirectory(ExtractFileDir(backupPath), *env_.fs, &err))
+  const std::string dir = ExtractFileDir(backupPath);
+  if (!env_.fs->DirectoryExists(dir) && !ForceDirectory(dir, *env_.fs, &err))
     throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
   if (!env_.fs->CopyFile(fileName, backupPath, err))
     throw EFCreateError(FormatStr(Res::SBackupCopyFailed, {fileName, backupPath}) + " " + err);

@@ -312,7 +312,7 @@ void TComponentReplacer::ConvertFile(size_t i, const std::string& tempDir) {
   const std::string folder = ExtractFilePath(RelativePath(file));
   const std::string destDir = ConcatPath(tempDir, folder);
   std::string err;
-  if (!folder.empty() && !ForceDirectory(destDir, *env_.fs, &err))
+  if (!folder.empty() && !env_.fs->DirectoryExists(destDir) && !ForceDirectory(destDir, *env_.fs, &err))
     throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
   int before = changedFilesCount_;
   if (OnProgress) OnProgress(file, i, unitList_.size());
@@ -374,8 +374,10 @@ bool TComponentReplacer::ReplaceOriginalFiles(const std::string& tempDir) {
   copyBackStarted_ = true;
   LogLine(Res::SLogReplacingOriginals);
   bool ok = true;
+  size_t n = 0;
   for (size_t i : changed_) {
     const std::string& file = unitList_[i];
+    if (ok && OnReplacing) OnReplacing(file, n++, changed_.size());
     if (ok) {
       std::string bytes, err;
       ok = env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err) &&

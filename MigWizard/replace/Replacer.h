@@ -101,6 +101,8 @@ class TComponentReplacer {
   // or log is written.
   void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
+  // Before each original is replaced by its converted copy.
+  std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
   // Asked between the files of the conversion; true stops the run there
   // (ERunStopped), with every original as it was. Once backups are being
   // made the run is finished whatever it answers.

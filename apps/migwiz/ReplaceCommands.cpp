@@ -141,6 +141,7 @@ void RunReplace(const ReplaceArgs& args) {
   replacer->SetDryRun(args.dryRun);
   TProgress progress(args.quiet);
   replacer->OnProgress = [&](const std::string& f, size_t i, size_t n) { progress.Step(f, i, n); };
+  replacer->OnReplacing = [&](const std::string& f, size_t i, size_t n) { progress.Replacing(f, i, n); };
   TStopSignals stops;
   replacer->StopRequested = [] { return TStopSignals::Requested(); };
   bool ok;
