@@ -23,6 +23,9 @@ struct DirEntry {
 
 enum class MakeDirResult { Created, AlreadyExists, Failed };
 
+// What a path names, links followed.
+enum class FileKind { Missing, Regular, Directory, Other };
+
 // A file open for writing; every Write goes to the file at once.
 class WritableFile {
  public:
@@ -52,14 +55,27 @@ class FileSystem {
   virtual bool DirectoryExists(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   virtual std::optional<FolderId> GetFolderId(const std::string& path) = 0;
-  // Copies a file over an existing target. The target is either fully
-  // replaced or left as it was.
-  virtual bool CopyFile(const std::string& src, const std::string& dst) = 0;
-  // The host's temporary folder; empty when there is none.
+  virtual FileKind KindOf(const std::string& path) = 0;
+  // A regular file that no one may write by its mode bits.
+  virtual bool IsReadOnly(const std::string& path) = 0;
+  // The absolute path with every link resolved; empty when it cannot be.
+  virtual std::string RealPath(const std::string& path) = 0;
+  // Copies a file to a new or existing target. The target is either fully
+  // replaced (a new file in its place) or left as it was; on failure, err
+  // names the files and the cause.
+  virtual bool CopyFile(const std::string& src, const std::string& dst, std::string& err) = 0;
+  // The host's temporary folder as configured (it may not exist); empty
+  // when none is configured.
   virtual std::string TempDirectory() = 0;
   // Whole-file reads and writes; on failure, err names the file and cause.
+  // Only regular files are read.
   virtual bool ReadFile(const std::string& path, std::string& contents, std::string& err) = 0;
+  // Creates or replaces the file as a whole (a new file in its place).
   virtual bool WriteFile(const std::string& path, std::string_view contents, std::string& err) = 0;
+  // Writes into the file itself, so that owner, mode and hard links stay;
+  // creates it when it does not exist. A read-only file is refused.
+  virtual bool OverwriteFile(const std::string& path, std::string_view contents,
+                             std::string& err) = 0;
   // Creates (or truncates) a file for writing; null on failure.
   virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) = 0;
 };

@@ -165,29 +165,53 @@ std::optional<FolderId> PosixFileSystem::GetFolderId(const std::string& path) {
   return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-bool PosixFileSystem::CopyFile(const std::string& src, const std::string& dst) {
-  std::string contents, err;
+FileKind PosixFileSystem::KindOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return FileKind::Missing;
+  if (S_ISREG(st.st_mode)) return FileKind::Regular;
+  return S_ISDIR(st.st_mode) ? FileKind::Directory : FileKind::Other;
+}
+
+bool PosixFileSystem::IsReadOnly(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
+std::string PosixFileSystem::RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return std::string();
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+bool PosixFileSystem::CopyFile(const std::string& src, const std::string& dst, std::string& err) {
+  std::string contents;
   if (!ReadFile(src, contents, err)) return false;
   return ReplaceFileContents(dst, contents, ModeFor(dst, ModeFor(src, 0666)), err);
 }
 
 std::string PosixFileSystem::TempDirectory() {
   const char* env = std::getenv("TMPDIR");
-  std::string dir = env && *env ? env : "/tmp";
-  return DirectoryExists(dir) ? dir : std::string();
+  return env && *env ? env : "/tmp";
 }
 
 bool PosixFileSystem::ReadFile(const std::string& path, std::string& contents, std::string& err) {
   contents.clear();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK a FIFO would block the open until a writer comes.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     err = ErrorText("cannot open", path);
     return false;
   }
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    errno = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  if (::fstat(fd.get(), &st) != 0) {
     err = ErrorText("cannot read", path);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    err = "cannot read \"" + path + "\": " +
+          (S_ISDIR(st.st_mode) ? std::string(std::strerror(EISDIR)) : "not a regular file");
     return false;
   }
   char buf[65536];
@@ -209,5 +233,34 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
   return ReplaceFileContents(path, contents, ModeFor(path, 0666), err);
 }
 
-}  // namespace migwiz::platform
+// Writes from the start and then cuts the file to the new length, so that
+// the file is never seen empty; a write that dies half-way leaves a mix of
+// old and new text, which the caller's backup restores.
+bool PosixFileSystem::OverwriteFile(const std::string& path, std::string_view contents,
+                                    std::string& err) {
+  struct stat st;
+  bool exists = ::stat(path.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    err = "cannot write \"" + path + "\": not a regular file";
+    return false;
+  }
+  // Checked by the mode bits: the super-user could write it, but a file
+  // made read-only is one its owner does not want changed.
+  if (exists && (st.st_mode & 0222) == 0) {
+    err = "cannot write \"" + path + "\": the file is read-only";
+    return false;
+  }
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | (exists ? 0 : O_CREAT | O_EXCL), 0666));
+  if (fd.get() < 0) {
+    err = ErrorText(exists ? "cannot open" : "cannot create", path);
+    return false;
+  }
+  if (!WriteAll(fd.get(), contents.data(), contents.size()) ||
+      ::ftruncate(fd.get(), static_cast<off_t>(contents.size())) != 0 || !fd.Close()) {
+    err = ErrorText("cannot write", path);
+    return false;
+  }
+  return true;
+}
 
+}  // namespace migwiz::platform

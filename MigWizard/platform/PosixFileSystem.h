@@ -14,10 +14,14 @@ class PosixFileSystem : public FileSystem {
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   std::optional<FolderId> GetFolderId(const std::string& path) override;
-  bool CopyFile(const std::string& src, const std::string& dst) override;
+  FileKind KindOf(const std::string& path) override;
+  bool IsReadOnly(const std::string& path) override;
+  std::string RealPath(const std::string& path) override;
+  bool CopyFile(const std::string& src, const std::string& dst, std::string& err) override;
   std::string TempDirectory() override;
   bool ReadFile(const std::string& path, std::string& contents, std::string& err) override;
   bool WriteFile(const std::string& path, std::string_view contents, std::string& err) override;
+  bool OverwriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) override;
 };
 

@@ -120,6 +120,76 @@ std::string Utf8ToUtf16LE(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+void AppendUnitLE(std::string& out, char16_t u) {
+  out.push_back(static_cast<char>(u & 0xFF));
+  out.push_back(static_cast<char>(u >> 8));
+}
+
+bool IsTrail(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::string Utf16LEToText(std::string_view bytes) {
+  const size_t units = bytes.size() / 2;
+  auto unitAt = [&](size_t i) {
+    return static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                 (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < units; ++i) {
+    char16_t u = unitAt(i);
+    if (U16_IS_LEAD(u) && i + 1 < units && U16_IS_TRAIL(unitAt(i + 1))) {
+      AppendUtf8(out, U16_GET_SUPPLEMENTARY(u, unitAt(i + 1)));
+      ++i;
+    } else if (U16_IS_SURROGATE(u)) {
+      out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
+  if (bytes.size() % 2) {
+    auto b = static_cast<uint8_t>(bytes.back());
+    out.push_back(static_cast<char>(0xF8 | (b >> 6)));
+    out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+  }
+  return out;
+}
+
+std::string TextToUtf16LE(std::string_view text) {
+  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+  const auto n = static_cast<int32_t>(text.size());
+  std::string out;
+  out.reserve(text.size() * 2);
+  int32_t i = 0;
+  while (i < n) {
+    if (s[i] == 0xED && i + 2 < n && s[i + 1] >= 0xA0 && s[i + 1] <= 0xBF && IsTrail(s[i + 2])) {
+      AppendUnitLE(out, static_cast<char16_t>(0xD000 | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F)));
+      i += 3;
+      continue;
+    }
+    if (s[i] >= 0xF8 && s[i] <= 0xFB && i + 1 < n && IsTrail(s[i + 1])) {
+      out.push_back(static_cast<char>(((s[i] & 0x03) << 6) | (s[i + 1] & 0x3F)));
+      i += 2;
+      continue;
+    }
+    UChar32 c;
+    U8_NEXT(s, i, n, c);
+    if (c < 0) c = kReplacement;
+    if (U_IS_BMP(c)) {
+      AppendUnitLE(out, static_cast<char16_t>(c));
+    } else {
+      AppendUnitLE(out, U16_LEAD(c));
+      AppendUnitLE(out, U16_TRAIL(c));
+    }
+  }
+  return out;
+}
+
 void AnsiCodePage::ConverterCloser::operator()(UConverter* c) const { ucnv_close(c); }
 
 const AnsiCodePage& AnsiCodePage::System() {

@@ -65,6 +65,15 @@ class AnsiCodePage {
 std::string Utf16LEToUtf8(std::string_view bytes);
 // UTF-8 to UTF-16 little-endian bytes (no mark).
 std::string Utf8ToUtf16LE(std::string_view utf8);
+
+// The same two conversions for the text of a file, losing nothing: an
+// unpaired surrogate travels as its three-byte UTF-8 form (ED A0 80 to
+// ED BF BF) and a dangling odd byte b as the two bytes F8+(b>>6),
+// 80+(b&3F). Neither form occurs in valid UTF-8, so real characters
+// (private-use ones included) are never mistaken for them; encoding turns
+// them back into the units and the byte they came from.
+std::string Utf16LEToText(std::string_view bytes);
+std::string TextToUtf16LE(std::string_view text);
 // UTF-8 with every malformed sequence replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 // Appends the UTF-8 form of one code point.

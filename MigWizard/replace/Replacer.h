@@ -5,8 +5,9 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,18 @@ struct TFileChanges {
   int Changes = 0;
 };
 
+// A run stopped on request (StopRequested) before any original was changed.
+class ERunStopped : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One line of an undo file: a changed file and its backup copy.
+struct TUndoLine {
+  std::string File;
+  std::string Backup;
+};
+
 class TComponentReplacer {
  public:
   TComponentReplacer(grammar::TFormParserClass formParserClass, const std::string& oldUsesUnit,
@@ -101,6 +114,12 @@ class TComponentReplacer {
   // or log is written.
   void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
+  // Before each original is replaced by its converted copy.
+  std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
+  // Asked between the files of the conversion; true stops the run there
+  // (ERunStopped), with every original as it was. Once backups are being
+  // made the run is finished whatever it answers.
+  std::function<bool()> StopRequested;
   // Of the last run: each file written changed, datasets left without a
   // connection, and where the log and undo file went ("" when none).
   const std::vector<TFileChanges>& ChangedFiles() const { return changedFiles_; }
@@ -110,23 +129,38 @@ class TComponentReplacer {
   const std::string& UndoFileName() const { return undoFileName_; }
   // Why the last restore refused or failed.
   const std::string& RestoreError() const { return restoreError_; }
+  // The files the last restore gave back, in the order of the undo file.
+  const std::vector<std::string>& RestoredFiles() const { return restored_; }
+  // What the last run or restore left out or could not do without failing
+  // (links out of the folder, unreadable folders, a log that could not be
+  // written after the originals were replaced), one line each.
+  const std::vector<std::string>& Warnings() const { return warnings_; }
 
  protected:
   virtual std::string ReplaceClassName(const std::string& ident, const std::string& newClassName);
 
  private:
   // The run
+  bool RunSteps();
   void OpenLog();
   void InitUnitList();
   void FindUnits(const std::string& dir, bool includeSubDirs, std::set<platform::FolderId>& seen);
-  void CreateBackupFolder();
+  bool AcceptFile(const std::string& path);
+  void AddToUnitList(const std::string& path);
   std::string AllocateTempFolder();
   void ConvertFiles(const std::string& tempDir);
+  // Converts entry i of the unit list into the temporary folder; the
+  // conversion of one file touches no other file.
+  void ConvertFile(size_t i, const std::string& tempDir);
   void ProcessFile(const std::string& fileName, const std::string& destDir);
+  bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
   void RemoveTempFolder(const std::string& tempDir) noexcept;
+  // Where a file of the run goes below the temporary and backup folders.
   std::string RelativePath(const std::string& fileName) const;
+  void CheckStop();
   void LogLine(const std::string& line);
+  void Warn(const std::string& line);
   void NoteChanges(const std::string& fileName, int changes);
   void WriteOutput(const std::string& fileName, const std::string& bytes);
 
@@ -145,8 +179,15 @@ class TComponentReplacer {
   std::string GetPropertyValue(const std::string& propName, const std::string& oldPropValue);
 
   // Backup and undo file
-  void BackupFile(const std::string& fileName, const std::string& rel);
-  void WriteUndoFile();
+  void MakeBackups();
+  void CheckUndoNames() const;
+  std::vector<TUndoLine> LoadUndoFile(const std::string& undoFile);
+  std::string FreeBackupPath(const std::string& fileName, const std::string& rel, bool& adopted);
+  void BackupFile(const std::string& fileName, const std::string& backupPath);
+  void WriteUndoFile(const std::vector<TUndoLine>& lines);
+  bool CheckRestoreLines(const std::string& undoFile, std::vector<TUndoLine>& lines);
+  bool RestoreFile(const TUndoLine& line);
+  void RetireRestored(const std::string& undoFile, const std::vector<TUndoLine>& lines);
 
   struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
@@ -156,7 +197,7 @@ class TComponentReplacer {
   std::vector<std::string> unitList_;
   support::TLogWriter log_;
   int changedFilesCount_ = 0;
-  support::TNameValueList undoList_;
+  std::vector<size_t> changed_;  // entries of the unit list written changed, in order
   support::TNameValueList dbList_;
   std::unique_ptr<grammar::TFormParser> formParser_;
   std::string oldUsesUnit_;
@@ -165,6 +206,12 @@ class TComponentReplacer {
   TReplaceEnvironment env_;
 
   bool dryRun_ = false;
+  bool copyBackStarted_ = false;
+  std::set<std::string> listed_;  // the unit list's entries, to list each file once
+  std::string projectDir_;
+  std::string rootRealPath_;  // of the folder of a folder run
+  std::vector<std::string> warnings_;
+  std::vector<std::string> restored_;
   std::string currentFile_;
   std::vector<TFileChanges> changedFiles_;
   std::vector<TUnresolvedDatabase> unresolved_;

@@ -6,12 +6,14 @@
 
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
+#include "resources/RExpertRes.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::replace {
 
 using namespace support;
+namespace Res = RExpertRes;
 
 namespace {
 
@@ -38,14 +40,49 @@ size_t LettersBefore(const std::string& s, size_t pos) {
   return static_cast<size_t>(i);
 }
 
+// The unit names of the text added behind the old unit (", A, B").
+std::vector<std::string> UnitNames(const std::string& usesList) {
+  std::vector<std::string> names;
+  TPasParser parser(usesList);
+  std::string lexeme;
+  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;)
+    if (code == platform::lcIdent) names.push_back(lexeme);
+  return names;
+}
+
+// For each uses clause of the text, in order, whether it already names one
+// of the units (letter case ignored): such a clause was converted before.
+std::vector<bool> ClausesNaming(const std::string& text, const std::vector<std::string>& units) {
+  std::vector<bool> naming;
+  TPasParser parser(text);
+  bool inUses = false;
+  std::string lexeme;
+  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
+    if (code == lcUses) {
+      inUses = true;
+      naming.push_back(false);
+    } else if (code == lcSemicolon) {
+      inUses = false;
+    } else if (inUses && code == platform::lcIdent) {
+      for (const std::string& unit : units)
+        if (SameText(lexeme, unit)) naming.back() = true;
+    }
+  }
+  return naming;
+}
+
 }  // namespace
 
 void TComponentReplacer::ProcessUnit(const std::string& text, const std::string& fileName,
                                      const std::string& destFile, TEncoding encoding) {
+  // A clause that already names a product unit gets none added again, so a
+  // second run over converted sources changes nothing.
+  const std::vector<bool> converted = ClausesNaming(text, UnitNames(newUsesList_));
   TPasParser parser(text);
   int changes = 0;
   bool unchanged = true;
   bool inUses = false;
+  size_t clause = 0;
   std::string output;
   std::string lexeme, newClass;
   for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
@@ -54,6 +91,10 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
       ProcessComment(lexeme, fileName, changes);
     } else if (code == platform::lcIdent) {
       if (inUses && UpperCase(lexeme) == oldUsesUnit_) {
+        if (converted[clause - 1]) {
+          output += lexeme;
+          continue;
+        }
         lexeme += newUsesList_;
         ++changes;
       } else if (FindPair(lexeme, newClass)) {
@@ -62,6 +103,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
       }
     } else if (code == lcUses) {
       inUses = true;
+      ++clause;
     } else if (code == lcSemicolon) {
       inUses = false;
     }
@@ -95,9 +137,12 @@ void TComponentReplacer::ProcessComment(std::string& comment, const std::string&
       formFile = ConcatPath(ExtractFileDir(fileName),
                             comment.substr(start, dot - start) + comment.substr(dot, 4));
     }
-    // Found whatever the letter case of its name on disk, and used as spelt there.
-    std::string onDisk = FindPathNoCase(formFile, *env_.fs);
-    if (!onDisk.empty() && env_.fs->FileExists(onDisk)) unitList_.push_back(onDisk);
+    // Found whatever the letter case of its name on disk, and used as spelt
+    // there; a form named by two units is listed (and converted) once.
+    std::string unreadable;
+    std::string onDisk = FindPathNoCase(formFile, *env_.fs, &unreadable);
+    if (!onDisk.empty() && AcceptFile(onDisk)) AddToUnitList(onDisk);
+    if (onDisk.empty() && !unreadable.empty()) Warn(FormatStr(Res::SFolderUnreadable, {unreadable}));
     return;
   }
   TPasParser parser(comment.substr(1));

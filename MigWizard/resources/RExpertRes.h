@@ -140,3 +140,30 @@ inline constexpr const char* SRestoreNoLines = "Undo file \"%s\" lists no files.
 inline constexpr const char* SRestoreCopyFailed = "Failed to copy \"%s\" over \"%s\".";
 
 }  // namespace migwiz::RExpertRes
+
+namespace migwiz::RExpertRes {
+
+// A run that loses nothing: stops, skipped entries, undo-file checks.
+inline constexpr const char* SFailedToCreateTempFolderWhy = "Failed to create a temporary folder: %s.";
+inline constexpr const char* SRunStopped = "The run was stopped; no original was changed.";
+inline constexpr const char* SLogRunStopped = "Replace was stopped";
+inline constexpr const char* SLinkOutside = "Link leads outside the folder, not followed: %s -> %s";
+inline constexpr const char* SFolderUnreadable = "Folder cannot be read, skipped: %s";
+inline constexpr const char* SNotRegularFile = "Not a regular file, skipped: %s";
+inline constexpr const char* SReadOnlyOriginal = "Read-only, not replaced: %s";
+inline constexpr const char* SUndoNameRefused =
+    "\"%s\" cannot be listed in an undo file (its path holds \"=\" or a line break); "
+    "nothing was changed.";
+inline constexpr const char* SUndoFileDamaged =
+    "Undo file \"%s\" line %s is not of the form file=backup; it was left as it is and nothing "
+    "was changed.";
+inline constexpr const char* SRestoreRefusedLine = "Undo file line %s is refused (%s): %s";
+inline constexpr const char* SRestoreOutsideFolder =
+    "its backup copy lies outside the folder of the undo file";
+inline constexpr const char* SRestoreNotUnitOrForm = "it names no unit or form file";
+inline constexpr const char* SLogNotWritten = "The log could not be written: %s";
+inline constexpr const char* STempFolderLeft = "The temporary folder \"%s\" could not be removed.";
+inline constexpr const char* SUndoFileNotRetired =
+    "Undo file \"%s\" could not be removed after the restore: %s";
+
+}  // namespace migwiz::RExpertRes

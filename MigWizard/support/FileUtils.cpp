@@ -1,6 +1,8 @@
 #include "support/FileUtils.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "support/StrUtils.h"
@@ -93,8 +95,10 @@ bool DeleteDirectory(const std::string& dir, FileSystem& fs) {
   return fs.RemoveDirectory(dir);
 }
 
+// A second attempt takes what a passing failure (a file still open
+// elsewhere, a busy network share) left behind.
 bool RemoveTempDirectory(const std::string& dir, FileSystem& fs) {
-  return DeleteDirectory(dir, fs);
+  return DeleteDirectory(dir, fs) || DeleteDirectory(dir, fs);
 }
 
 namespace {
@@ -113,16 +117,27 @@ bool FormTempName(const std::string& tempDir, std::string_view prefix, unsigned 
 
 }  // namespace
 
-std::string CreateTempDirectory(std::string_view prefix, unsigned unique, FileSystem& fs) {
+// A name taken by anything (a folder, a file, a link) is skipped; the
+// creation itself tells, so two runs never share a folder.
+std::string CreateTempDirectory(std::string_view prefix, unsigned unique, FileSystem& fs,
+                                std::string* err) {
+  auto fail = [err](std::string why) {
+    if (err) *err = std::move(why);
+    return std::string();
+  };
   std::string tempDir = fs.TempDirectory();
-  if (tempDir.empty()) return std::string();
+  if (tempDir.empty()) return fail("no temporary folder is configured");
+  if (!fs.DirectoryExists(tempDir))
+    return fail("the temporary folder \"" + tempDir + "\" (TMPDIR) does not exist");
   std::string name;
-  if (!FormTempName(tempDir, prefix, unique, name)) return std::string();
-  while (fs.DirectoryExists(name)) {
-    if (!FormTempName(tempDir, prefix, ++unique, name)) return std::string();
+  for (;;) {
+    if (!FormTempName(tempDir, prefix, unique++, name))
+      return fail("every temporary name in \"" + tempDir + "\" is taken");
+    MakeDirResult r = fs.MakeDirectory(name);
+    if (r == MakeDirResult::Created) return name;
+    if (r == MakeDirResult::Failed)
+      return fail("cannot create \"" + name + "\": " + std::strerror(errno));
   }
-  if (fs.MakeDirectory(name) != MakeDirResult::Created) return std::string();
-  return name;
 }
 
 namespace {
@@ -142,8 +157,9 @@ void CopyContents(const std::string& srcDir, const std::string& dstDir, FileSyst
       // A target inside the source must not be copied into itself again.
       if (auto dstId = fs.GetFolderId(dst)) visited.insert(*dstId);
       CopyContents(src, dst, fs, visited);
-    } else if (!fs.CopyFile(src, dst)) {
-      break;
+    } else {
+      std::string err;
+      if (!fs.CopyFile(src, dst, err)) break;
     }
   }
 }
@@ -170,18 +186,21 @@ std::string GetBackupFileName(std::string_view fileName) {
   return ChangeFileExt(fileName, ".~" + ext.substr(1));
 }
 
-std::string FindPathNoCase(const std::string& path, FileSystem& fs) {
+std::string FindPathNoCase(const std::string& path, FileSystem& fs, std::string* unreadable) {
   if (path.empty()) return std::string();
   if (fs.FileExists(path) || fs.DirectoryExists(path)) return path;
   std::string name = ExtractFileName(path);
   if (name.empty()) return std::string();
   std::string dir = ExtractFileDir(path);
   if (!dir.empty() && !fs.DirectoryExists(dir)) {
-    dir = FindPathNoCase(dir, fs);
+    dir = FindPathNoCase(dir, fs, unreadable);
     if (dir.empty()) return std::string();
   }
   std::vector<DirEntry> entries;
-  if (!fs.ListDirectory(dir.empty() ? "." : dir, entries)) return std::string();
+  if (!fs.ListDirectory(dir.empty() ? "." : dir, entries)) {
+    if (unreadable) *unreadable = dir.empty() ? "." : dir;
+    return std::string();
+  }
   std::string wanted = FoldCase(name);
   std::string best;
   for (const DirEntry& e : entries)
@@ -190,10 +209,12 @@ std::string FindPathNoCase(const std::string& path, FileSystem& fs) {
   return dir.empty() ? best : ConcatPath(dir, best);
 }
 
-bool ForceDirectory(const std::string& dir, FileSystem& fs) {
-  auto makeLevel = [&fs](const std::string& path) {
+bool ForceDirectory(const std::string& dir, FileSystem& fs, std::string* err) {
+  auto makeLevel = [&fs, err](const std::string& path) {
     MakeDirResult r = fs.MakeDirectory(path);
-    return r == MakeDirResult::Created || r == MakeDirResult::AlreadyExists;
+    if (r == MakeDirResult::Created || r == MakeDirResult::AlreadyExists) return true;
+    if (err) *err = "\"" + path + "\": " + std::strerror(errno);
+    return false;
   };
   for (size_t i = 0; i < dir.size(); ++i) {
     if (dir[i] != kPathDelim || i == 0) continue;  // the root needs no creating
@@ -202,6 +223,17 @@ bool ForceDirectory(const std::string& dir, FileSystem& fs) {
   }
   if (dir.size() == 1 && dir[0] == kPathDelim) return true;
   return makeLevel(dir);
+}
+
+}  // namespace migwiz::support
+
+namespace migwiz::support {
+
+bool IsInsideFolder(const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.empty()) return false;
+  if (path == folder) return true;
+  std::string base = ConcatPath(folder, "");
+  return path.compare(0, base.size(), base) == 0;
 }
 
 }  // namespace migwiz::support

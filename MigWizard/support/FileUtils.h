@@ -35,9 +35,10 @@ bool RemoveTempDirectory(const std::string& dir, FileSystem& fs = platform::Syst
 
 // Creates a new folder named by the first three characters of prefix and
 // the first free counter value (hex) in the host's temporary folder. Empty
-// on failure.
+// on failure, with the reason in err when given.
 std::string CreateTempDirectory(std::string_view prefix, unsigned unique,
-                                FileSystem& fs = platform::SystemFileSystem());
+                                FileSystem& fs = platform::SystemFileSystem(),
+                                std::string* err = nullptr);
 
 // Copies a tree into an existing folder; the first failed entry of a folder
 // ends that folder's walk. Each real folder is visited once.
@@ -51,10 +52,17 @@ std::string GetBackupFileName(std::string_view fileName);
 
 // The path as it is spelt on disk when it differs from an existing file or
 // folder only in letter case (each level compared that way); empty when
-// nothing matches.
-std::string FindPathNoCase(const std::string& path, FileSystem& fs = platform::SystemFileSystem());
+// nothing matches, and then unreadable (when given) names a folder that could
+// not be listed, if that is why.
+std::string FindPathNoCase(const std::string& path, FileSystem& fs = platform::SystemFileSystem(),
+                           std::string* unreadable = nullptr);
 
 // Creates every missing level of the path; true when all exist afterwards.
-bool ForceDirectory(const std::string& dir, FileSystem& fs = platform::SystemFileSystem());
+// On failure err names the level that could not be made and why.
+bool ForceDirectory(const std::string& dir, FileSystem& fs = platform::SystemFileSystem(),
+                    std::string* err = nullptr);
+
+// Whether path lies inside folder (or is it), both given as real paths.
+bool IsInsideFolder(const std::string& path, const std::string& folder);
 
 }  // namespace migwiz::support

@@ -23,8 +23,8 @@ TextFileContents ReadTextFile(std::string_view bytes) {
 
 std::string DecodeText(std::string_view bytes, TEncoding encoding) {
   switch (encoding) {
-    case TEncoding::Utf16LE: return platform::Utf16LEToUtf8(bytes);
-    case TEncoding::Utf8: return platform::SanitizeUtf8(bytes);
+    case TEncoding::Utf16LE: return platform::Utf16LEToText(bytes);
+    case TEncoding::Utf8: return std::string(bytes);  // kept as read, invalid bytes included
     case TEncoding::Ansi: break;
   }
   return AnsiCodePage::System().Decode(bytes);
@@ -32,8 +32,8 @@ std::string DecodeText(std::string_view bytes, TEncoding encoding) {
 
 std::string EncodeText(std::string_view utf8, TEncoding encoding) {
   switch (encoding) {
-    case TEncoding::Utf16LE: return platform::Utf8ToUtf16LE(utf8);
-    case TEncoding::Utf8: return platform::SanitizeUtf8(utf8);
+    case TEncoding::Utf16LE: return platform::TextToUtf16LE(utf8);
+    case TEncoding::Utf8: return std::string(utf8);
     case TEncoding::Ansi: break;
   }
   return AnsiCodePage::System().Encode(utf8);

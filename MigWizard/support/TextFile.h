@@ -17,6 +17,10 @@ struct TextFileContents {
 // The encoding chosen by the file's byte-order mark, and the text after it.
 TextFileContents ReadTextFile(std::string_view bytes);
 
+// Decoding loses nothing: bytes that are not valid in the encoding come
+// through the text in a form that EncodeText turns back into them, so a
+// file read and written again is unchanged outside the edits. Such text
+// may hold invalid UTF-8; code that needs valid UTF-8 sanitizes it.
 std::string DecodeText(std::string_view bytes, TEncoding encoding);
 // Encodes without a byte-order mark.
 std::string EncodeText(std::string_view utf8, TEncoding encoding);

@@ -14,6 +14,17 @@ class ECommandFailed : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A command that ends with an exit status of its own (a run stopped by a
+// signal ends with 128 + the signal's number).
+class ECommandExit : public ECommandFailed {
+ public:
+  ECommandExit(const std::string& message, int status) : ECommandFailed(message), status_(status) {}
+  int Status() const { return status_; }
+
+ private:
+  int status_;
+};
+
 // Reads a whole file or throws ECommandFailed naming it.
 std::string ReadInputFile(const std::string& path);
 // Writes a whole file (atomically) or throws ECommandFailed naming it.

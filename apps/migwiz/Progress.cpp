@@ -13,9 +13,18 @@ TProgress::TProgress(bool quiet) : quiet_(quiet), terminal_(isatty(STDERR_FILENO
 TProgress::~TProgress() { Done(); }
 
 void TProgress::Step(const std::string& file, size_t index, size_t count) {
+  Show("Processing", file, index, count);
+}
+
+void TProgress::Replacing(const std::string& file, size_t index, size_t count) {
+  Show("Replacing", file, index, count);
+}
+
+// Output that cannot be written (a closed pipe, a terminal gone) is dropped.
+void TProgress::Show(const char* what, const std::string& file, size_t index, size_t count) {
   if (quiet_) return;
   if (!terminal_) {
-    std::fprintf(stderr, "Processing %zu of %zu: %s\n", index + 1, count, file.c_str());
+    std::fprintf(stderr, "%s %zu of %zu: %s\n", what, index + 1, count, file.c_str());
     return;
   }
   constexpr size_t kWidth = 30;

@@ -11,9 +11,13 @@ class TProgress {
   explicit TProgress(bool quiet);
   ~TProgress();
   void Step(const std::string& file, size_t index, size_t count);
+  // The copy back over the originals, one call per original.
+  void Replacing(const std::string& file, size_t index, size_t count);
   void Done();
 
  private:
+  void Show(const char* what, const std::string& file, size_t index, size_t count);
+
   bool quiet_;
   bool terminal_;
   bool drawn_ = false;

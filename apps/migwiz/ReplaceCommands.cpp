@@ -5,6 +5,7 @@
 
 #include "Command.h"
 #include "Progress.h"
+#include "Signals.h"
 #include "host/IDEUtils.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
@@ -108,11 +109,16 @@ void ReportUnresolved(const replace::TComponentReplacer& replacer) {
 void ReportUnconverted(const replace::TComponentReplacer& replacer) {
   const auto& objects = replacer.UnconvertedObjects();
   for (const auto& o : objects)
-    std::cerr << "warning: " << o.FormFile << ":" << o.Line << ": " << o.ObjectName << ": "
+    std::cerr << "migwiz: warning: " << o.FormFile << ":" << o.Line << ": " << o.ObjectName << ": "
               << o.ClassName << " was not converted (line " << o.StopLine << ", column "
               << o.StopColumn << ": " << o.Reason << "); unit "
               << support::ChangeFileExt(support::ExtractFileName(o.FormFile), "")
               << " now declares " << o.NewClassName << " but its form keeps the old body\n";
+}
+
+// What the run left out or could not do without failing, on stderr.
+void PrintWarnings(const replace::TComponentReplacer& replacer) {
+  for (const std::string& line : replacer.Warnings()) std::cerr << "migwiz: warning: " << line << "\n";
 }
 
 void RunReplace(const ReplaceArgs& args) {
@@ -147,15 +153,28 @@ void RunReplace(const ReplaceArgs& args) {
   replacer->SetDryRun(args.dryRun);
   TProgress progress(args.quiet);
   replacer->OnProgress = [&](const std::string& f, size_t i, size_t n) { progress.Step(f, i, n); };
+  replacer->OnReplacing = [&](const std::string& f, size_t i, size_t n) { progress.Replacing(f, i, n); };
+  TStopSignals stops;
+  replacer->StopRequested = [] { return TStopSignals::Requested(); };
   bool ok;
   try {
     ok = replacer->PerformReplace();
+  } catch (const replace::ERunStopped& e) {
+    progress.Done();
+    PrintWarnings(*replacer);
+    throw ECommandExit(std::string(TStopSignals::SignalName()) + ": " + e.what(),
+                       TStopSignals::ExitStatus());
   } catch (const std::exception& e) {
     progress.Done();
+    PrintWarnings(*replacer);
     throw ECommandFailed(std::string(Res::SReplaceFailed) + "\n" + e.what());
   }
   progress.Done();
   ReportUnconverted(*replacer);
+  PrintWarnings(*replacer);
+  if (TStopSignals::Requested())
+    std::cerr << "migwiz: " << TStopSignals::SignalName()
+              << " came after the conversion; the run was finished first.\n";
   if (!ok) {
     throw ECommandFailed(std::string(Res::SReplaceFailed) +
                          "\nNot every converted file could replace its original; the log names them" +
@@ -170,17 +189,23 @@ void RunReplace(const ReplaceArgs& args) {
     std::cerr << n << " object(s) not converted in full; finish them by hand.\n";
 }
 
+// A restore is never stopped half-way: a stop request waits for its end.
 void RunRestore(const RestoreArgs& args) {
   replace::TReplaceOptions options(replace::kTarnSourceName);
   auto replacer = replace::CreateTarnReplacer(options);
+  TStopSignals stops;
   bool ok;
   try {
     ok = replacer->PerformRestore(Absolute(args.undoFile));
   } catch (const std::exception& e) {
     throw ECommandFailed(std::string(Res::SRestoreFailed) + "\n" + e.what());
   }
+  PrintWarnings(*replacer);
   if (!ok) throw ECommandFailed(std::string(Res::SRestoreFailed) + "\n" + replacer->RestoreError());
-  if (!args.quiet) std::cout << Res::SRestoreSucceeded << "\n";
+  if (args.quiet) return;
+  for (const std::string& file : replacer->RestoredFiles()) std::cout << "Restored: " << file << "\n";
+  std::cout << Res::SRestoreSucceeded << "\n"
+            << replacer->RestoredFiles().size() << " file(s) restored.\n";
 }
 
 }  // namespace

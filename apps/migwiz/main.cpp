@@ -5,9 +5,11 @@
 #include <iostream>
 
 #include "Command.h"
+#include "Signals.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  migwiz::app::IgnoreBrokenPipes();
   CLI::App app{"Moves Delphi projects from BDE data access to Tarnbase for MySQL."};
   app.set_version_flag("--version", std::string("migwiz ") + MIGWIZ_VERSION);
   app.require_subcommand(0, 1);
@@ -18,6 +20,9 @@ int main(int argc, char** argv) {
     if (app.get_subcommands().empty()) std::cout << app.help();
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;
+  } catch (const migwiz::app::ECommandExit& e) {
+    std::cerr << "migwiz: " << e.what() << "\n";
+    return e.Status();
   } catch (const std::exception& e) {
     std::cerr << "migwiz: " << e.what() << "\n";
     return 1;

@@ -46,7 +46,9 @@ TEST(MigwizReplace, FolderRunReportsAndRestores) {
 
   auto back = migwiz({"restore", dir.Path("src/RBackup/RExpert.reu")});
   EXPECT_EQ(back.status, 0) << back.err;
-  EXPECT_EQ(back.out, "Files were succefully restored.\n");
+  EXPECT_EQ(back.out, "Restored: " + dir.Path("src/Main.pas") + "\nRestored: " + dir.Path("src/sub/Other.pas") +
+                          "\nRestored: " + dir.Path("src/Main.dfm") +
+                          "\nFiles were succefully restored.\n3 file(s) restored.\n");
   EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
   EXPECT_EQ(dir.Read("src/Main.dfm"), kForm);
   EXPECT_EQ(dir.Read("src/sub/Other.pas"), kUnit);
@@ -152,7 +154,7 @@ TEST(MigwizReplace, ObjectsNotConvertedAreWarnedAboutAndCounted) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
-            "warning: " + dir.Path("Main.dfm") + ":2: Q: TQuery was not converted (line 3, column 11: "
+            "migwiz: warning: " + dir.Path("Main.dfm") + ":2: Q: TQuery was not converted (line 3, column 11: "
             "the form grammar does not accept \"@x\"); unit Main now declares TTarnQuery but its "
             "form keeps the old body\n"
             "1 object(s) not converted in full; finish them by hand.\n");

@@ -157,12 +157,12 @@ TEST_F(FormConversion, ProjectRunTurnsDatabaseNamesIntoConnections) {
             "  end\r\n"
             "end\r\n");
   EXPECT_TRUE(replacer->UnresolvedDatabases().empty());
-  // Project runs keep their backups flat, unit first.
+  // Project runs keep the project's folders in the backup folder, unit first.
   EXPECT_EQ(dir.Read("RBackup/Main.~dfm"), kMainForm);
   EXPECT_EQ(dir.Read("RBackup/RExpert.reu"),
-            dir.Path("sub/DataMod.pas") + "=" + dir.Path("RBackup/DataMod.~pas") + "\r\n" +
+            dir.Path("sub/DataMod.pas") + "=" + dir.Path("RBackup/sub/DataMod.~pas") + "\r\n" +
                 dir.Path("Main.dfm") + "=" + dir.Path("RBackup/Main.~dfm") + "\r\n" +
-                dir.Path("sub/DataMod.dfm") + "=" + dir.Path("RBackup/DataMod.~dfm") + "\r\n");
+                dir.Path("sub/DataMod.dfm") + "=" + dir.Path("RBackup/sub/DataMod.~dfm") + "\r\n");
 }
 
 TEST_F(FormConversion, TextAroundEachObjectIsKept) {

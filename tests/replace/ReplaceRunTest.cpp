@@ -51,14 +51,14 @@ TEST_F(ReplaceRun, LogOfAFolderRunLineByLine) {
                             "BDE Migration Wizard log",
                             CreatedAt(),
                             "Initializing unit list",
-                            "Creating backup folder",
                             "Allocating temporary folder",
                             "Processing file: " + dir.Path("Main.pas"),
                             "1 change(s)",
                             "Processing file: " + dir.Path("Main.dfm"),
                             "1 change(s)",
-                            "Replacing original files with changed versions",
+                            "Creating backup folder",
                             "Backup file: " + dir.Path("RBackup/RExpert.reu"),
+                            "Replacing original files with changed versions",
                             "Removing temporary folder",
                             "Replace procedure was performed sucessfully.",
                         }));
@@ -77,15 +77,17 @@ TEST_F(ReplaceRun, NothingToReplaceWritesNothing) {
   EXPECT_EQ(dir.Read("Plain.pas"), kPlain);
   EXPECT_FALSE(dir.Exists("Wiz_Log.txt"));
   EXPECT_TRUE(shell.opened.empty());  // ViewLog without a log opens nothing
-  EXPECT_EQ(dir.Read("RBackup/RExpert.reu"), "");  // backups on: an empty undo file
-  for (const std::string& op : fs.log) EXPECT_NE(op.rfind("write " + dir.Path("Plain"), 0), 0u) << op;
+  EXPECT_FALSE(dir.Exists("RBackup"));  // no backup folder, no undo file
+  EXPECT_EQ(replacer->UndoFileName(), "");
+  EXPECT_EQ(fs.ChangesUnder(dir.path()), std::vector<std::string>{});
 
   options.WriteLog = true;
   ASSERT_TRUE(RunFolder());
   std::vector<std::string> lines = LogLines();
-  ASSERT_GE(lines.size(), 7u);
-  EXPECT_EQ(lines[5], "Processing file: " + dir.Path("Plain.pas"));
-  EXPECT_EQ(lines[6], "No changes");
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(lines[4], "Processing file: " + dir.Path("Plain.pas"));
+  EXPECT_EQ(lines[5], "No changes");
+  EXPECT_FALSE(dir.Exists("RBackup"));
 }
 
 TEST_F(ReplaceRun, FailuresLeaveEveryOriginalAndNoTemporaryFolder) {
@@ -118,7 +120,7 @@ TEST_F(ReplaceRun, NoTemporaryFolderStopsBeforeAnyFileIsRead) {
     RunFolder();
     ADD_FAILURE();
   } catch (const support::EFCreateError& e) {
-    EXPECT_STREQ(e.what(), "Failed to create a temporary folder in \"\".");
+    EXPECT_STREQ(e.what(), "Failed to create a temporary folder: no temporary folder is configured.");
   }
   for (const std::string& op : fs.log) EXPECT_NE(op.rfind("read ", 0), 0u) << op;
   EXPECT_EQ(dir.Read("Main.pas"), kUnit);
@@ -131,7 +133,8 @@ TEST_F(ReplaceRun, BackupFolderThatCannotBeMade) {
     RunFolder();
     ADD_FAILURE();
   } catch (const support::EFCreateError& e) {
-    EXPECT_STREQ(e.what(), "Failed to create directory.");
+    EXPECT_EQ(std::string(e.what()),
+              "Failed to create directory. \"" + dir.Path("RBackup") + "\": Input/output error");
   }
   EXPECT_EQ(dir.Read("Main.pas"), kUnit);
   EXPECT_EQ(cursor.stopped, 1);
@@ -140,7 +143,7 @@ TEST_F(ReplaceRun, BackupFolderThatCannotBeMade) {
 TEST_F(ReplaceRun, FailedCopyBackIsNoSuccess) {
   dir.Write("Main.pas", kUnit);
   dir.Write("Main.dfm", kForm);
-  fs.failCopyTo.insert(dir.Path("Main.pas"));
+  fs.failOverwrite.insert(dir.Path("Main.pas"));
   EXPECT_FALSE(RunFolder(false));
   EXPECT_EQ(dir.Read("Main.pas"), kUnit);
   EXPECT_EQ(dir.Read("Main.dfm"), kForm);  // not replaced after the failure either
@@ -197,13 +200,16 @@ TEST_F(ReplaceRun, ReplaceThenRestoreInEitherDestination) {
   EXPECT_EQ(replacer->UndoFileName(), undo);
   EXPECT_NE(dir.Read("Main.dfm"), binary);
 
-  for (int twice = 0; twice < 2; ++twice) {
-    ASSERT_TRUE(replacer->PerformRestore(undo)) << replacer->RestoreError();
-    EXPECT_EQ(dir.Read("Main.pas"), kUnit);
-    EXPECT_EQ(dir.Read("Main.dfm"), binary);
-    EXPECT_EQ(dir.Read("deep/er/Unit2.pas"), kUnit);
-    EXPECT_EQ(dir.Read("deep/er/Unit2.dfm"), kForm);
-  }
+  ASSERT_TRUE(replacer->PerformRestore(undo)) << replacer->RestoreError();
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("Main.dfm"), binary);
+  EXPECT_EQ(dir.Read("deep/er/Unit2.pas"), kUnit);
+  EXPECT_EQ(dir.Read("deep/er/Unit2.dfm"), kForm);
+  EXPECT_EQ(replacer->RestoredFiles().size(), 4u);
+  // What was restored is retired: undo file and copies are gone.
+  EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
+  EXPECT_FALSE(dir.Exists("RBackup/deep"));
+  EXPECT_FALSE(dir.Exists("RBackup/Main.~pas"));
 
   ASSERT_TRUE(RunProject("Project1.dpr", "Main.pas\r\n"));
   EXPECT_EQ(dir.Read("RBackup/RExpert.reu"),
@@ -215,30 +221,27 @@ TEST_F(ReplaceRun, ReplaceThenRestoreInEitherDestination) {
   EXPECT_EQ(ide->Reloaded().size(), 0u);  // reloading is the wizard object's, not the run's
 }
 
-TEST_F(ReplaceRun, SecondRunOverwritesTheFirstRunsBackups) {
-  dir.Write("Main.pas", kUnit);
-  ASSERT_TRUE(RunFolder());
-  const std::string once = dir.Read("Main.pas");
-  ASSERT_TRUE(RunFolder());  // DBTables gets the units a second time
-  EXPECT_EQ(dir.Read("RBackup/Main.~pas"), once);
-  EXPECT_EQ(dir.Read("RBackup/RExpert.reu"),
-            dir.Path("Main.pas") + "=" + dir.Path("RBackup/Main.~pas") + "\r\n");
-}
-
 TEST_F(ReplaceRun, RestoreRefusesBeforeCopyingAnything) {
+  TempDir elsewhere;
+  elsewhere.Write("passwd.~pas", "not a backup of ours");
   dir.Write("a.pas", "converted a");
   dir.Write("b.pas", "converted b");
   dir.Write("bak/a.~pas", "original a");
+  const std::string a = dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\n";
   struct Case { std::string undo; std::string error; } cases[] = {
       {"", "Undo file \"" + dir.Path("u.reu") + "\" lists no files."},
-      {dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\n" + dir.Path("b.pas") + "=" +
-           dir.Path("bak/b.~pas") + "\r\n",
+      {a + dir.Path("b.pas") + "=" + dir.Path("bak/b.~pas") + "\r\n",
        "Backup copy \"" + dir.Path("bak/b.~pas") + "\" does not exist."},
-      {dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\ngarbage\r\n",
-       "Undo file line 2 is not of the form file=backup."},
-      {dir.Path("a.pas") + "=" + dir.Path("bak/a.~pas") + "\r\n" + dir.Path("gone.pas") + "=" +
-           dir.Path("bak/a.~pas") + "\r\n",
-       "File \"" + dir.Path("gone.pas") + "\" to restore does not exist."},
+      {a + "garbage\r\n", "Undo file line 2 is not of the form file=backup."},
+      {a + dir.Path("b.pas") + "=" + elsewhere.Path("passwd.~pas") + "\r\n",
+       "Undo file line 2 is refused (its backup copy lies outside the folder of the undo file): " +
+           dir.Path("b.pas") + "=" + elsewhere.Path("passwd.~pas")},
+      {a + dir.Path("bak/../../x") + "=" + dir.Path("bak/a.~pas") + "\r\n",
+       "Undo file line 2 is refused (it names no unit or form file): " + dir.Path("bak/../../x") + "=" +
+           dir.Path("bak/a.~pas")},
+      {a + dir.Path("b.txt") + "=" + dir.Path("bak/a.~pas") + "\r\n",
+       "Undo file line 2 is refused (it names no unit or form file): " + dir.Path("b.txt") + "=" +
+           dir.Path("bak/a.~pas")},
   };
   for (const auto& c : cases) {
     dir.Write("u.reu", c.undo);
@@ -246,6 +249,12 @@ TEST_F(ReplaceRun, RestoreRefusesBeforeCopyingAnything) {
     EXPECT_EQ(replacer->RestoreError(), c.error);
     EXPECT_EQ(dir.Read("a.pas"), "converted a");
   }
+  // A backup reached through a link that leads out of the folder is refused too.
+  ASSERT_EQ(symlink(elsewhere.Path("passwd.~pas").c_str(), dir.Path("bak/b.~pas").c_str()), 0);
+  dir.Write("u.reu", a + dir.Path("b.pas") + "=" + dir.Path("bak/b.~pas") + "\r\n");
+  EXPECT_FALSE(replacer->PerformRestore(dir.Path("u.reu")));
+  EXPECT_EQ(dir.Read("a.pas"), "converted a");
+  EXPECT_EQ(dir.Read("b.pas"), "converted b");
   EXPECT_THROW(replacer->PerformRestore(dir.Path("none.reu")), support::EFOpenError);
 }
 

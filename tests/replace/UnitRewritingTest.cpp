@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "replace/ReplaceFixture.h"
@@ -71,10 +72,47 @@ TEST_F(UnitRewriting, UsesClausesClassNamesAndComments) {
   EXPECT_EQ(replacer->ChangedFiles()[0].Changes, 9);
   ExpectNoTemporaryFolder();
 
-  // A second run appends the product's units once more.
+  // A second run finds every clause converted: nothing changes, nothing is
+  // written.
   ASSERT_TRUE(RunFolder());
-  EXPECT_NE(dir.Read("Main.pas").find("Cellar, TarnAccess, TarnClasses, TarnCall, Quarry, Cellar"),
-            std::string::npos);
+  EXPECT_EQ(dir.Read("Main.pas"), kConverted);
+  EXPECT_TRUE(replacer->ChangedFiles().empty());
+}
+
+TEST_F(UnitRewriting, ClauseNamingAProductUnitGetsNoneAddedAgain) {
+  struct Case { std::string uses, expected; } cases[] = {
+      {"uses DBTables, tarnaccess;", "uses DBTables, tarnaccess;"},       // any letter case
+      {"uses DB, Cellar, DBTables;", "uses DB, Cellar, DBTables;"},       // anywhere in the clause
+      {"uses DBTables; uses DBTables, Quarry;",                          // each clause on its own
+       "uses DBTables, TarnAccess, TarnClasses, TarnCall, Quarry, Cellar; uses DBTables, Quarry;"},
+      {"uses DBTables {Cellar};", "uses DBTables, TarnAccess, TarnClasses, TarnCall, Quarry, Cellar {Cellar};"},
+  };
+  for (const auto& c : cases) {
+    dir.Write("U.pas", "unit U;\r\n" + c.uses + "\r\nend.\r\n");
+    RunFolder();
+    EXPECT_EQ(dir.Read("U.pas"), "unit U;\r\n" + c.expected + "\r\nend.\r\n") << c.uses;
+    std::filesystem::remove_all(dir.Path("RBackup"));
+  }
+}
+
+// Bytes that are not valid in the file's encoding, away from the edits,
+// come back as they were read.
+TEST_F(UnitRewriting, InvalidBytesOutsideTheEditsAreKept) {
+  using namespace std::string_literals;
+  const std::string utf8 = "\xEF\xBB\xBFunit A; { caf\xE9 }\r\nuses DBTables;\r\nvar s = 'x\xFFy';\r\nend.";
+  std::string utf16 = "\xFF\xFE" + support::EncodeText("unit B;\r\nuses DBTables;\r\n// ", support::TEncoding::Utf16LE) +
+                      "\x00\xD8"s + support::EncodeText("\r\nend.", support::TEncoding::Utf16LE) + "\x41"s;
+  dir.Write("A.pas", utf8);
+  dir.Write("B.pas", utf16);
+  ASSERT_TRUE(RunFolder());
+  const std::string added = ", TarnAccess, TarnClasses, TarnCall, Quarry, Cellar";
+  std::string expectA = utf8;
+  expectA.insert(expectA.find("DBTables") + 8, added);
+  EXPECT_EQ(dir.Read("A.pas"), expectA);
+  std::string expectB = utf16;
+  expectB.insert(expectB.find(std::string("D\0B\0T\0a\0b\0l\0e\0s\0", 16)) + 16,
+                 support::EncodeText(added, support::TEncoding::Utf16LE));
+  EXPECT_EQ(dir.Read("B.pas"), expectB);
 }
 
 TEST_F(UnitRewriting, EncodingsAndMarksAreKept) {

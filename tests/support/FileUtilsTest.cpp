@@ -78,19 +78,27 @@ TEST(CreateTempDirectory, SkipsExistingFoldersAndCountsInHex) {
   EXPECT_TRUE(tmp.Exists("$DSA"));
 }
 
-TEST(CreateTempDirectory, EmptyWhenNothingCanBeCreated) {
+TEST(CreateTempDirectory, SkipsTakenNamesAndSaysWhyItFails) {
   TempDir tmp;
   RecordingFileSystem fs;
   fs.noTempDirectory = true;
   EXPECT_EQ(CreateTempDirectory("$DS", 1, fs), "");
 
+  std::string err;
   fs.noTempDirectory = false;
+  fs.tempDirectory = tmp.Path("gone");
+  EXPECT_EQ(CreateTempDirectory("$DS", 1, fs, &err), "");
+  EXPECT_EQ(err, "the temporary folder \"" + tmp.Path("gone") + "\" (TMPDIR) does not exist");
+
+  // A name taken by a file or a link is skipped like one taken by a folder.
   fs.tempDirectory = tmp.path();
   tmp.Write("$DS1", "a file, not a folder");
-  EXPECT_EQ(CreateTempDirectory("$DS", 1, fs), "");
+  ASSERT_EQ(symlink("nowhere", tmp.Path("$DS2").c_str()), 0);
+  EXPECT_EQ(CreateTempDirectory("$DS", 1, fs), tmp.Path("$DS3"));
   // A counter whose low 16 bits are zero forms no name: the search ends.
   tmp.MakeDir("$DSFFFF");
-  EXPECT_EQ(CreateTempDirectory("$DS", 0xFFFF, fs), "");
+  EXPECT_EQ(CreateTempDirectory("$DS", 0xFFFF, fs, &err), "");
+  EXPECT_EQ(err, "every temporary name in \"" + tmp.path() + "\" is taken");
 }
 
 TEST(DeleteDirectory, RemovesTreeAndRefusesEmptyPath) {

@@ -23,11 +23,24 @@ TEST(ReadTextFile, ChoosesEncodingByMark) {
   }
 }
 
-TEST(ReadTextFile, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(ReadTextFile("\xEF\xBB\xBF" "a\xC3(b\xFF").text, "a\xEF\xBF\xBD(b\xEF\xBF\xBD");
-  // An odd byte count and an unpaired surrogate in UTF-16.
-  EXPECT_EQ(ReadTextFile(std::string("\xFF\xFE" "a\0\x00\xD8" "b\0c", 9)).text,
-            "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+// Bytes that are not valid in the file's encoding come back as they were
+// read, and a real private-use character is never taken for one of them.
+TEST(ReadTextFile, InvalidBytesRoundTripUnchanged) {
+  const std::string cases[] = {
+      "\xEF\xBB\xBF" "a\xC3(b\xFF \xE9t\xE9",                 // stray bytes in UTF-8
+      "\xEF\xBB\xBF" "\xED\xA0\x80 \xF8\x80 \xEF\x9F\xA9",      // look like the carriers
+      "\xFF\xFE" "a\0\x00\xD8" "b\0c"s,                         // lone lead, odd byte
+      "\xFF\xFE" "\x00\xDC\x00\xD8\x3D\xD8\x00\xDE\x00\xD8"s,    // lone trail, pair, lone lead
+      "\xFF\xFE" "\xE9\xF7" "x\0"s,                              // a real U+F7E9
+      "caf\xE9 \x81\x8D",                                    // ANSI, undefined bytes
+  };
+  for (const std::string& bytes : cases) {
+    TextFileContents r = ReadTextFile(bytes);
+    EXPECT_EQ(ByteOrderMark(r.encoding) + EncodeText(r.text, r.encoding), bytes) << bytes;
+  }
+  // The text around the invalid bytes reads as it should.
+  EXPECT_EQ(ReadTextFile("\xFF\xFE" "a\0\x00\xD8" "b\0"s).text, "a\xED\xA0\x80" "b");
+  EXPECT_EQ(ReadTextFile("\xFF\xFE" "\xE9\xF7"s).text, "\xEF\x9F\xA9");
 }
 
 TEST(EncodeText, RoundTripsEachEncoding) {

@@ -1,31 +1,83 @@
 #include "testing/RecordingFileSystem.h"
 
+#include <cerrno>
+
 namespace migwiz::testing {
 
 using platform::MakeDirResult;
 
+namespace {
+const std::set<std::string> kNone;
+}
+
+bool RecordingFileSystem::Fails(const std::string& entry, const std::set<std::string>& failing,
+                                const std::string& path) {
+  log.push_back(entry);
+  ++operations;
+  if (operations == failAt) {
+    failedOperation = entry;
+    errno = EIO;
+    return true;
+  }
+  if (failing.count(path)) {
+    errno = EIO;
+    return true;
+  }
+  return false;
+}
+
+class RecordingWritableFile : public platform::WritableFile {
+ public:
+  RecordingWritableFile(RecordingFileSystem& fs, std::unique_ptr<platform::WritableFile> file,
+                        std::string path)
+      : fs_(fs), file_(std::move(file)), path_(std::move(path)) {}
+  bool Write(std::string_view data, std::string& err) override {
+    if (fs_.Fails("append " + path_, kNone, path_)) {
+      err = "cannot write \"" + path_ + "\": injected failure";
+      return false;
+    }
+    return file_->Write(data, err);
+  }
+
+ private:
+  RecordingFileSystem& fs_;
+  std::unique_ptr<platform::WritableFile> file_;
+  std::string path_;
+};
+
+bool RecordingFileSystem::ListDirectory(const std::string& dir,
+                                        std::vector<platform::DirEntry>& entries) {
+  if (Fails("list " + dir, failList, dir)) {
+    entries.clear();
+    return false;
+  }
+  return PosixFileSystem::ListDirectory(dir, entries);
+}
+
 bool RecordingFileSystem::DeleteFile(const std::string& path) {
-  log.push_back("delete " + path);
-  if (failDelete.count(path)) return false;
+  if (Fails("delete " + path, failDelete, path)) return false;
   return PosixFileSystem::DeleteFile(path);
 }
 
 bool RecordingFileSystem::RemoveDirectory(const std::string& path) {
-  log.push_back("rmdir " + path);
+  if (Fails("rmdir " + path, kNone, path)) return false;
   return PosixFileSystem::RemoveDirectory(path);
 }
 
 MakeDirResult RecordingFileSystem::MakeDirectory(const std::string& path) {
-  if (failMakeDir.count(path)) return MakeDirResult::Failed;
+  if (Fails("mkdir " + path, failMakeDir, path)) return MakeDirResult::Failed;
   MakeDirResult r = PosixFileSystem::MakeDirectory(path);
-  if (r == MakeDirResult::Created) log.push_back("mkdir " + path);
+  if (r != MakeDirResult::Created) log.back() = "exists " + path;
   return r;
 }
 
-bool RecordingFileSystem::CopyFile(const std::string& src, const std::string& dst) {
-  log.push_back("copy " + src + " -> " + dst);
-  if (failCopyTo.count(dst)) return false;
-  return PosixFileSystem::CopyFile(src, dst);
+bool RecordingFileSystem::CopyFile(const std::string& src, const std::string& dst,
+                                   std::string& err) {
+  if (Fails("copy " + src + " -> " + dst, failCopyTo, dst)) {
+    err = "cannot copy to \"" + dst + "\": injected failure";
+    return false;
+  }
+  return PosixFileSystem::CopyFile(src, dst, err);
 }
 
 std::string RecordingFileSystem::TempDirectory() {
@@ -35,8 +87,7 @@ std::string RecordingFileSystem::TempDirectory() {
 
 bool RecordingFileSystem::ReadFile(const std::string& path, std::string& contents,
                                    std::string& err) {
-  log.push_back("read " + path);
-  if (failRead.count(path)) {
+  if (Fails("read " + path, failRead, path)) {
     err = "cannot read \"" + path + "\": injected failure";
     return false;
   }
@@ -45,27 +96,39 @@ bool RecordingFileSystem::ReadFile(const std::string& path, std::string& content
 
 bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
                                     std::string& err) {
-  log.push_back("write " + path);
-  if (failWrite.count(path)) {
+  if (Fails("write " + path, failWrite, path)) {
     err = "cannot write \"" + path + "\": injected failure";
     return false;
   }
   return PosixFileSystem::WriteFile(path, contents, err);
 }
 
+bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_view contents,
+                                        std::string& err) {
+  if (Fails("overwrite " + path, failOverwrite, path)) {
+    err = "cannot write \"" + path + "\": injected failure";
+    return false;
+  }
+  return PosixFileSystem::OverwriteFile(path, contents, err);
+}
+
 std::unique_ptr<platform::WritableFile> RecordingFileSystem::CreateFile(const std::string& path,
                                                                          std::string& err) {
-  log.push_back("create " + path);
-  if (failCreate.count(path)) {
+  if (Fails("create " + path, failCreate, path)) {
     err = "cannot create \"" + path + "\": injected failure";
     return nullptr;
   }
-  return PosixFileSystem::CreateFile(path, err);
+  auto file = PosixFileSystem::CreateFile(path, err);
+  if (!file) return nullptr;
+  return std::make_unique<RecordingWritableFile>(*this, std::move(file), path);
 }
 
 std::vector<std::string> RecordingFileSystem::ChangesUnder(const std::string& dir) const {
   std::vector<std::string> out;
   for (const std::string& entry : log) {
+    if (entry.rfind("read ", 0) == 0 || entry.rfind("list ", 0) == 0 ||
+        entry.rfind("exists ", 0) == 0)
+      continue;
     size_t space = entry.find(' ');
     std::string target = entry.substr(space + 1);
     size_t arrow = target.find(" -> ");

@@ -1,7 +1,9 @@
 // The machine's file system with a record of every change made through it,
-// and failures injected by path, to show that no failure loses a file.
+// and failures injected by path or by the count of operations, to show that
+// no failure loses a file.
 #pragma once
 
+#include <cstddef>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,25 +14,41 @@ namespace migwiz::testing {
 
 class RecordingFileSystem : public platform::PosixFileSystem {
  public:
-  // "read P", "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P", "create P".
+  // "read P", "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P",
+  // "create P", "overwrite P", "list P", "append P".
   std::vector<std::string> log;
 
-  std::set<std::string> failCopyTo, failMakeDir, failRead, failWrite, failCreate, failDelete;
+  std::set<std::string> failCopyTo, failMakeDir, failRead, failWrite, failCreate, failDelete,
+      failList, failOverwrite;
   std::string tempDirectory;  // overrides the host's when set
   bool noTempDirectory = false;
 
+  // Every operation that opens, reads, writes, copies, creates, lists or
+  // removes counts one; the one numbered failAt (from 1) fails, once.
+  size_t failAt = 0;
+  size_t operations = 0;
+  std::string failedOperation;  // the log entry of the operation made to fail
+
+  bool ListDirectory(const std::string& dir, std::vector<platform::DirEntry>& entries) override;
   bool DeleteFile(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
   platform::MakeDirResult MakeDirectory(const std::string& path) override;
-  bool CopyFile(const std::string& src, const std::string& dst) override;
+  bool CopyFile(const std::string& src, const std::string& dst, std::string& err) override;
   std::string TempDirectory() override;
   bool ReadFile(const std::string& path, std::string& contents, std::string& err) override;
   bool WriteFile(const std::string& path, std::string_view contents, std::string& err) override;
+  bool OverwriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   std::unique_ptr<platform::WritableFile> CreateFile(const std::string& path,
                                                      std::string& err) override;
 
   // The logged operations that changed something under the folder.
   std::vector<std::string> ChangesUnder(const std::string& dir) const;
+
+ private:
+  friend class RecordingWritableFile;
+  // Logs the operation; true when it is to fail.
+  bool Fails(const std::string& entry, const std::set<std::string>& failing,
+             const std::string& path);
 };
 
 }  // namespace migwiz::testing

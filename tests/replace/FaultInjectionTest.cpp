@@ -1,0 +1,155 @@
+// A fault at every step: the k-th file operation of a run fails, for every
+// k of a clean run. Whatever fails, the run says so truthfully, and every
+// original is as it was or comes back with the undo file.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/ComponentStream.h"
+#include "platform/OpenToolsAPI.h"
+#include "platform/StandaloneIDE.h"
+#include "replace/TarnReplacer.h"
+#include "support/TextFile.h"
+#include "testing/RecordingFileSystem.h"
+#include "testing/TempDir.h"
+
+using namespace migwiz;
+using namespace migwiz::testing;
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+const std::string kMainForm =
+    "object F: TForm\r\n  object Db: TDatabase\r\n    DatabaseName = 'Sales'\r\n  end\r\n"
+    "  object Q: TQuery\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n";
+const std::string kDataForm = "object DM: TDataModule\r\n  object T: TTable\r\n  end\r\nend\r\n";
+
+Files Fixture() {
+  const std::string unit = "uses DBTables;\r\n{$R *.dfm}\r\nend.\r\n";
+  return {
+      {"App.dpr", "program App;\r\nuses Main in 'Main.pas', Data in 'sub\\Data.pas', Wide in 'Wide.pas';\r\nbegin end.\r\n"},
+      {"Main.pas", "unit Main;\r\n" + unit},
+      {"Main.dfm", kMainForm},
+      {"sub/Data.pas", "unit Data;\r\n" + unit},
+      {"sub/Data.dfm", platform::WriteResourceForm("TDM", platform::ObjectTextToBinary(kDataForm))},
+      {"Wide.pas", "\xFF\xFE" + support::EncodeText("unit Wide;\r\nuses DBTables;\r\nvar Q: TQuery;\r\nend.\r\n",
+                                                   support::TEncoding::Utf16LE)},
+      {"sub/Plain.pas", "unit Plain;\r\nend.\r\n"},
+  };
+}
+
+struct Outcome {
+  bool threw = false;
+  bool result = false;
+  bool copyBackBegan = false;
+  bool warned = false;
+};
+
+// One run over a fresh copy of the fixture, its k-th operation failing.
+class Trial {
+ public:
+  Trial(bool project, size_t failAt) : options_(replace::kTarnSourceName), project_(project) {
+    for (const auto& [rel, bytes] : Fixture()) dir_.Write(rel, bytes);
+    fs_.tempDirectory = tmp_.path();
+    replace::TReplaceEnvironment env;
+    env.fs = &fs_;
+    replacer_ = replace::CreateTarnReplacer(options_, env);
+    options_.BackupDir = dir_.Path("RBackup");
+    if (project_) {
+      ide_ = std::make_unique<platform::TStandaloneIDE>(fs_);
+      platform::BorlandIDEServices = ide_.get();
+      ide_->OpenProject(dir_.Path("App.dpr"), true);
+      options_.Dest = replace::TSearchDestination::sdProject;
+      options_.ModuleList = "Main.pas\r\nData.pas\r\nWide.pas\r\n";
+    } else {
+      options_.Dest = replace::TSearchDestination::sdDirectory;
+      options_.Directory = dir_.path();
+      options_.IncludeSubDirs = true;
+    }
+    fs_.failAt = failAt;
+  }
+  ~Trial() { platform::BorlandIDEServices = nullptr; }
+
+  Outcome Run() {
+    Outcome o;
+    try {
+      o.result = replacer_->PerformReplace();
+    } catch (const std::exception&) {
+      o.threw = true;
+    }
+    o.warned = !replacer_->Warnings().empty();
+    for (const std::string& op : fs_.log)
+      if (op.rfind("overwrite ", 0) == 0) o.copyBackBegan = true;
+    fs_.failAt = 0;
+    return o;
+  }
+
+  bool Restore() {
+    std::string undo = dir_.Path("RBackup/RExpert.reu");
+    return dir_.Exists("RBackup/RExpert.reu") && replacer_->PerformRestore(undo);
+  }
+
+  Files Units() const {
+    Files files;
+    for (const auto& [rel, bytes] : Fixture()) files[rel] = dir_.Read(rel);
+    return files;
+  }
+  bool TemporaryFolderLeft() {
+    std::vector<platform::DirEntry> entries;
+    fs_.ListDirectory(tmp_.path(), entries);
+    return !entries.empty();
+  }
+  size_t Operations() const { return fs_.operations; }
+  const std::string& FailedOperation() const { return fs_.failedOperation; }
+
+ private:
+  TempDir dir_, tmp_;
+  RecordingFileSystem fs_;
+  replace::TReplaceOptions options_;
+  std::unique_ptr<replace::TComponentReplacer> replacer_;
+  std::unique_ptr<platform::TStandaloneIDE> ide_;
+  bool project_;
+};
+
+size_t TryEveryFailure(bool project) {
+  Files converted;
+  size_t count;
+  {
+    Trial clean(project, 0);
+    Outcome o = clean.Run();
+    EXPECT_TRUE(o.result && !o.warned);
+    converted = clean.Units();
+    count = clean.Operations();
+  }
+  EXPECT_NE(converted, Fixture());
+  for (size_t k = 1; k <= count; ++k) {
+    Trial trial(project, k);
+    Outcome o = trial.Run();
+    const std::string what = "failing operation " + std::to_string(k) + ": " + trial.FailedOperation();
+    EXPECT_FALSE(trial.TemporaryFolderLeft()) << what;
+    if (o.result && !o.threw) {
+      // Success is only claimed for a complete run, or with a warning.
+      if (trial.Units() != converted) EXPECT_TRUE(o.warned) << what;
+      if (!o.warned) EXPECT_EQ(trial.Units(), converted) << what;
+      continue;
+    }
+    if (o.copyBackBegan) EXPECT_TRUE(trial.Restore()) << what;
+    EXPECT_EQ(trial.Units(), Fixture()) << what;
+  }
+  return count;
+}
+
+}  // namespace
+
+TEST(FaultInjection, EveryFailingOperationOfAProjectRun) {
+  size_t points = TryEveryFailure(true);
+  std::printf("project run: %zu failure points tried\n", points);
+  EXPECT_GT(points, 40u);
+}
+
+TEST(FaultInjection, EveryFailingOperationOfARecursiveFolderRun) {
+  size_t points = TryEveryFailure(false);
+  std::printf("folder run: %zu failure points tried\n", points);
+  EXPECT_GT(points, 40u);
+}
