@@ -197,7 +197,7 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
     case Capture::PropValue:
       if (ok) {
         if (!st.CurPropName.empty()) {
-          if (st.NestedObject == 0) ProcessProperty(st.CurPropName, MatchedText());
+          if (st.NestedObject == 0) ProcessObservedProperty(st.CurPropName, MatchedText());
           st.CurPropName.clear();
         }
         st.StartPos = 0;
@@ -235,6 +235,15 @@ bool TFormParser::ParseNestedObjectBody(std::string_view name) {
   bool ok = TLL1Parser::ParseNonterminal(name);
   nestedMemo_[key] = NestedResult{ok, st.CurPos(), st.CurPropName};
   return ok;
+}
+
+void TFormParser::ProcessObservedProperty(const std::string& propName, const std::string& propValue) {
+  const size_t before = props_.size();
+  const int valuePos = FormState().StartPos;
+  ProcessProperty(propName, propValue);
+  if (propertyObserver_)
+    propertyObserver_->PropertyProcessed(FormState().TypeName, propName, propValue, valuePos,
+                                         {props_.begin() + static_cast<long>(before), props_.end()});
 }
 
 void TFormParser::StoreProperty(const std::string& name, const std::string& value) {

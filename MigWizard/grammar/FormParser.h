@@ -15,6 +15,7 @@
 namespace migwiz::grammar {
 
 class TFormParser;
+class IPropertyObserver;
 
 class TFormParseState : public TParseState {
  public:
@@ -50,6 +51,8 @@ class TFormParser : public TLL1Parser {
   const std::string& NewClassName() const { return newClassName_; }
   void SetNewClassName(std::string name) { newClassName_ = std::move(name); }
   void SetOnGetPropertyValue(TGetPropertyValue handler) { getPropertyValue_ = std::move(handler); }
+  // Told of every property of a parsed object and what became of it.
+  void SetPropertyObserver(IPropertyObserver* observer) { propertyObserver_ = observer; }
   TFormParseState& FormState();
 
   struct StoredProperty {
@@ -77,10 +80,12 @@ class TFormParser : public TLL1Parser {
   void TruncateLists(int propCount, int objectCount);
   bool ParseNestedObjectBody(std::string_view name);
   std::string MatchedText();
+  void ProcessObservedProperty(const std::string& propName, const std::string& propValue);
 
   std::vector<std::string> nestedObjects_;
   std::string newClassName_;
   TGetPropertyValue getPropertyValue_;
+  IPropertyObserver* propertyObserver_ = nullptr;
   std::vector<StoredProperty> props_;
 
   // A child object parsed again at the same place, after the text behind it
@@ -91,6 +96,17 @@ class TFormParser : public TLL1Parser {
     std::string endCurPropName;
   };
   std::map<std::tuple<int, int, std::string>, NestedResult> nestedMemo_;
+};
+
+// What ProcessProperty made of one property: the entries it stored (none
+// when the property was dropped). A backtracking parse may tell of the same
+// property again; its value position tells the tellings apart.
+class IPropertyObserver {
+ public:
+  virtual ~IPropertyObserver() = default;
+  virtual void PropertyProcessed(const std::string& typeName, const std::string& propName,
+                                 const std::string& propValue, int valuePos,
+                                 const std::vector<TFormParser::StoredProperty>& stored) = 0;
 };
 
 using TFormParserClass = std::function<std::unique_ptr<TFormParser>(TParseStateClass)>;

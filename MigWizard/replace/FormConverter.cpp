@@ -37,6 +37,7 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
   std::string current = text;
   std::string output;
   TPasParser parser(current);
+  recorder_.BeginForm(currentFile_, text, form.binary);
   std::string lexeme, newClass;
   for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
     switch (code) {
@@ -68,11 +69,14 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
           int pos = static_cast<int>(headerPos) + 1;
           if (formParser_->ParseString(current, "<object>", pos)) {
             ++changes;
+            recorder_.ObjectConverted(text.size() - current.size() + headerPos, object.Name, object.ClassName, newClass);
             lexeme = formParser_->MakeObject(std::max(depth, 0));
             output.resize(outPos);
             current = current.substr(static_cast<size_t>(pos) - 1);
             parser.SetText(current);
             --depth;  // the object's end will not be seen
+          } else {
+            recorder_.ObjectNotParsed(text.size() - current.size() + std::max(formParser_->ErrorPos() - 1, 0), object.Name, object.ClassName, formParser_->ErrorStr());
           }
         }
         break;

@@ -30,6 +30,7 @@ TComponentReplacer::TComponentReplacer(grammar::TFormParserClass formParserClass
       env_(env) {
   formParser_->SetOnGetPropertyValue(
       [this](const std::string& name, const std::string& old) { return GetPropertyValue(name, old); });
+  formParser_->SetPropertyObserver(&recorder_);
   log_.SetHeader(replaceOptions_->Caption() + Res::SLogHeaderSuffix);
   log_.SetCreationTimeString(Res::SLogCreatedAt);
   log_.SetEmptyLineAfterString(true);
@@ -68,6 +69,7 @@ bool TComponentReplacer::PerformReplace() {
   unresolved_.clear();
   logFileName_.clear();
   undoFileName_.clear();
+  BeginReport();
 
   OpenLog();
   env_.cursor->StartWait();
@@ -87,6 +89,7 @@ bool TComponentReplacer::PerformReplace() {
     RemoveTempFolder(tempDir);
     unitList_.clear();
     if (result) LogLine(Res::SReplaceSucceeded);
+    if (result) FinishReport();
   } catch (...) {
     unitList_.clear();
     log_.CloseLogFile();
@@ -187,7 +190,7 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   const bool inFolder = opt.Dest == TSearchDestination::sdDirectory;
   dbList_.Clear();
   const size_t unitCount = unitList_.size();
-  bool collecting = !inFolder;
+  bool collecting = !inFolder || opt.LinkConnections;
   size_t i = 0;
   while (i < unitList_.size()) {
     const std::string file = unitList_[i];
@@ -207,7 +210,8 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
       }
     } else {
       int before = changedFilesCount_;
-      if (OnProgress) OnProgress(file, i, unitList_.size());
+      // Units, then forms: each phase counted on its own, so its total is known.
+      if (OnProgress) OnProgress(file, i < unitCount ? i : i - unitCount, i < unitCount ? unitCount : unitList_.size() - unitCount);
       ProcessFile(file, destDir);
       if (changedFilesCount_ > before && opt.MakeBackup && !dryRun_) BackupFile(file, rel);
     }
@@ -224,6 +228,7 @@ void TComponentReplacer::ProcessFile(const std::string& fileName, const std::str
   std::string ext = UpperCase(ExtractFileExt(fileName));
   if (ext == ".PAS" || ext == ".DPR") {
     TextFileContents unit = ReadTextFile(bytes);
+    recorder_.UnitRead(fileName, unit.text);
     ProcessUnit(unit.text, fileName, destFile, unit.encoding);
     return;
   }
@@ -245,6 +250,7 @@ void TComponentReplacer::NoteChanges(const std::string& fileName, int changes) {
 void TComponentReplacer::WriteOutput(const std::string& fileName, const std::string& bytes) {
   std::string err;
   if (!env_.fs->WriteFile(fileName, bytes, err)) throw EFCreateError(err);
+  if (OnFileConverted) OnFileConverted(currentFile_, bytes);
 }
 
 // Copies each converted file over its original, in the order of the run.

@@ -15,6 +15,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "replace/ReplaceOptions.h"
+#include "replace/ReportRecorder.h"
+#include "replace/RunReport.h"
 #include "support/LogWriter.h"
 #include "support/NameValueList.h"
 #include "support/TextFile.h"
@@ -97,6 +99,14 @@ class TComponentReplacer {
   // Why the last restore refused or failed.
   const std::string& RestoreError() const { return restoreError_; }
 
+  // What the last run did, for the user to act on; the report file written
+  // ("" when none) and why it could not be written ("" when it was).
+  const TRunReport& Report() const { return report_; }
+  const std::string& ReportFileName() const { return reportFileName_; }
+  const std::string& ReportError() const { return reportError_; }
+  // Each file converted: the original's name and the bytes that replace it.
+  std::function<void(const std::string& original, const std::string& converted)> OnFileConverted;
+
  protected:
   virtual std::string ReplaceClassName(const std::string& ident, const std::string& newClassName);
 
@@ -130,6 +140,10 @@ class TComponentReplacer {
   void CollectDatabaseNames(const std::string& fileName);
   std::string GetPropertyValue(const std::string& propName, const std::string& oldPropValue);
 
+  // The run report
+  void BeginReport();
+  void FinishReport() noexcept;
+
   // Backup and undo file
   void BackupFile(const std::string& fileName, const std::string& rel);
   void WriteUndoFile();
@@ -157,6 +171,10 @@ class TComponentReplacer {
   std::string logFileName_;
   std::string undoFileName_;
   std::string restoreError_;
+  TRunReport report_;
+  TReportRecorder recorder_{report_};
+  std::string reportFileName_;
+  std::string reportError_;
 };
 
 }  // namespace migwiz::replace

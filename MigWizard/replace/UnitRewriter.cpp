@@ -44,6 +44,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
                                      const std::string& destFile, TEncoding encoding) {
   TPasParser parser(text);
   int changes = 0;
+  int usesExtended = 0;
   bool unchanged = true;
   bool inUses = false;
   std::string output;
@@ -56,6 +57,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
       if (inUses && UpperCase(lexeme) == oldUsesUnit_) {
         lexeme += newUsesList_;
         ++changes;
+        ++usesExtended;
       } else if (FindPair(lexeme, newClass)) {
         lexeme = ReplaceClassName(lexeme, newClass);
         ++changes;
@@ -70,6 +72,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
   }
   NoteChanges(fileName, changes);
   if (unchanged) return;
+  recorder_.UnitConverted(fileName, changes - usesExtended, usesExtended > 0);
   // The mark is written back as it was read, so the IDE reads the copy in
   // the same encoding.
   WriteOutput(destFile, ByteOrderMark(encoding) + EncodeText(output, encoding));
