@@ -3,7 +3,9 @@
 # example project; shows the log and what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+[[ -n ${MIGWIZ_AS_USER:-} ]] || scripts/install-deps.sh
+source scripts/as-user.sh
+run_as_invoking_user "$(basename "$0")" "$@"
 scripts/build.sh
 build_dir=${BUILD_DIR:-build}
 migwiz="$PWD/$build_dir/apps/migwiz/migwiz"
