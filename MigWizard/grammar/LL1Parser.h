@@ -87,7 +87,7 @@ class TLL1Parser {
   virtual bool ParseNonterminal(std::string_view name);
   virtual bool ParseCharClass(std::string_view className);
   virtual void BeforeParse() {}
-  virtual void AfterParse(bool& result) {}
+  virtual void AfterParse(bool& /*result*/) {}
 
   const std::string& InputStr() const { return inputStr_; }
   // The input character at a 1-based position; 0 past either end.
