@@ -3,7 +3,9 @@
 # example project; shows the log and what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+[[ -n ${MIGWIZ_AS_USER:-} ]] || scripts/install-deps.sh
+source scripts/as-user.sh
+run_as_invoking_user "$(basename "$0")" "$@"
 scripts/build.sh
 build_dir=${BUILD_DIR:-build}
 migwiz="$PWD/$build_dir/apps/migwiz/migwiz"
@@ -16,8 +18,11 @@ echo
 echo "== the log"
 tr -d '\r' < "$work/Orders/Wiz_Log.txt" | grep -v '^$'
 echo
+echo "== the run report"
+cat "$work/Orders/Wiz_Report.txt"
+echo
 echo "== what changed"
-diff -ru --strip-trailing-cr -x RBackup -x Wiz_Log.txt -x Report.dfm examples/Orders "$work/Orders" || true
+diff -ru --strip-trailing-cr -x RBackup -x Wiz_Log.txt -x Wiz_Report.txt -x Report.dfm examples/Orders "$work/Orders" || true
 echo
 echo "== the binary form Report.dfm, as text, after the run"
 "$migwiz" form2text "$work/Orders/Report.dfm" | tr -d '\r'

@@ -153,6 +153,7 @@ void TFormParser::ClearObject() {
 
 void TFormParser::BeforeParse() {
   ClearObject();
+  if (propertyObserver_) propertyObserver_->ParseStarted();
   parseStart_ = furthestPos_ = State().CurPos();
   nestedMemo_.Reset(State().CurPos());
 }
@@ -252,7 +253,7 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
     case Capture::PropValue:
       if (ok) {
         if (!st.CurPropName.empty()) {
-          if (st.NestedObject == 0) ProcessProperty(st.CurPropName, MatchedText());
+          if (st.NestedObject == 0) ProcessObservedProperty(st.CurPropName, MatchedText());
           st.SetText(st.CurPropName, std::string());
         }
         st.StartPos = 0;
@@ -295,6 +296,15 @@ bool TFormParser::ParseNestedObjectBody(int rule) {
   bool ok = ParseRule(rule);
   nestedMemo_.Add(pos, NestedResult{nestedObject, std::move(curPropName), ok, st.CurPos(), st.CurPropName});
   return ok;
+}
+
+void TFormParser::ProcessObservedProperty(const std::string& propName, const std::string& propValue) {
+  const size_t before = props_.size();
+  const int valuePos = FormState().StartPos;
+  ProcessProperty(propName, propValue);
+  if (propertyObserver_)
+    propertyObserver_->PropertyProcessed(FormState().TypeName, propName, propValue, valuePos,
+                                         {props_.begin() + static_cast<long>(before), props_.end()});
 }
 
 void TFormParser::StoreProperty(const std::string& name, const std::string& value) {

@@ -14,6 +14,7 @@
 namespace migwiz::grammar {
 
 class TFormParser;
+class IPropertyObserver;
 
 class TFormParseState : public TParseState {
  public:
@@ -65,6 +66,8 @@ class TFormParser : public TLL1Parser {
   // After a failed parse: the furthest position (1-based) the parse got to,
   // where the text stopped matching the form grammar.
   int FurthestPos() const { return furthestPos_; }
+  // Told of every property of a parsed object and what became of it.
+  void SetPropertyObserver(IPropertyObserver* observer) { propertyObserver_ = observer; }
   TFormParseState& FormState();
 
   struct StoredProperty {
@@ -105,10 +108,12 @@ class TFormParser : public TLL1Parser {
   enum class Capture { None, Keyword, ObjName, ObjType, FullPropName, PropValue, NestedObj };
   std::vector<Capture> captures_;  // by rule index
   int endGuardClass_ = -1;
+  void ProcessObservedProperty(const std::string& propName, const std::string& propValue);
 
   std::vector<std::string> nestedObjects_;
   std::string newClassName_;
   TGetPropertyValue getPropertyValue_;
+  IPropertyObserver* propertyObserver_ = nullptr;
   std::vector<StoredProperty> props_;
   std::string lineBreak_ = "\r\n";
   int parseStart_ = 0;
@@ -124,6 +129,19 @@ class TFormParser : public TLL1Parser {
     std::string endCurPropName;
   };
   TPositionMemo<NestedResult> nestedMemo_;
+};
+
+// What ProcessProperty made of one property: the entries it stored (none
+// when the property was dropped). A backtracking parse may tell of the same
+// property again; its value position tells the tellings apart.
+class IPropertyObserver {
+ public:
+  virtual ~IPropertyObserver() = default;
+  // A new parse begins: what an earlier, abandoned parse told is void.
+  virtual void ParseStarted() {}
+  virtual void PropertyProcessed(const std::string& typeName, const std::string& propName,
+                                 const std::string& propValue, int valuePos,
+                                 const std::vector<TFormParser::StoredProperty>& stored) = 0;
 };
 
 using TFormParserClass = std::function<std::unique_ptr<TFormParser>(TParseStateClass)>;

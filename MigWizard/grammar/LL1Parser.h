@@ -98,7 +98,7 @@ class TLL1Parser {
   virtual bool ParseNonterminal(std::string_view name);
   virtual bool ParseCharClass(std::string_view className);
   virtual void BeforeParse() {}
-  virtual void AfterParse(bool& result) {}
+  virtual void AfterParse(bool& /*result*/) {}
   // Called once the rules are prepared, before the first parse begins.
   virtual void RulesPrepared() {}
 

@@ -168,7 +168,7 @@ IOTAModule* TStandaloneIDE::Module(int index) {
   return index == 0 && ModuleCount() == 1 ? group_.get() : nullptr;
 }
 
-bool TStandaloneIDE::OpenProject(const std::string& projName, bool newProjGroup) {
+bool TStandaloneIDE::OpenProject(const std::string& projName, bool /*newProjGroup*/) {
   if (projName.empty()) return false;  // nothing to open
   try {
     group_ = std::make_unique<Group>(TStandaloneProject::Open(projName, fs_));

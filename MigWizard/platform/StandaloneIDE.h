@@ -19,7 +19,7 @@ class TStandaloneProject : public IOTAProject {
                                                   FileSystem& fs = SystemFileSystem());
 
   std::string FileName() const override { return fileName_; }
-  bool Save(bool changeName, bool forceSave) override { return true; }
+  bool Save(bool /*changeName*/, bool /*forceSave*/) override { return true; }
   int GetModuleCount() const override { return static_cast<int>(modules_.size()); }
   std::string GetModuleFileName(int index) const override { return modules_.at(index); }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "grammar/StringValue.h"
+#include "replace/FormLexer.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
 #include "support/Assert.h"
@@ -16,52 +17,6 @@ namespace migwiz::replace {
 using namespace support;
 
 namespace {
-
-int SymbolCode(const char* symbol) { return PasSymbols().at(symbol); }
-
-// The lexemes of a form text as the form means them. The words that open
-// and close objects count only where they do that: on a header line (an
-// object or class called Item) and after '=' or '.' they are identifiers,
-// and "item" opens a collection item only after '<' or the previous item's
-// end.
-class TFormLexer {
- public:
-  explicit TFormLexer(std::string text) : parser_(std::move(text)) {}
-
-  int Next(std::string& lexeme) {
-    int code = parser_.GetNext(lexeme);
-    if (code == platform::lcBlank) {
-      if (lexeme.find_first_of("\r\n") != std::string::npos) onHeader_ = false;
-      return code;
-    }
-    code = Meaning(code);  // a "comment" here is binary data in braces: a value
-    if (code == lcObject || code == lcInherited || code == lcInline) onHeader_ = true;
-    prevCode_ = code;
-    return code;
-  }
-  int PrevPos() const { return parser_.PrevPos(); }
-  // Goes on at pos, just after an object that was read as a whole.
-  void ContinueAfterObject(size_t pos) {
-    parser_.SetPos(pos);
-    onHeader_ = false;
-    prevCode_ = lcEndKeyword;
-  }
-
- private:
-  int Meaning(int code) const {
-    bool keyword = code == lcObject || code == lcInherited || code == lcInline ||
-                   code == lcItem || code == lcEndKeyword;
-    if (!keyword) return code;
-    if (onHeader_ || prevCode_ == SymbolCode("=") || prevCode_ == SymbolCode(".")) return platform::lcIdent;
-    if (code == lcItem && prevCode_ != SymbolCode("<") && prevCode_ != lcEndKeyword)
-      return platform::lcIdent;
-    return code;
-  }
-
-  TPasParser parser_;
-  bool onHeader_ = false;
-  int prevCode_ = 0;
-};
 
 // For the keyword position of each object, the position just after its "end".
 std::unordered_map<size_t, size_t> ObjectEnds(const std::string& text) {
@@ -169,6 +124,7 @@ TUnconvertedObject UnconvertedObject(const grammar::TFormParser& parser, const s
   u.NewClassName = newClass;
   size_t stop = parser.FurthestPos() > 0 ? static_cast<size_t>(parser.FurthestPos()) - 1 : headerPos;
   std::tie(u.StopLine, u.StopColumn) = LineColumnAt(text, stop);
+  u.StopOffset = stop;
   u.Reason = StopReason(text, stop, parser.ErrorStr());
   return u;
 }
@@ -188,6 +144,7 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
   std::unordered_map<size_t, size_t> objectEnds;
   bool endsKnown = false;
   formParser_->SetLineBreak(LineBreakOf(text));
+  recorder_.BeginForm(currentFile_, text, form.binary);
   std::string lexeme, newClass;
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
@@ -223,6 +180,7 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
           if (ParseObjectAt(*formParser_, text, headerPos,
                             end == objectEnds.end() ? 0 : end->second, endPos)) {
             ++changes;
+            recorder_.ObjectConverted(headerPos, object.Name, object.ClassName, newClass);
             lexeme = formParser_->MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
@@ -232,6 +190,7 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
             unresolved_.resize(unresolvedBefore);
             unconverted_.push_back(
                 UnconvertedObject(*formParser_, text, headerPos, object, newClass, currentFile_));
+            recorder_.ObjectNotParsed(unconverted_.back());
           }
         }
         break;

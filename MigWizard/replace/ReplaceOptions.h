@@ -28,6 +28,9 @@ class TReplaceOptions {
   bool WriteLog = true;
   std::string ModuleList;  // sdProject: chosen unit file names, one per CR LF line
   bool ViewLog = false;
+  // Not kept in the settings: chosen for each run.
+  bool WriteReport = true;       // Wiz_Report.txt beside the log
+  bool LinkConnections = false;  // sdDirectory: link datasets to the TDatabase objects of the run
 
  private:
   std::string sourceName_;

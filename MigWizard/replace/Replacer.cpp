@@ -30,6 +30,7 @@ TComponentReplacer::TComponentReplacer(grammar::TFormParserClass formParserClass
       env_(env) {
   formParser_->SetOnGetPropertyValue(
       [this](const std::string& name, const std::string& old) { return GetPropertyValue(name, old); });
+  formParser_->SetPropertyObserver(&recorder_);
   log_.SetHeader(replaceOptions_->Caption() + Res::SLogHeaderSuffix);
   log_.SetCreationTimeString(Res::SLogCreatedAt);
   log_.SetEmptyLineAfterString(true);
@@ -94,6 +95,7 @@ bool TComponentReplacer::PerformReplace() {
   logFileName_.clear();
   undoFileName_.clear();
   copyBackStarted_ = false;
+  BeginReport();
 
   struct EndOfRun {
     TComponentReplacer& r;
@@ -142,6 +144,7 @@ bool TComponentReplacer::RunSteps() {
   }
   RemoveTempFolder(tempDir);
   if (result) LogLine(Res::SReplaceSucceeded);
+  if (result) FinishReport();
   return result;
 }
 
@@ -290,7 +293,7 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   const bool inFolder = replaceOptions_->Dest == TSearchDestination::sdDirectory;
   dbList_.Clear();
   const size_t unitCount = unitList_.size();
-  bool collecting = !inFolder;
+  bool collecting = !inFolder || replaceOptions_->LinkConnections;
   size_t i = 0;
   while (i < unitList_.size()) {
     CheckStop();
@@ -302,13 +305,13 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
         continue;
       }
     } else {
-      ConvertFile(i, tempDir);
+      ConvertFile(i, unitCount, tempDir);
     }
     ++i;
   }
 }
 
-void TComponentReplacer::ConvertFile(size_t i, const std::string& tempDir) {
+void TComponentReplacer::ConvertFile(size_t i, size_t unitCount, const std::string& tempDir) {
   const std::string file = unitList_[i];
   const std::string folder = ExtractFilePath(RelativePath(file));
   const std::string destDir = ConcatPath(tempDir, folder);
@@ -316,7 +319,10 @@ void TComponentReplacer::ConvertFile(size_t i, const std::string& tempDir) {
   if (!folder.empty() && !env_.fs->DirectoryExists(destDir) && !ForceDirectory(destDir, *env_.fs, &err))
     throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
   int before = changedFilesCount_;
-  if (OnProgress) OnProgress(file, i, unitList_.size());
+  // Units, then forms: each phase counted on its own, so its total is known.
+  if (OnProgress)
+    OnProgress(file, i < unitCount ? i : i - unitCount,
+               i < unitCount ? unitCount : unitList_.size() - unitCount);
   ProcessFile(file, destDir);
   if (changedFilesCount_ > before) changed_.push_back(i);
 }
@@ -330,6 +336,7 @@ void TComponentReplacer::ProcessFile(const std::string& fileName, const std::str
   std::string ext = UpperCase(ExtractFileExt(fileName));
   if (ext == ".PAS" || ext == ".DPR") {
     TextFileContents unit = ReadTextFile(bytes);
+    recorder_.UnitRead(fileName, unit.text);
     ProcessUnit(unit.text, fileName, destFile, unit.encoding);
     return;
   }
@@ -351,6 +358,7 @@ void TComponentReplacer::NoteChanges(const std::string& fileName, int changes) {
 void TComponentReplacer::WriteOutput(const std::string& fileName, const std::string& bytes) {
   std::string err;
   if (!env_.fs->WriteFile(fileName, bytes, err)) throw EFCreateError(err);
+  if (OnFileConverted) OnFileConverted(currentFile_, bytes);
 }
 
 // A read-only original is a file its owner does not want changed (in many

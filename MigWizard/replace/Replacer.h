@@ -16,6 +16,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "replace/ReplaceOptions.h"
+#include "replace/ReportRecorder.h"
+#include "replace/UnconvertedObject.h"
+#include "replace/RunReport.h"
 #include "support/LogWriter.h"
 #include "support/NameValueList.h"
 #include "support/TextFile.h"
@@ -54,19 +57,6 @@ struct TUnresolvedDatabase {
   std::string ObjectName;
   std::string DatabaseName;
   bool operator==(const TUnresolvedDatabase&) const = default;
-};
-
-// An object of an old class that the form grammar did not accept: its header
-// carries the new class, its body stayed as it was.
-struct TUnconvertedObject {
-  std::string FormFile;    // the original form file
-  int Line = 0;            // of the object's header (1-based)
-  std::string ObjectName;
-  std::string ClassName;     // as written
-  std::string NewClassName;  // what its header and unit now name
-  int StopLine = 0;          // where the text stopped matching (1-based)
-  int StopColumn = 0;
-  std::string Reason;
 };
 
 struct TFileChanges {
@@ -136,6 +126,14 @@ class TComponentReplacer {
   // written after the originals were replaced), one line each.
   const std::vector<std::string>& Warnings() const { return warnings_; }
 
+  // What the last run did, for the user to act on; the report file written
+  // ("" when none) and why it could not be written ("" when it was).
+  const TRunReport& Report() const { return report_; }
+  const std::string& ReportFileName() const { return reportFileName_; }
+  const std::string& ReportError() const { return reportError_; }
+  // Each file converted: the original's name and the bytes that replace it.
+  std::function<void(const std::string& original, const std::string& converted)> OnFileConverted;
+
  protected:
   virtual std::string ReplaceClassName(const std::string& ident, const std::string& newClassName);
 
@@ -151,7 +149,7 @@ class TComponentReplacer {
   void ConvertFiles(const std::string& tempDir);
   // Converts entry i of the unit list into the temporary folder; the
   // conversion of one file touches no other file.
-  void ConvertFile(size_t i, const std::string& tempDir);
+  void ConvertFile(size_t i, size_t unitCount, const std::string& tempDir);
   void ProcessFile(const std::string& fileName, const std::string& destDir);
   bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
@@ -177,6 +175,10 @@ class TComponentReplacer {
                      const TFormFileContents& form);
   void CollectDatabaseNames(const std::string& fileName);
   std::string GetPropertyValue(const std::string& propName, const std::string& oldPropValue);
+
+  // The run report
+  void BeginReport();
+  void FinishReport() noexcept;
 
   // Backup and undo file
   void MakeBackups();
@@ -219,6 +221,10 @@ class TComponentReplacer {
   std::string logFileName_;
   std::string undoFileName_;
   std::string restoreError_;
+  TRunReport report_;
+  TReportRecorder recorder_{report_};
+  std::string reportFileName_;
+  std::string reportError_;
 };
 
 }  // namespace migwiz::replace

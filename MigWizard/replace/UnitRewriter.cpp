@@ -80,6 +80,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
   const std::vector<bool> converted = ClausesNaming(text, UnitNames(newUsesList_));
   TPasParser parser(text);
   int changes = 0;
+  int usesExtended = 0;
   bool unchanged = true;
   bool inUses = false;
   size_t clause = 0;
@@ -97,6 +98,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
         }
         lexeme += newUsesList_;
         ++changes;
+        ++usesExtended;
       } else if (FindPair(lexeme, newClass)) {
         lexeme = ReplaceClassName(lexeme, newClass);
         ++changes;
@@ -112,6 +114,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
   }
   NoteChanges(fileName, changes);
   if (unchanged) return;
+  recorder_.UnitConverted(fileName, changes - usesExtended, usesExtended > 0);
   // The mark is written back as it was read, so the IDE reads the copy in
   // the same encoding.
   WriteOutput(destFile, ByteOrderMark(encoding) + EncodeText(output, encoding));

@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 
 #include <iostream>
+#include <string_view>
 
 #include "dialogs/DialogServices.h"
 #include "dialogs/QtApplication.h"
@@ -73,10 +74,15 @@ int SaveScreenshots(const host::TCompReplaceExpert& expert, const QString& dir) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it works without a display.
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--version") return std::cout << "migwiz-wizard " MIGWIZ_VERSION "\n", 0;
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName("migwiz-wizard");
+  app.setApplicationVersion(MIGWIZ_VERSION);
   QCommandLineParser args;
   args.addHelpOption();
+  args.addVersionOption();
   args.addOption({"project", "Project file (.dpr or .dproj) to open.", "file"});
   args.addOption({"screenshots", "Save a picture of every page into this folder.", "dir"});
   args.process(app);

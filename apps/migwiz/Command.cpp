@@ -4,6 +4,13 @@
 
 namespace migwiz::app {
 
+namespace {
+int exitStatus = 0;
+}  // namespace
+
+void SetExitStatus(int status) { exitStatus = status; }
+int ExitStatus() { return exitStatus; }
+
 std::string ReadInputFile(const std::string& path) {
   std::string contents, err;
   if (!platform::SystemFileSystem().ReadFile(path, contents, err)) throw ECommandFailed(err);

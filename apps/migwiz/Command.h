@@ -30,6 +30,12 @@ std::string ReadInputFile(const std::string& path);
 // Writes a whole file (atomically) or throws ECommandFailed naming it.
 void WriteOutputFile(const std::string& path, const std::string& bytes);
 
+// The exit status of a command that completed (0 unless it sets another):
+// 3 for a dry run after which files would change.
+inline constexpr int kExitWouldChange = 3;
+void SetExitStatus(int status);
+int ExitStatus();
+
 void AddFormCommands(CLI::App& app);
 void AddReplaceCommands(CLI::App& app);
 

@@ -3,6 +3,7 @@
 
 #include "Command.h"
 #include "platform/ComponentStream.h"
+#include "platform/TextCodec.h"
 #include "support/TextFile.h"
 
 namespace migwiz::app {
@@ -34,8 +35,33 @@ void FormToText(const std::string& form, const std::string& out) {
   }
 }
 
-void TextToForm(const std::string& text, const std::string& out, const std::string& resourceName) {
-  support::TextFileContents contents = support::ReadTextFile(ReadInputFile(text));
+bool HasNonAscii(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+bool HasByteOrderMark(std::string_view bytes) {
+  return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 3) == "\xEF\xBB\xBF";
+}
+
+// A text without a byte-order mark is read in the ANSI code page, as the
+// IDE would; text that is valid UTF-8 beyond ASCII was most likely meant as
+// UTF-8, so the user is told how to say so.
+support::TextFileContents ReadTextForm(const std::string& text, const std::string& encoding) {
+  std::string bytes = ReadInputFile(text);
+  if (HasByteOrderMark(bytes) || !HasNonAscii(bytes)) return support::ReadTextFile(bytes);
+  if (encoding == "utf-8") return {support::TEncoding::Utf8, support::DecodeText(bytes, support::TEncoding::Utf8)};
+  if (encoding.empty() && platform::SanitizeUtf8(bytes) == bytes)
+    std::cerr << "migwiz: warning: " << text << " has no byte-order mark and was read in the ANSI code page "
+              << platform::AnsiCodePage::System().Name() << " (" << platform::AnsiCodePage::kEnvironmentVariable
+              << "); if it is UTF-8, use --encoding utf-8\n";
+  return support::ReadTextFile(bytes);
+}
+
+void TextToForm(const std::string& text, const std::string& out, const std::string& resourceName,
+                const std::string& encoding) {
+  support::TextFileContents contents = ReadTextForm(text, encoding);
   std::string stream;
   try {
     stream = platform::ObjectTextToBinaryUtf8(contents.text);
@@ -57,12 +83,15 @@ void AddFormCommands(CLI::App& app) {
   f2t->callback([] { FormToText(form, f2tOut); });
 
   auto* t2f = app.add_subcommand("text2form", "Write a text form as a binary form file.");
-  static std::string text, t2fOut, resourceName;
+  static std::string text, t2fOut, resourceName, encoding;
   t2f->add_option("TEXT", text, "text form")->required();
   t2f->add_option("-o,--output", t2fOut, "binary form file to write")->required();
   t2f->add_option("--resource-name", resourceName,
                   "resource name (default: the root object's class in upper case)");
-  t2f->callback([] { TextToForm(text, t2fOut, resourceName); });
+  t2f->add_option("--encoding", encoding,
+                  "encoding of a text without byte-order mark: ansi (the default, see MIGWIZ_ANSI_CODEPAGE) or utf-8")
+      ->check(CLI::IsMember({"ansi", "utf-8"}));
+  t2f->callback([] { TextToForm(text, t2fOut, resourceName, encoding); });
 }
 
 }  // namespace migwiz::app

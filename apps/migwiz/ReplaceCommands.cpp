@@ -6,6 +6,7 @@
 #include "Command.h"
 #include "Progress.h"
 #include "Signals.h"
+#include "ReportCommands.h"
 #include "host/IDEUtils.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
@@ -31,6 +32,7 @@ struct ReplaceArgs {
   bool viewLog = false;
   bool dryRun = false;
   bool quiet = false;
+  TReportArgs report;
 };
 
 struct RestoreArgs {
@@ -51,11 +53,11 @@ std::string Absolute(const std::string& path) {
   return joined;
 }
 
-// The rule of the wizard's backup folder: an absolute path stands, anything
-// else is taken relative to the base folder.
+// As every command-line tool: a path given is taken from the current folder.
+// Without one, RBackup beside the units or the project.
 std::string BackupDirFor(const std::string& given, const std::string& base) {
-  if (!given.empty() && given[0] == platform::kPathDelim) return given;
-  return support::ConcatPath(base, given.empty() ? Res::SDefaultBackupFolder : given);
+  if (!given.empty()) return Absolute(given);
+  return support::ConcatPath(base, Res::SDefaultBackupFolder);
 }
 
 // The file names of the project's units that were asked for, one per line.
@@ -94,16 +96,6 @@ void Report(const replace::TComponentReplacer& replacer, bool dryRun) {
   }
 }
 
-// Not part of the log: the datasets whose connection must be set by hand.
-void ReportUnresolved(const replace::TComponentReplacer& replacer) {
-  const auto& missing = replacer.UnresolvedDatabases();
-  if (missing.empty()) return;
-  std::cout << "Datasets whose DatabaseName found no connection (set Connection by hand):\n";
-  for (const auto& m : missing)
-    std::cout << "  " << m.FormFile << ": " << m.ObjectName << " (DatabaseName '" << m.DatabaseName
-              << "')\n";
-}
-
 // Objects whose body stayed as it was while their header and unit got the
 // new class: the form must be finished by hand.
 void ReportUnconverted(const replace::TComponentReplacer& replacer) {
@@ -135,12 +127,14 @@ void RunReplace(const ReplaceArgs& args) {
     if (!host::TIDEUtils::OpenProject(project)) throw ECommandFailed(ide.LastError());
     options.Dest = TSearchDestination::sdProject;
     options.ModuleList = ModuleList(args.units);
+    CheckProjectUnits(options.ModuleList);
     base = support::ExtractFileDir(project);
   } else {
     options.Dest = TSearchDestination::sdDirectory;
     options.Directory = Absolute(args.folder);
     if (!platform::SystemFileSystem().DirectoryExists(options.Directory))
       throw ECommandFailed(support::FormatStr(Res::STargetDirMissing, {options.Directory}));
+    CheckFolderHasUnits(options.Directory, args.recursive);
     base = options.Directory;
   }
   options.IncludeSubDirs = args.recursive;
@@ -148,9 +142,13 @@ void RunReplace(const ReplaceArgs& args) {
   options.BackupDir = BackupDirFor(args.backupDir, base);
   options.WriteLog = !args.noLog;
   options.ViewLog = args.viewLog;
+  ApplyReportArgs(args.report, options);
 
   auto replacer = replace::CreateTarnReplacer(options);
   replacer->SetDryRun(args.dryRun);
+  TDiffCollector diffs(base);
+  if (args.report.diff)
+    replacer->OnFileConverted = [&](const std::string& f, const std::string& b) { diffs.Add(f, b); };
   TProgress progress(args.quiet);
   replacer->OnProgress = [&](const std::string& f, size_t i, size_t n) { progress.Step(f, i, n); };
   replacer->OnReplacing = [&](const std::string& f, size_t i, size_t n) { progress.Replacing(f, i, n); };
@@ -181,12 +179,14 @@ void RunReplace(const ReplaceArgs& args) {
                          (replacer->UndoFileName().empty() ? "." : ", and " + replacer->UndoFileName() +
                                                                        " restores the others."));
   }
-  if (!args.quiet) {
-    Report(*replacer, args.dryRun);
-    ReportUnresolved(*replacer);
-  }
+  if (args.report.diff) std::cout << diffs.Text();
+  WriteJsonReport(args.report, *replacer);
+  if (args.dryRun && !replacer->ChangedFiles().empty()) SetExitStatus(kExitWouldChange);
   if (size_t n = replacer->UnconvertedObjects().size())
     std::cerr << n << " object(s) not converted in full; finish them by hand.\n";
+  if (args.quiet) return;
+  Report(*replacer, args.dryRun);
+  PrintSummary(*replacer);
 }
 
 // A restore is never stopped half-way: a stop request waits for its end.
@@ -218,18 +218,22 @@ void AddReplaceCommands(CLI::App& app) {
   folder->excludes(project);
   replaceCmd->add_option("--unit", r.units, "a unit of the project to convert (default: all)")
       ->needs(project);
-  replaceCmd->add_flag("-r,--recursive", r.recursive, "search the sub-folders too");
-  auto* backupDir = replaceCmd->add_option("--backup-dir", r.backupDir,
-                                           "backup folder (default: RBackup beside the units)");
+  replaceCmd->add_flag("-r,--recursive", r.recursive, "search the sub-folders too")->excludes(project);
+  auto* backupDir = replaceCmd->add_option(
+      "--backup-dir", r.backupDir,
+      "backup folder, relative to the current folder (default: RBackup beside the units or the project)");
   replaceCmd->add_flag("--no-backup", r.noBackup, "keep no backup copies and no undo file")
       ->excludes(backupDir);
-  replaceCmd->add_flag("--no-log", r.noLog, "write no log file");
-  replaceCmd->add_flag("--view-log", r.viewLog, "open the log when the run is done");
-  replaceCmd->add_flag("--dry-run", r.dryRun, "convert in the temporary folder only and report");
-  replaceCmd->add_flag("-q,--quiet", r.quiet, "print errors only");
+  auto* noLog = replaceCmd->add_flag("--no-log", r.noLog, "write no log file");
+  replaceCmd->add_flag("--view-log", r.viewLog, "open the log when the run is done")->excludes(noLog);
+  replaceCmd->add_flag("--dry-run", r.dryRun,
+                       "convert in the temporary folder only and report; exit status 3 when files would change");
+  replaceCmd->add_flag("-q,--quiet", r.quiet, "print errors only (the report is still written)");
+  AddReportOptions(*replaceCmd, r.report, project);
   replaceCmd->callback([] {
     if (r.folder.empty() && r.project.empty())
       throw CLI::ValidationError("replace", "a FOLDER or --project is required");
+    CheckReplaceUsage(r.folder, r.project);
     RunReplace(r);
   });
 

@@ -27,5 +27,5 @@ int main(int argc, char** argv) {
     std::cerr << "migwiz: " << e.what() << "\n";
     return 1;
   }
-  return 0;
+  return migwiz::app::ExitStatus();
 }

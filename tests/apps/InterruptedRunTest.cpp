@@ -151,7 +151,7 @@ TEST(InterruptedRun, StopDuringTheConversionIsClean) {
     // Stopped once a tenth of the files went by.
     bool sent = false;
     run.ReadUntil(-1, [&](const std::string& line) {
-      if (!sent && line.rfind("Processing 30 of", 0) == 0) {
+      if (!sent && line.rfind("Processing unit 30 of", 0) == 0) {
         run.Signal(c.sig);
         sent = true;
       }

@@ -39,9 +39,22 @@ TEST(MigwizReplace, FolderRunReportsAndRestores) {
             "3 file(s) changed.\n"
             "Log: " + dir.Path("src/Wiz_Log.txt") + "\n"
             "Undo file: " + dir.Path("src/RBackup/RExpert.reu") + "\n"
-            "Datasets whose DatabaseName found no connection (set Connection by hand):\n"
-            "  " + dir.Path("src/Main.dfm") + ": Q (DatabaseName 'Sales')\n");
-  EXPECT_NE(r.err.find("Processing 1 of "), std::string::npos);  // plain lines: not a terminal
+            "Summary:\n"
+            "  units changed:                        2\n"
+            "  objects converted:                    1\n"
+            "  properties translated:                0\n"
+            "  properties dropped:                   1\n"
+            "  datasets without a connection:        1\n"
+            "  objects left with their BDE body:     0\n"
+            "  places in units to rewrite by hand:   0\n"
+            "Report: " + dir.Path("src/Wiz_Report.txt") + "\n");
+  // Plain lines (not a terminal), units and forms counted apart from the start.
+  EXPECT_EQ(r.err, "Processing unit 1 of 2: " + dir.Path("src/Main.pas") + "\n"
+                   "Processing unit 2 of 2: " + dir.Path("src/sub/Other.pas") + "\n"
+                   "Processing form 1 of 1: " + dir.Path("src/Main.dfm") + "\n"
+                   "Replacing 1 of 3: " + dir.Path("src/Main.pas") + "\n"
+                   "Replacing 2 of 3: " + dir.Path("src/sub/Other.pas") + "\n"
+                   "Replacing 3 of 3: " + dir.Path("src/Main.dfm") + "\n");
   EXPECT_NE(dir.Read("src/sub/Other.pas"), kUnit);
 
   auto back = migwiz({"restore", dir.Path("src/RBackup/RExpert.reu")});
@@ -61,15 +74,19 @@ TEST(MigwizReplace, ProjectRunWithChosenUnitsAndRelativeBackupFolder) {
   dir.Write("p/Main.dfm", kForm);
   dir.Write("p/Other.pas", kUnit);
   Migwiz migwiz;
-  auto r = migwiz({"replace", "--project", dir.Path("p/App.dpr"), "--unit", "main.pas",
-                   "--backup-dir", "bak", "-q"});
+  // A relative backup folder is taken from the current folder, as every tool does.
+  dir.MakeDir("cwd");
+  auto r = RunProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$@\"", dir.Path("cwd"), kMigwiz, "replace",
+                                  "--project", dir.Path("p/App.dpr"), "--unit", "main.pas", "--backup-dir", "bak", "-q"},
+                      {"TMPDIR=" + migwiz.tmp.path()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
   EXPECT_NE(dir.Read("p/Main.pas"), kUnit);
   EXPECT_EQ(dir.Read("p/Other.pas"), kUnit);  // not chosen
-  EXPECT_EQ(dir.Read("p/bak/Main.~pas"), kUnit);
+  EXPECT_EQ(dir.Read("cwd/bak/Main.~pas"), kUnit);
   EXPECT_TRUE(dir.Exists("p/Wiz_Log.txt"));
+  EXPECT_TRUE(dir.Exists("p/Wiz_Report.txt"));  // -q prints nothing, the report is still written
 
   auto bad = migwiz({"replace", "--project", dir.Path("p/App.dpr"), "--unit", "Nope.pas"});
   EXPECT_EQ(bad.status, 1);
@@ -82,17 +99,18 @@ TEST(MigwizReplace, DryRunWritesNothing) {
   dir.Write("Main.dfm", kForm);
   Migwiz migwiz;
   auto r = migwiz({"replace", dir.path(), "--dry-run", "--no-log"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
+  ASSERT_EQ(r.status, 3) << r.err;  // files would change
+  EXPECT_EQ(r.out.substr(0, r.out.find("Summary:")),
             "Dry run: nothing was written.\n"
             "  would change " + dir.Path("Main.pas") + " (1 change(s))\n"
             "  would change " + dir.Path("Main.dfm") + " (1 change(s))\n"
-            "2 file(s) would change.\n"
-            "Datasets whose DatabaseName found no connection (set Connection by hand):\n"
-            "  " + dir.Path("Main.dfm") + ": Q (DatabaseName 'Sales')\n");
+            "2 file(s) would change.\n");
+  EXPECT_NE(r.out.find("  datasets without a connection:        1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Report:"), std::string::npos);
   EXPECT_EQ(dir.Read("Main.pas"), kUnit);
   EXPECT_FALSE(dir.Exists("RBackup"));
   EXPECT_FALSE(dir.Exists("Wiz_Log.txt"));
+  EXPECT_FALSE(dir.Exists("Wiz_Report.txt"));
   EXPECT_FALSE(migwiz.tmp.Exists("$DS1"));
 }
 
@@ -151,7 +169,7 @@ TEST(MigwizReplace, ObjectsNotConvertedAreWarnedAboutAndCounted) {
             "object F: TForm\r\n  object Q: TQuery\r\n    Bad = @x\r\n  end\r\nend\r\n");
   Migwiz migwiz;
   auto r = migwiz({"replace", dir.path(), "--dry-run", "--no-log", "-q"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, 3) << r.err;  // the unit and the header would change
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
             "migwiz: warning: " + dir.Path("Main.dfm") + ":2: Q: TQuery was not converted (line 3, column 11: "

@@ -15,7 +15,7 @@ struct Answer {
   int result;
   bool dontAsk;
   int shown = 0;
-  std::string question, note, caption;
+  std::string question{}, note{}, caption{};
 };
 
 bool Ask(platform::TMemIniFile& store, bool project, bool restore, Answer& answer) {

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "replace/PasParser.h"
+
+namespace migwiz::replace {
+
+// The lexemes of a form text as the form means them. The words that open
+// and close objects count only where they do that: on a header line (an
+// object or class called Item) and after '=' or '.' they are identifiers,
+// and "item" opens a collection item only after '<' or the previous item's
+// end.
+class TFormLexer {
+ public:
+  explicit TFormLexer(std::string text) : parser_(std::move(text)) {}
+
+  int Next(std::string& lexeme) {
+    int code = parser_.GetNext(lexeme);
+    if (code == platform::lcBlank) {
+      if (lexeme.find_first_of("\r\n") != std::string::npos) onHeader_ = false;
+      return code;
+    }
+    code = Meaning(code);  // a "comment" here is binary data in braces: a value
+    if (code == lcObject || code == lcInherited || code == lcInline) onHeader_ = true;
+    prevCode_ = code;
+    return code;
+  }
+  int PrevPos() const { return parser_.PrevPos(); }
+  // Goes on at pos, just after an object that was read as a whole.
+  void ContinueAfterObject(size_t pos) {
+    parser_.SetPos(pos);
+    onHeader_ = false;
+    prevCode_ = lcEndKeyword;
+  }
+
+ private:
+  static int SymbolCode(const char* symbol) { return PasSymbols().at(symbol); }
+
+  int Meaning(int code) const {
+    bool keyword = code == lcObject || code == lcInherited || code == lcInline ||
+                   code == lcItem || code == lcEndKeyword;
+    if (!keyword) return code;
+    if (onHeader_ || prevCode_ == SymbolCode("=") || prevCode_ == SymbolCode(".")) return platform::lcIdent;
+    if (code == lcItem && prevCode_ != SymbolCode("<") && prevCode_ != lcEndKeyword)
+      return platform::lcIdent;
+    return code;
+  }
+
+  TPasParser parser_;
+  bool onHeader_ = false;
+  int prevCode_ = 0;
+};
+
+}  // namespace migwiz::replace

@@ -1,0 +1,197 @@
+#include "replace/ReportRecorder.h"
+
+#include <set>
+
+#include "grammar/ParamList.h"
+#include "replace/FormLexer.h"
+#include "replace/ManualWorkScan.h"
+#include "replace/PasParser.h"
+#include "replace/TextPlace.h"
+#include "support/StrUtils.h"
+
+namespace migwiz::replace {
+
+using grammar::TFormParser;
+using support::SplitTextLines;
+using support::UpperCase;
+
+// Scans the form text once, front to back, keeping the names of the objects
+// that enclose the place reached.
+class TReportRecorder::FormLocator {
+ public:
+  explicit FormLocator(const std::string& text) : text_(text), lines_(text_), lexer_(text_) {}
+
+  // Counted apart from the scan, which only moves forward.
+  TTextPlace SeparatePlaceOf(size_t offset) const { return TLineCounter(text_).PlaceOf(offset); }
+
+  // The place of the object whose keyword starts at offset.
+  TFormPlace PlaceOf(size_t offset, const std::string& name) {
+    if (offset < scanned_) Restart();
+    ScanTo(offset);
+    std::string path;
+    for (const std::string& n : stack_)
+      if (!n.empty()) path += n + ".";
+    return {lines_.PlaceOf(offset).Line, path + name, false};
+  }
+
+ private:
+  void Restart() {
+    lexer_ = TFormLexer(text_);
+    stack_.clear();
+    held_ = false;
+    readingName_ = false;
+    scanned_ = 0;
+  }
+
+  void ScanTo(size_t offset) {
+    for (;;) {
+      if (!held_) {
+        code_ = lexer_.Next(lexeme_);
+        start_ = static_cast<size_t>(lexer_.PrevPos());
+        held_ = true;
+      }
+      if (code_ == platform::lcEnd || start_ >= offset) break;
+      held_ = false;
+      Take();
+    }
+    scanned_ = offset;
+  }
+
+  void Take() {
+    switch (code_) {
+      case lcObject:
+      case lcInherited:
+      case lcInline:
+        readingName_ = true;
+        break;
+      case lcItem:
+        stack_.emplace_back();  // collection items end with "end" too
+        break;
+      case lcEndKeyword:
+        if (!stack_.empty()) stack_.pop_back();
+        break;
+      case platform::lcIdent:
+        if (readingName_) stack_.push_back(lexeme_);
+        readingName_ = false;
+        break;
+      default:
+        break;
+    }
+  }
+
+  std::string text_;
+  TLineCounter lines_;
+  TFormLexer lexer_;
+  std::vector<std::string> stack_;
+  bool readingName_ = false;
+  bool held_ = false;
+  int code_ = 0;
+  std::string lexeme_;
+  size_t start_ = 0;
+  size_t scanned_ = 0;
+};
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + lines[i];
+  return text;
+}
+
+std::string Masked(const std::string& name, const std::string& value) {
+  return IsSecretParameter(name) && !value.empty() ? "***" : value;
+}
+
+struct ParamLine {
+  std::string name, value;
+};
+
+// The items of a Params list as name and value, each decoded as the string
+// value it is.
+std::vector<ParamLine> ParamLines(const std::string& value) {
+  std::vector<ParamLine> lines;
+  for (const std::string& item : grammar::ReadParamList(value).items) {
+    size_t eq = item.find('=');
+    lines.push_back(eq == std::string::npos ? ParamLine{item, ""}
+                                            : ParamLine{item.substr(0, eq), item.substr(eq + 1)});
+  }
+  return lines;
+}
+
+// The parameter a connection property is taken from.
+std::string ParameterOf(const std::string& property) {
+  static const std::pair<const char*, const char*> kParams[] = {
+      {"Database", "DATABASE NAME"}, {"Username", "USER NAME"}, {"Password", "PASSWORD"}, {"Server", "SERVER NAME"}};
+  for (const auto& [prop, param] : kParams)
+    if (property == prop) return param;
+  return std::string();
+}
+
+}  // namespace
+
+TReportRecorder::TReportRecorder(TRunReport& report) : report_(report) {}
+TReportRecorder::~TReportRecorder() = default;
+
+void TReportRecorder::BeginForm(const std::string& file, const std::string& text, bool binary) {
+  file_ = file;
+  binary_ = binary;
+  locator_ = std::make_unique<FormLocator>(text);
+  pending_.clear();
+}
+
+void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::string& propName,
+                                        const std::string& propValue, int valuePos,
+                                        const std::vector<TFormParser::StoredProperty>& stored) {
+  Pending p;
+  if (propName == "Params.Strings" && typeName == "TDatabase") {
+    std::vector<ParamLine> lines = ParamLines(propValue);
+    std::set<std::string> taken;
+    for (const auto& s : stored) {
+      std::string param = ParameterOf(s.name);
+      std::string old;
+      for (const ParamLine& l : lines)
+        if (UpperCase(l.name) == param && old.empty()) old = l.value;
+      taken.insert(param);
+      p.translated.push_back({"Params " + param, Masked(param, old), s.name, Masked(s.name, Joined(s.lines))});
+    }
+    for (const ParamLine& l : lines)
+      if (!taken.count(UpperCase(l.name))) p.dropped.push_back({l.name, Masked(l.name, l.value), true});
+  } else if (stored.empty()) {
+    p.dropped.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), false});
+  } else if (!(stored.size() == 1 && stored[0].name == propName && stored[0].lines == SplitTextLines(propValue))) {
+    for (const auto& s : stored)
+      p.translated.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), s.name,
+                              Masked(s.name, Joined(s.lines))});
+  }
+  pending_[valuePos] = std::move(p);
+}
+
+void TReportRecorder::ObjectConverted(size_t headerOffset, const std::string& name,
+                                      const std::string& oldClass, const std::string& newClass) {
+  TConvertedObject object{file_, locator_->PlaceOf(headerOffset, name), name, oldClass, newClass, {}, {}};
+  object.Place.Binary = binary_;
+  for (auto& [pos, p] : pending_) {
+    for (auto& t : p.translated) object.Translated.push_back(std::move(t));
+    for (auto& d : p.dropped) object.Dropped.push_back(std::move(d));
+  }
+  pending_.clear();
+  report_.AddConvertedObject(std::move(object));
+}
+
+void TReportRecorder::ObjectNotParsed(const TUnconvertedObject& object) {
+  pending_.clear();
+  TTextPlace at = locator_->SeparatePlaceOf(object.StopOffset);
+  report_.AddUnparsedObject({file_, at.Line, at.Column, object.ObjectName, object.ClassName,
+                             at.Position, object.Reason});
+}
+
+void TReportRecorder::UnitRead(const std::string& file, const std::string& text) {
+  report_.AddManualWork(file, ScanUnitForManualWork(text));
+}
+
+void TReportRecorder::UnitConverted(const std::string& file, int identifiersRenamed, bool usesExtended) {
+  report_.AddUnitChange({file, identifiersRenamed, usesExtended});
+}
+
+}  // namespace migwiz::replace

@@ -1,0 +1,55 @@
+// Fills the run report while the replacer converts: told of each property
+// the form parser processes, of each object converted or left unparsed, and
+// of each unit read and changed. Properties are held until their object's
+// parse is over: only a parse that succeeds is recorded.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grammar/FormParser.h"
+#include "replace/RunReport.h"
+#include "replace/UnconvertedObject.h"
+
+namespace migwiz::replace {
+
+class TReportRecorder : public grammar::IPropertyObserver {
+ public:
+  explicit TReportRecorder(TRunReport& report);
+  ~TReportRecorder() override;
+
+  // A form about to be converted: its text as read (UTF-8).
+  void BeginForm(const std::string& file, const std::string& text, bool binary);
+  // The object whose header starts at this byte offset of the form text was
+  // rebuilt by the form parser.
+  void ObjectConverted(size_t headerOffset, const std::string& name, const std::string& oldClass,
+                       const std::string& newClass);
+  // Its parse failed: the body stays as it was.
+  void ObjectNotParsed(const TUnconvertedObject& object);
+
+  // A unit source as read, and its conversion.
+  void UnitRead(const std::string& file, const std::string& text);
+  void UnitConverted(const std::string& file, int identifiersRenamed, bool usesExtended);
+
+  void PropertyProcessed(const std::string& typeName, const std::string& propName,
+                         const std::string& propValue, int valuePos,
+                         const std::vector<grammar::TFormParser::StoredProperty>& stored) override;
+  void ParseStarted() override { pending_.clear(); }
+
+ private:
+  class FormLocator;
+  struct Pending {
+    std::vector<TTranslatedProperty> translated;
+    std::vector<TDroppedProperty> dropped;
+  };
+
+  TRunReport& report_;
+  std::string file_;
+  bool binary_ = false;
+  std::unique_ptr<FormLocator> locator_;
+  std::map<int, Pending> pending_;  // by value position: a later telling replaces an earlier
+};
+
+}  // namespace migwiz::replace

@@ -1,0 +1,100 @@
+#include "replace/RunReport.h"
+
+#include "support/FileUtils.h"
+#include "support/StrUtils.h"
+
+namespace migwiz::replace {
+
+using support::SameText;
+
+void TRunReport::Begin(TReportMode mode, std::string source, bool dryRun, bool linkConnections) {
+  *this = TRunReport();
+  mode_ = mode;
+  source_ = std::move(source);
+  root_ = mode == TReportMode::rmFolder ? source_ : support::ExtractFileDir(source_);
+  dryRun_ = dryRun;
+  linkConnections_ = linkConnections;
+}
+
+void TRunReport::AddConvertedObject(TConvertedObject object) { converted_.push_back(std::move(object)); }
+void TRunReport::AddUnparsedObject(TUnparsedObject object) { unparsed_.push_back(std::move(object)); }
+void TRunReport::AddUnitChange(TUnitChange change) { units_.push_back(std::move(change)); }
+
+void TRunReport::AddManualWork(const std::string& file, const std::vector<TManualWorkItem>& items) {
+  for (const TManualWorkItem& item : items) manualWork_.push_back({file, item});
+}
+
+void TRunReport::AddChangedFile(const std::string& file, int changes) {
+  changedFiles_.push_back({file, changes});
+}
+
+void TRunReport::SetFiles(std::string logFile, std::string undoFile, std::string reportFile) {
+  logFile_ = std::move(logFile);
+  undoFile_ = std::move(undoFile);
+  reportFile_ = std::move(reportFile);
+}
+
+namespace {
+
+std::string Unquoted(const std::string& value) {
+  if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+}  // namespace
+
+// A dataset's DatabaseName is dropped exactly when no connection was found
+// for it; a TDatabase's own DatabaseName is dropped always and names it.
+std::vector<TUnlinkedDataset> TRunReport::UnlinkedDatasets() const {
+  std::vector<TUnlinkedDataset> unlinked;
+  for (const TConvertedObject& o : converted_) {
+    if (o.OldClass == "TDatabase") continue;
+    for (const TDroppedProperty& p : o.Dropped)
+      if (!p.ParamLine && p.Name == "DatabaseName")
+        unlinked.push_back({o.File, o.Place, o.Name, Unquoted(p.Value)});
+  }
+  return unlinked;
+}
+
+std::vector<TDatabaseObject> TRunReport::DatabaseObjects() const {
+  std::vector<TDatabaseObject> databases;
+  for (const TConvertedObject& o : converted_) {
+    if (o.OldClass != "TDatabase") continue;
+    for (const TDroppedProperty& p : o.Dropped) {
+      if (p.ParamLine || p.Name != "DatabaseName") continue;
+      std::string root = o.Place.Path.substr(0, o.Place.Path.find('.'));
+      databases.push_back({o.File, Unquoted(p.Value), root + "." + o.Name});
+    }
+  }
+  return databases;
+}
+
+const TDatabaseObject* TRunReport::FindDatabase(const std::vector<TDatabaseObject>& databases,
+                                                const std::string& databaseName) const {
+  const TDatabaseObject* found = nullptr;
+  for (const TDatabaseObject& d : databases)
+    if (SameText(d.DatabaseName, databaseName)) found = &d;
+  return found;
+}
+
+size_t TRunReport::TranslatedCount() const {
+  size_t n = 0;
+  for (const TConvertedObject& o : converted_) n += o.Translated.size();
+  return n;
+}
+
+size_t TRunReport::DroppedCount() const {
+  size_t n = 0;
+  for (const TConvertedObject& o : converted_) n += o.Dropped.size();
+  return n;
+}
+
+std::string TRunReport::Relative(const std::string& file) const {
+  if (root_.empty()) return file;
+  std::string base = root_.back() == '/' ? root_ : root_ + "/";
+  if (file.compare(0, base.size(), base) == 0) return file.substr(base.size());
+  return file;
+}
+
+}  // namespace migwiz::replace

@@ -1,0 +1,150 @@
+#include "replace/RunReportText.h"
+
+#include <map>
+
+#include "support/StrUtils.h"
+
+namespace migwiz::replace {
+
+namespace {
+
+constexpr size_t kMaxValue = 200;
+
+// A value on one line: its lines joined by blanks, cut when very long.
+std::string OneLine(const std::string& value) {
+  std::string line;
+  for (const std::string& part : support::SplitTextLines(value)) {
+    size_t b = part.find_first_not_of(" \t");
+    if (b == std::string::npos) continue;
+    if (!line.empty() && line.back() != '(' && part[b] != ')') line += ' ';
+    line += part.substr(b);
+  }
+  if (line.size() > kMaxValue) line = line.substr(0, kMaxValue) + "...";
+  return line;
+}
+
+std::string Place(const TRunReport& r, const std::string& file, const TFormPlace& place) {
+  if (place.Binary) return r.Relative(file) + " " + place.Path + " (line " + std::to_string(place.Line) + " of its text form)";
+  return r.Relative(file) + ":" + std::to_string(place.Line) + " " + place.Path;
+}
+
+void Heading(std::string& out, const std::string& title, size_t count) {
+  out += "\n" + title + " (" + std::to_string(count) + ")\n";
+  if (count == 0) out += "  none\n";
+}
+
+void Summary(std::string& out, const TRunReport& r, size_t unlinked) {
+  auto row = [&out](const char* what, size_t n) {
+    std::string label = std::string("  ") + what + ":";
+    label.resize(44, ' ');
+    out += label + std::to_string(n) + "\n";
+  };
+  out += "\nSummary\n";
+  row(r.DryRun() ? "files that would change" : "files changed", r.ChangedFiles().size());
+  row("units changed", r.UnitChanges().size());
+  row("objects converted", r.ConvertedObjects().size());
+  row("properties translated", r.TranslatedCount());
+  row("properties dropped", r.DroppedCount());
+  row("datasets without a connection", unlinked);
+  row("objects left with their BDE body", r.UnparsedObjects().size());
+  row("places in units to rewrite by hand", r.ManualWork().size());
+}
+
+void ConvertedObjects(std::string& out, const TRunReport& r) {
+  Heading(out, "Objects converted", r.ConvertedObjects().size());
+  for (const TConvertedObject& o : r.ConvertedObjects()) {
+    out += "  " + Place(r, o.File, o.Place) + ": " + o.OldClass + " -> " + o.NewClass + "\n";
+    for (const TTranslatedProperty& t : o.Translated)
+      out += "    translated  " + t.OldName + " = " + OneLine(t.OldValue) + "  ->  " + t.NewName + " = " +
+             OneLine(t.NewValue) + "\n";
+    for (const TDroppedProperty& d : o.Dropped)
+      out += std::string("    dropped     ") + (d.ParamLine ? "Params line " + d.Name + "=" + OneLine(d.Value)
+                                                           : d.Name + " = " + OneLine(d.Value)) + "\n";
+  }
+}
+
+void UnlinkedDatasets(std::string& out, const TRunReport& r, const std::vector<TUnlinkedDataset>& unlinked) {
+  Heading(out, "Datasets without a connection: set Connection by hand", unlinked.size());
+  // Grouped by database name (letter case ignored), in the order first met.
+  std::vector<std::string> names;
+  std::map<std::string, std::vector<const TUnlinkedDataset*>> groups;
+  for (const TUnlinkedDataset& d : unlinked) {
+    std::string key = support::UpperCase(d.DatabaseName);
+    if (!groups.count(key)) names.push_back(d.DatabaseName);
+    groups[key].push_back(&d);
+  }
+  const std::vector<TDatabaseObject> databases = r.DatabaseObjects();
+  for (const std::string& name : names) {
+    out += "  database '" + name + "'\n";
+    out += "    " + UnlinkedHint(r, r.FindDatabase(databases, name)) + "\n";
+    for (const TUnlinkedDataset* d : groups[support::UpperCase(name)])
+      out += "    " + Place(r, d->File, d->Place) + "\n";
+  }
+}
+
+void UnparsedObjects(std::string& out, const TRunReport& r) {
+  Heading(out, "Objects left with their BDE body: fix by hand before the form loads", r.UnparsedObjects().size());
+  for (const TUnparsedObject& u : r.UnparsedObjects())
+    out += "  " + r.Relative(u.File) + ":" + std::to_string(u.Line) + ":" + std::to_string(u.Column) + " " +
+           u.ObjectName + ": " + u.ClassName + ": " +
+           (u.Reason.empty() ? "its text does not follow the form grammar" : u.Reason) + "\n";
+}
+
+void Units(std::string& out, const TRunReport& r) {
+  Heading(out, "Units changed", r.UnitChanges().size());
+  for (const TUnitChange& u : r.UnitChanges())
+    out += "  " + r.Relative(u.File) + ": " + std::to_string(u.IdentifiersRenamed) + " identifier(s) renamed" +
+           (u.UsesExtended ? ", uses clause extended" : "") + "\n";
+}
+
+const char* KindText(TManualWorkKind kind) {
+  switch (kind) {
+    case TManualWorkKind::mwBdeApi: return "BDE API";
+    case TManualWorkKind::mwBdeUnit: return "BDE unit in uses";
+    case TManualWorkKind::mwSession: return "session";
+    case TManualWorkKind::mwBdeParameter: return "BDE parameter set in code";
+    case TManualWorkKind::mwDatabaseName: return "DatabaseName set in code";
+  }
+  return "";
+}
+
+void ManualWork(std::string& out, const TRunReport& r) {
+  Heading(out, "In units, to rewrite by hand", r.ManualWork().size());
+  for (const TManualWork& m : r.ManualWork())
+    out += "  " + r.Relative(m.File) + ":" + std::to_string(m.Item.Line) + ":" + std::to_string(m.Item.Column) +
+           " " + KindText(m.Item.Kind) + ": " + m.Item.Text + "\n";
+}
+
+}  // namespace
+
+std::string UnlinkedHint(const TRunReport& r, const TDatabaseObject* database) {
+  if (!database)
+    return "No TDatabase of the run carries this name: set each Connection to the TTarnConnection "
+           "that reaches this database.";
+  std::string where = database->Reference + " (" + r.Relative(database->File) + ")";
+  if (r.Mode() == TReportMode::rmFolder && !r.LinkConnections())
+    return "The TDatabase " + where + " carries this name: run again with --link-connections, or as a "
+           "project run, to link them, or set each Connection to " + database->Reference + ".";
+  return "The TDatabase " + where + " carries this name but was not linked to them: set each "
+         "Connection to " + database->Reference + ".";
+}
+
+std::string RunReportText(const TRunReport& r) {
+  const std::vector<TUnlinkedDataset> unlinked = r.UnlinkedDatasets();
+  std::string out = "BDE Migration Wizard report\n";
+  out += r.Mode() == TReportMode::rmProject ? "Project run: " : "Folder run: ";
+  out += r.Source() + "\n";
+  out += "Paths are relative to " + r.Root() + "\n";
+  if (r.DryRun()) out += "Dry run: no file was changed.\n";
+  if (!r.LogFile().empty()) out += "Log: " + r.LogFile() + "\n";
+  if (!r.UndoFile().empty()) out += "Undo file: " + r.UndoFile() + "\n";
+  Summary(out, r, unlinked.size());
+  ConvertedObjects(out, r);
+  UnlinkedDatasets(out, r, unlinked);
+  UnparsedObjects(out, r);
+  Units(out, r);
+  ManualWork(out, r);
+  return out;
+}
+
+}  // namespace migwiz::replace
