@@ -51,10 +51,21 @@ std::string ObjectBinaryToText(std::string_view stream, size_t baseOffset = 0);
 // 8-bit text in the ANSI code page to a stream. Throws ETextFormError.
 std::string ObjectTextToBinary(std::string_view text);
 
+// How strings are given their kind in a stream. A Unicode IDE writes ASCII
+// as vaString/vaLString, other text as vaUTF8String when that is shorter
+// than UTF-16, else vaWString. An IDE of the code-page era wrote every string
+// the code page holds as vaString/vaLString in code-page bytes; a form it
+// wrote keeps that way when written back.
+enum class TStringKinds { Unicode, CodePage };
+
 // The same with the text in UTF-8, for callers that hold decoded text: no
-// character is lost to the code page on the way.
-std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset = 0);
-std::string ObjectTextToBinaryUtf8(std::string_view utf8);
+// character is lost to the code page on the way. kinds, when given, learns
+// how the stream wrote its strings (CodePage when a code-page string holds a
+// byte outside ASCII).
+std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset = 0,
+                                   TStringKinds* kinds = nullptr);
+std::string ObjectTextToBinaryUtf8(std::string_view utf8,
+                                   TStringKinds kinds = TStringKinds::Unicode);
 
 // A binary form file: FF 0A 00, resource name, 00, flags, size, stream.
 struct TRCData {

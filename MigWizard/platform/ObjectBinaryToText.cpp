@@ -1,5 +1,6 @@
 // Binary component stream to its text form, laid out as the component
 // library writes it.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/ComponentStream.h"
@@ -96,6 +97,8 @@ bool IsValidName(std::string_view name, bool dotted) {
 class Converter {
  public:
   explicit Converter(std::string_view stream) : in_(stream) {}
+
+  TStringKinds Kinds() const { return kinds_; }
 
   std::string Run() {
     if (in_.ReadBytes(4, "the signature") != "TPF0") throw EStreamError("not a component stream (no TPF0 signature)", 0);
@@ -243,10 +246,10 @@ class Converter {
     auto kind = static_cast<TValueType>(in_.ReadByte("a value"));
     switch (kind) {
       case TValueType::vaString:
-        return Utf8ToUtf16(AnsiCodePage::System().Decode(in_.ReadShortStr("a string")));
+        return Utf8ToUtf16(AnsiCodePage::System().Decode(NoteKind(in_.ReadShortStr("a string"))));
       case TValueType::vaLString: {
         uint32_t len = static_cast<uint32_t>(in_.ReadLE(4, "a string length"));
-        return Utf8ToUtf16(AnsiCodePage::System().Decode(in_.ReadBytes(len, "a string")));
+        return Utf8ToUtf16(AnsiCodePage::System().Decode(NoteKind(in_.ReadBytes(len, "a string"))));
       }
       case TValueType::vaUTF8String: {
         uint32_t len = static_cast<uint32_t>(in_.ReadLE(4, "a string length"));
@@ -378,17 +381,28 @@ class Converter {
     Leave();
   }
 
+  // A code-page string with a byte outside ASCII: the code-page era wrote it.
+  std::string_view NoteKind(std::string_view bytes) {
+    if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+      kinds_ = TStringKinds::CodePage;
+    return bytes;
+  }
+
   StreamReader in_;
   std::string out_;
+  TStringKinds kinds_ = TStringKinds::Unicode;
   int level_ = 0;
   int depth_ = 0;
 };
 
 }  // namespace
 
-std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset) {
+std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset, TStringKinds* kinds) {
   try {
-    return Converter(stream).Run();
+    Converter converter(stream);
+    std::string text = converter.Run();
+    if (kinds) *kinds = converter.Kinds();
+    return text;
   } catch (const EStreamError& e) {
     if (baseOffset == 0) throw;
     std::string what = e.what();

@@ -227,12 +227,16 @@ class StreamWriter {
     out.append(s);
     return true;
   }
+  TStringKinds kinds = TStringKinds::Unicode;
+
   // As a Unicode IDE writes a string: ASCII as such, otherwise UTF-8 where
   // that is shorter than UTF-16. No kind depends on the code page of the
-  // machine that reads the form.
+  // machine that reads the form. A form of the code-page era keeps its
+  // code-page strings instead.
   void String(const std::u16string& w) {
     bool ascii = std::all_of(w.begin(), w.end(), [](char16_t c) { return c < 0x80; });
     std::string utf8 = Utf16ToUtf8(w);
+    if (!ascii && kinds == TStringKinds::CodePage && CodePageString(utf8)) return;
     if (ascii) {
       if (utf8.size() <= 255) {
         Value(TValueType::vaString);
@@ -252,11 +256,30 @@ class StreamWriter {
       for (char16_t c : w) LE(c, 2);
     }
   }
+
+  // The string in code-page bytes, when the code page holds every character.
+  bool CodePageString(const std::string& utf8) {
+    const AnsiCodePage& cp = AnsiCodePage::System();
+    std::string ansi = cp.Encode(utf8);
+    if (cp.Decode(ansi) != utf8) return false;
+    if (ansi.size() <= 255) {
+      Value(TValueType::vaString);
+      out.push_back(static_cast<char>(ansi.size()));
+    } else {
+      Value(TValueType::vaLString);
+      LE(ansi.size(), 4);
+    }
+    out.append(ansi);
+    return true;
+  }
 };
 
 class Converter {
  public:
-  explicit Converter(std::string utf8) : lex_(std::move(utf8)) {}
+  explicit Converter(std::string utf8, TStringKinds kinds = TStringKinds::Unicode)
+      : lex_(std::move(utf8)) {
+    out_.kinds = kinds;
+  }
 
   std::string Run() {
     out_.out = "TPF0";
@@ -530,8 +553,8 @@ class Converter {
 
 }  // namespace
 
-std::string ObjectTextToBinaryUtf8(std::string_view utf8) {
-  return Converter(SanitizeUtf8(utf8)).Run();
+std::string ObjectTextToBinaryUtf8(std::string_view utf8, TStringKinds kinds) {
+  return Converter(SanitizeUtf8(utf8), kinds).Run();
 }
 
 std::string ObjectTextToBinary(std::string_view text) {

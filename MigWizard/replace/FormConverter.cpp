@@ -76,7 +76,8 @@ TFormFileContents TComponentReplacer::ReadFormFile(const std::string& bytes) con
   if (platform::IsBinaryForm(bytes)) {
     form.binary = true;
     size_t start = platform::ReadResourceHeader(bytes, form.header);
-    form.text = platform::ObjectBinaryToTextUtf8(std::string_view(bytes).substr(start), start);
+    form.text = platform::ObjectBinaryToTextUtf8(std::string_view(bytes).substr(start), start,
+                                                 &form.stringKinds);
     form.encoding = TEncoding::Ansi;
     return form;
   }
@@ -213,7 +214,7 @@ void TComponentReplacer::WriteFormFile(const std::string& destFile, const std::s
   }
   std::string stream;
   try {
-    stream = platform::ObjectTextToBinaryUtf8(output);
+    stream = platform::ObjectTextToBinaryUtf8(output, form.stringKinds);
   } catch (const platform::ETextFormError& e) {
     // Named after the original: the temporary copy means nothing to the user.
     throw EWriteError(currentFile_ + ": converted form is not a valid form text: " + e.what());

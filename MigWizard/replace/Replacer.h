@@ -49,6 +49,7 @@ struct TFormFileContents {
   std::string text;
   support::TEncoding encoding = support::TEncoding::Ansi;
   bool binary = false;
+  platform::TStringKinds stringKinds = platform::TStringKinds::Unicode;  // of a binary form
 };
 
 // A dataset whose DatabaseName found no connection (it was dropped).

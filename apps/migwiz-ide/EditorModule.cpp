@@ -25,7 +25,8 @@ QString ReadModuleText(const std::string& fileName, TFileFormat& format) {
     platform::TRCData header;
     try {
       size_t start = platform::ReadResourceHeader(bytes, header);
-      text = platform::ObjectBinaryToTextUtf8(std::string_view(bytes).substr(start), start);
+      text = platform::ObjectBinaryToTextUtf8(std::string_view(bytes).substr(start), start,
+                                              &format.stringKinds);
     } catch (const std::exception& e) {
       throw std::runtime_error("\"" + fileName + "\": " + e.what());
     }
@@ -49,7 +50,7 @@ std::string EncodeModuleText(const QString& text, const TFileFormat& format) {
   if (format.crlf) lines.replace("\n", "\r\n");
   const std::string utf8 = lines.toStdString();
   if (format.binaryForm)
-    return platform::WriteResourceForm(format.resourceName, platform::ObjectTextToBinaryUtf8(utf8));
+    return platform::WriteResourceForm(format.resourceName, platform::ObjectTextToBinaryUtf8(utf8, format.stringKinds));
   return (format.byteOrderMark ? support::ByteOrderMark(format.encoding) : std::string()) +
          support::EncodeText(utf8, format.encoding);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ComponentStream.h"
 #include "platform/OpenToolsAPI.h"
 #include "support/TextFile.h"
 
@@ -26,6 +27,7 @@ struct TFileFormat {
   bool crlf = true;
   bool binaryForm = false;
   std::string resourceName;  // of a binary form
+  platform::TStringKinds stringKinds = platform::TStringKinds::Unicode;  // of a binary form
 };
 
 // The text of a unit or form file, with its format. Throws std::runtime_error

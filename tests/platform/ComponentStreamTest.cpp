@@ -319,6 +319,32 @@ TEST(ComponentStream, StringKindsOfAUnicodeIdeRoundTrip) {
   }
 }
 
+// A form of the code-page era (non-ASCII text in code-page strings) is told
+// apart on reading and keeps its kinds when written back that way; a
+// character the code page lacks still goes out as Unicode.
+TEST(ComponentStream, CodePageEraFormsKeepTheirStringKinds) {
+  auto le32 = [](uint32_t n) {
+    std::string s;
+    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    return s;
+  };
+  const std::string era = "TPF0\x02TA\x01" "A\x02" "P1\x06\x06\xA9 1999" "\x02" "P2\x0C"s +
+                          le32(300) + std::string(299, 'a') + "\xE9" + "\x00\x00"s;
+  TStringKinds kinds = TStringKinds::Unicode;
+  std::string text = ObjectBinaryToTextUtf8(era, 0, &kinds);
+  EXPECT_EQ(kinds, TStringKinds::CodePage);
+  EXPECT_EQ(ObjectTextToBinaryUtf8(text, kinds), era);
+  EXPECT_NE(ObjectTextToBinaryUtf8(text), era);  // the Unicode rule writes UTF-8 there
+
+  const std::string ascii = "TPF0\x02TA\x01" "A\x01P\x06\x02ok\x00\x00"s;
+  ObjectBinaryToTextUtf8(ascii, 0, &kinds);
+  EXPECT_EQ(kinds, TStringKinds::Unicode);
+
+  // CJK is beyond windows-1252: wide, even in a code-page era form.
+  std::string cjk = ObjectTextToBinaryUtf8("object A: TA\r\n  P = #23435\r\nend\r\n", TStringKinds::CodePage);
+  EXPECT_NE(cjk.find("\x12\x01\x00\x00\x00\x8B\x5B"s), std::string::npos);
+}
+
 // Non-finite singles and dates keep their kind.
 TEST(ComponentStream, NonFiniteValuesKeepTheirKind) {
   struct Case { std::string value; const char* text; } cases[] = {
