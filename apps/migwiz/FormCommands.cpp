@@ -29,7 +29,14 @@ void FormToText(const std::string& form, const std::string& out) {
   try {
     platform::TRCData header;
     size_t start = platform::ReadResourceHeader(bytes, header);
-    EmitOutput(out, platform::ObjectBinaryToText(std::string_view(bytes).substr(start), start));
+    const std::string_view stream = std::string_view(bytes).substr(start);
+    EmitOutput(out, platform::ObjectBinaryToText(stream, start));
+    platform::TStringKinds kinds;
+    platform::ObjectBinaryToTextUtf8(stream, start, &kinds);
+    if (kinds == platform::TStringKinds::CodePage)
+      std::cerr << "migwiz: note: " << form
+                << " keeps its strings in the code page, as IDEs before Unicode wrote them; "
+                   "text2form --string-kinds code-page writes them back that way\n";
   } catch (const EStreamError& e) {
     throw ECommandFailed(form + ": " + e.what());
   }
@@ -60,11 +67,13 @@ support::TextFileContents ReadTextForm(const std::string& text, const std::strin
 }
 
 void TextToForm(const std::string& text, const std::string& out, const std::string& resourceName,
-                const std::string& encoding) {
+                const std::string& encoding, const std::string& stringKinds) {
   support::TextFileContents contents = ReadTextForm(text, encoding);
   std::string stream;
   try {
-    stream = platform::ObjectTextToBinaryUtf8(contents.text);
+    stream = platform::ObjectTextToBinaryUtf8(contents.text, stringKinds == "code-page"
+                                                                 ? platform::TStringKinds::CodePage
+                                                                 : platform::TStringKinds::Unicode);
   } catch (const ETextFormError& e) {
     throw ECommandFailed(text + ": " + e.what());
   }
@@ -83,7 +92,7 @@ void AddFormCommands(CLI::App& app) {
   f2t->callback([] { FormToText(form, f2tOut); });
 
   auto* t2f = app.add_subcommand("text2form", "Write a text form as a binary form file.");
-  static std::string text, t2fOut, resourceName, encoding;
+  static std::string text, t2fOut, resourceName, encoding, stringKinds;
   t2f->add_option("TEXT", text, "text form")->required();
   t2f->add_option("-o,--output", t2fOut, "binary form file to write")->required();
   t2f->add_option("--resource-name", resourceName,
@@ -91,7 +100,12 @@ void AddFormCommands(CLI::App& app) {
   t2f->add_option("--encoding", encoding,
                   "encoding of a text without byte-order mark: ansi (the default, see MIGWIZ_ANSI_CODEPAGE) or utf-8")
       ->check(CLI::IsMember({"ansi", "utf-8"}));
-  t2f->callback([] { TextToForm(text, t2fOut, resourceName, encoding); });
+  t2f->add_option("--string-kinds", stringKinds,
+                  "how strings beyond ASCII are stored: unicode (the default: UTF-8 or UTF-16, as a "
+                  "Unicode IDE writes them) or code-page (in the ANSI code page where it holds them, "
+                  "as IDEs before Unicode did)")
+      ->check(CLI::IsMember({"unicode", "code-page"}));
+  t2f->callback([] { TextToForm(text, t2fOut, resourceName, encoding, stringKinds); });
 }
 
 }  // namespace migwiz::app

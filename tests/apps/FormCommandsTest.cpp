@@ -75,3 +75,24 @@ TEST(MigwizFormCommands, FailuresAndUsageErrors) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("migwiz ", 0), 0u);
 }
+
+// A form whose strings are in the code page (as IDEs before Unicode wrote
+// them) is named as such by form2text and comes back byte for byte through
+// text2form --string-kinds code-page; the default writes UTF-8 there.
+TEST(MigwizFormCommands, CodePageStringsRoundTripWhenAskedFor) {
+  TempDir tmp;
+  const std::string stream = "TPF0\x06TForm1\x05" "Form1\x07" "Caption\x06\x06\xA9 1999\x00\x00"s;
+  tmp.Write("Old.dfm", migwiz::platform::WriteResourceForm("TFORM1", stream));
+  auto text = RunProgram(kMigwiz, {"form2text", tmp.Path("Old.dfm"), "-o", tmp.Path("Old.txt")});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.err.find("text2form --string-kinds code-page"), std::string::npos) << text.err;
+
+  auto old = RunProgram(kMigwiz, {"text2form", tmp.Path("Old.txt"), "-o", tmp.Path("Back.dfm"),
+                                  "--string-kinds", "code-page"});
+  ASSERT_EQ(old.status, 0) << old.err;
+  EXPECT_EQ(tmp.Read("Back.dfm"), tmp.Read("Old.dfm"));
+
+  auto unicode = RunProgram(kMigwiz, {"text2form", tmp.Path("Old.txt"), "-o", tmp.Path("New.dfm")});
+  ASSERT_EQ(unicode.status, 0) << unicode.err;
+  EXPECT_NE(tmp.Read("New.dfm").find("\x14\x07\x00\x00\x00\xC2\xA9 1999"s), std::string::npos);
+}
