@@ -33,10 +33,10 @@ class IOTAModule {
   virtual std::string FileName() const = 0;
   // The editors of an open module: a unit has its source and, with a form, the form.
   virtual int GetModuleFileCount() { return 0; }
-  virtual IOTAEditor* GetModuleFileEditor(int index) { return nullptr; }
+  virtual IOTAEditor* GetModuleFileEditor(int /*index*/) { return nullptr; }
   // The projects the module belongs to.
   virtual int GetOwnerCount() { return 0; }
-  virtual IOTAProject* GetOwner(int index) { return nullptr; }
+  virtual IOTAProject* GetOwner(int /*index*/) { return nullptr; }
 };
 
 class IOTAProject : public IOTAModule {

@@ -42,7 +42,7 @@ class TIdeWindow::Project : public platform::IOTAProject {
   Project(TIdeWindow* window, std::unique_ptr<TStandaloneProject> source)
       : window_(window), source_(std::move(source)) {}
   std::string FileName() const override { return source_->FileName(); }
-  bool Save(bool changeName, bool forceSave) override {
+  bool Save(bool /*changeName*/, bool /*forceSave*/) override {
     // Unmodified editors already match their files; rewriting them could only
     // change how they are stored.
     std::string err;
@@ -348,7 +348,7 @@ platform::IOTAModule* TIdeWindow::Module(int index) {
 
 bool TIdeWindow::OpenFile(const std::string& fileName) { return OpenUnit(fileName) != nullptr; }
 
-bool TIdeWindow::OpenProject(const std::string& projName, bool newProjGroup) {
+bool TIdeWindow::OpenProject(const std::string& projName, bool /*newProjGroup*/) {
   if (projName.empty()) return false;  // nothing to open
   if (OpenProjectFile(projName)) return true;
   statusBar()->showMessage(Q(lastError_));
