@@ -65,7 +65,7 @@ class TIdeWindow : public QMainWindow,
   QAction* FindMenuAction(const QString& name) const;
 
   // When set, message boxes and the error handler report here instead of
-  // showing a modal box (picture mode and tests).
+  // showing a modal box (picture mode and tests); a question is answered No.
   std::function<void(const std::string& text, const std::string& caption, int flags)> OnMessage;
   std::function<void(const std::string& message)> OnException;
 
@@ -79,7 +79,7 @@ class TIdeWindow : public QMainWindow,
   platform::IOTAActionServices* ActionServices() override { return this; }
   platform::INTAServices* NTAServices() override { return this; }
   // IOTAApplication
-  void MessageBox(const std::string& text, const std::string& caption, int flags) override;
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override;
   void HandleException(const std::string& message) override;
 
  protected:
