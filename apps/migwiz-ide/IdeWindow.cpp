@@ -503,7 +503,7 @@ void TIdeWindow::UnloadWizards() {
 
 std::vector<std::string> PluginFolders(const QString& programDir, const QByteArray& envValue,
                                        const QStringList& extra) {
-  std::vector<std::string> folders{S(programDir + "/../lib/migwiz/plugins")};
+  std::vector<std::string> folders{S(QDir::cleanPath(programDir + "/../" MIGWIZ_PLUGIN_DIR))};
   for (const QByteArray& part : envValue.split(':'))
     if (!part.isEmpty()) folders.push_back(part.toStdString());
   for (const QString& dir : extra) folders.push_back(S(dir));

@@ -126,9 +126,10 @@ class TIdeWindow : public QMainWindow,
   std::string lastError_;
 };
 
-// The folders searched for wizard libraries: the installed folder beside
-// the program, then those of the environment variable (separated by ':'),
-// then those given on the command line.
+// The folders searched for wizard libraries: the installed folder
+// (MIGWIZ_PLUGIN_DIR below the prefix, the program being in bin/), then
+// those of the environment variable (separated by ':'), then those given on
+// the command line.
 std::vector<std::string> PluginFolders(const QString& programDir, const QByteArray& envValue,
                                        const QStringList& extra);
 inline constexpr const char* kPluginPathVariable = "MIGWIZ_PLUGIN_PATH";

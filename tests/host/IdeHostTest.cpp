@@ -326,3 +326,10 @@ TEST_F(IdeHostTest, WizardWrittenInC) {
   hello->trigger();  // harmless once its library is gone
   EXPECT_EQ(messages.size(), 1u);
 }
+
+TEST(PluginFolders, InstalledFolderThenEnvironmentThenCommandLine) {
+  // The installed folder is found from bin/, as cmake --install lays them out.
+  EXPECT_EQ(ide::PluginFolders("/opt/mw/bin", "/a::/b", {"/c"}),
+            (std::vector<std::string>{"/opt/mw/lib/migwiz/plugins", "/a", "/b", "/c"}));
+  EXPECT_EQ(ide::PluginFolders("/usr/bin", "", {}), std::vector<std::string>{"/usr/lib/migwiz/plugins"});
+}
