@@ -5,11 +5,22 @@
 
 namespace migwiz::dialogs {
 
-void TQtApplication::MessageBox(const std::string& text, const std::string& caption, int flags) {
-  QMessageBox box(flags == platform::MB_ICONSTOP ? QMessageBox::Critical : QMessageBox::Information,
-                  QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.exec();
+int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption, int flags) {
+  const bool question = flags & platform::MB_YESNO;
+  QMessageBox box((flags & platform::MB_ICONSTOP) ? QMessageBox::Critical : QMessageBox::Information,
+                  QString::fromStdString(caption), QString::fromStdString(text),
+                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+  box.setObjectName("MessageBox");
+  // A long path in the text is not cut.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  if (question) box.setDefaultButton(QMessageBox::Yes);
+  const int pressed = box.exec();
+  if (!question) return platform::IDOK;
+  return pressed == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
+}
+
+int TQtApplication::MessageBox(const std::string& text, const std::string& caption, int flags) {
+  return ShowMessageBox(QApplication::activeWindow(), text, caption, flags);
 }
 
 void TQtApplication::HandleException(const std::string& message) {

@@ -4,11 +4,17 @@
 
 #include "platform/OpenToolsAPI.h"
 
+class QWidget;
+
 namespace migwiz::dialogs {
+
+// The toolkit's message box for the flags of IOTAApplication::MessageBox
+// (OK, or Yes and No with Yes the default); returns the button pressed.
+int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption, int flags);
 
 class TQtApplication : public platform::IOTAApplication {
  public:
-  void MessageBox(const std::string& text, const std::string& caption, int flags) override;
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override;
   void HandleException(const std::string& message) override;
 };
 

@@ -180,7 +180,25 @@ void TCompReplaceExpert::PerformReplace(TComponentReplacer* componentReplacer) {
         TIDEUtils::ReloadFile(name);
     }
   }
-  ShowMessage(caption, Res::SReplaceSucceeded, platform::MB_ICONINFORMATION);
+  ShowReplaceDone(*componentReplacer, caption);
+}
+
+// The success message names the run report and offers to open it.
+void TCompReplaceExpert::ShowReplaceDone(const TComponentReplacer& componentReplacer,
+                                         const std::string& caption) {
+  std::string text = Res::SReplaceSucceeded;
+  const std::string& report = componentReplacer.ReportFileName();
+  if (!componentReplacer.ReportError().empty())
+    text += "\n\n" + support::FormatStr(Res::SReportNotWritten, {componentReplacer.ReportError()});
+  if (report.empty()) {
+    ShowMessage(caption, text, platform::MB_ICONINFORMATION);
+    return;
+  }
+  text += "\n\n" + std::string(Res::SReportWrittenTo) + "\n" + report + "\n\n" + Res::SOpenReportQuestion;
+  if (ShowMessage(caption, text, platform::MB_ICONINFORMATION | platform::MB_YESNO) != platform::IDYES) return;
+  platform::IShell& shell = env_.shell ? *env_.shell : platform::DefaultShell();
+  if (!shell.Open(report))
+    ShowMessage(caption, support::FormatStr(Res::SReportNotOpened, {report}), platform::MB_ICONSTOP);
 }
 
 void TCompReplaceExpert::HideProjectForms() {
@@ -230,9 +248,9 @@ void TCompReplaceExpert::PerformRestore(const std::string& undoFile) {
     ShowMessage(caption, Res::SRestoreFailed, platform::MB_ICONSTOP);
 }
 
-void TCompReplaceExpert::ShowMessage(const std::string& caption, const std::string& text, int flags) {
+int TCompReplaceExpert::ShowMessage(const std::string& caption, const std::string& text, int flags) {
   platform::IOTAApplication* app = platform::Application ? platform::Application : &dialogs::QtApplication();
-  app->MessageBox(text, caption, flags);
+  return app->MessageBox(text, caption, flags);
 }
 
 }  // namespace migwiz::host

@@ -14,6 +14,7 @@
 #include "platform/IniFile.h"
 #include "platform/OpenToolsAPI.h"
 #include "platform/ProductMenu.h"
+#include "platform/Shell.h"
 #include "replace/Replacer.h"
 
 namespace migwiz::host {
@@ -27,6 +28,8 @@ struct TExpertEnvironment {
   // Choosers and messages of the dialog; null uses the toolkit's.
   dialogs::IDialogServices* dialogServices = nullptr;
   dialogs::TSaveWarnEnvironment saveWarn;
+  // Opens the run report when the user asks; null uses the desktop's.
+  platform::IShell* shell = nullptr;
 };
 
 class TCompReplaceExpert : public platform::TInterfacedObject, public platform::IOTAWizard {
@@ -71,7 +74,8 @@ class TCompReplaceExpert : public platform::TInterfacedObject, public platform::
  private:
   void MenuClick();
   void HideProjectForms();
-  void ShowMessage(const std::string& caption, const std::string& text, int flags);
+  void ShowReplaceDone(const replace::TComponentReplacer& componentReplacer, const std::string& caption);
+  int ShowMessage(const std::string& caption, const std::string& text, int flags);
   std::unique_ptr<platform::TCustomIniFile> OpenSettings() const;
 
   std::string FProductName;

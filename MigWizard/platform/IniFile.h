@@ -48,7 +48,7 @@ class TMemIniFile : public TCustomIniFile {
 
  protected:
   // After a value was written.
-  virtual void Changed(const std::string& section, const std::string& ident, const Value& value) {}
+  virtual void Changed(const std::string& /*section*/, const std::string& /*ident*/, const Value& /*value*/) {}
   void Assign(const TMemIniFile& other) { sections_ = other.sections_; }
   const Value* Find(const std::string& section, const std::string& ident) const;
   void Set(const std::string& section, const std::string& ident, Value value);

@@ -33,10 +33,10 @@ class IOTAModule {
   virtual std::string FileName() const = 0;
   // The editors of an open module: a unit has its source and, with a form, the form.
   virtual int GetModuleFileCount() { return 0; }
-  virtual IOTAEditor* GetModuleFileEditor(int index) { return nullptr; }
+  virtual IOTAEditor* GetModuleFileEditor(int /*index*/) { return nullptr; }
   // The projects the module belongs to.
   virtual int GetOwnerCount() { return 0; }
-  virtual IOTAProject* GetOwner(int index) { return nullptr; }
+  virtual IOTAProject* GetOwner(int /*index*/) { return nullptr; }
 };
 
 class IOTAProject : public IOTAModule {
@@ -98,16 +98,24 @@ class IBorlandIDEServices {
   virtual INTAServices* NTAServices() = 0;
 };
 
-// Message box flags: the icon of the box.
+// Message box flags: the buttons (OK alone unless MB_YESNO) and the icon.
+inline constexpr int MB_OK = 0;
+inline constexpr int MB_YESNO = 4;
 inline constexpr int MB_ICONSTOP = 16;
 inline constexpr int MB_ICONINFORMATION = 64;
+// The button that closed a message box.
+inline constexpr int IDOK = 1;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
 
-// The host application: its message box (one OK button) and its standard
-// handler for an error that leaves a menu command.
+// The host application: its message box and its standard handler for an
+// error that leaves a menu command.
 class IOTAApplication {
  public:
   virtual ~IOTAApplication() = default;
-  virtual void MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
+  // Modal; returns the button pressed. A host that shows no boxes (pictures,
+  // tests) answers a question with IDNO.
+  virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
   virtual void HandleException(const std::string& message) = 0;
 };
 

@@ -49,9 +49,16 @@ extern "C" {
 #define MIGWIZ_EDITOR_OTHER 0
 #define MIGWIZ_EDITOR_SOURCE 1
 
-/* message_box flags: the icon. */
+/* message_box flags: the icon; message_box_ex also takes the buttons. */
+#define MIGWIZ_MB_OK 0
+#define MIGWIZ_MB_YESNO 4
 #define MIGWIZ_MB_ICONSTOP 16
 #define MIGWIZ_MB_ICONINFORMATION 64
+
+/* The button that closed a message box (message_box_ex). */
+#define MIGWIZ_IDOK 1
+#define MIGWIZ_IDYES 6
+#define MIGWIZ_IDNO 7
 
 /* Wizard state flags (GetState). */
 #define MIGWIZ_WS_ENABLED 1u
@@ -117,6 +124,13 @@ typedef struct MigWizIDEServices {
    * standard handler of an error that left a menu command or the entry. */
   void (*message_box)(void* host, const char* text, const char* caption, int flags);
   void (*handle_exception)(void* host, const char* message);
+
+  /* Appended; read only when `size` covers it. A modal message box whose
+   * buttons the flags choose (MIGWIZ_MB_OK, or MIGWIZ_MB_YESNO for a
+   * question) together with an icon flag; returns the button pressed:
+   * MIGWIZ_IDOK, MIGWIZ_IDYES or MIGWIZ_IDNO. A host that shows no boxes
+   * (pictures, tests) answers a question with MIGWIZ_IDNO. */
+  int (*message_box_ex)(void* host, const char* text, const char* caption, int flags);
 } MigWizIDEServices;
 
 /* An interface identifier. */

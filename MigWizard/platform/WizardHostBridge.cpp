@@ -165,6 +165,12 @@ struct TBridgeCalls {
       return 0;
     });
   }
+  static int message_box_ex(void* host, const char* text, const char* caption, int flags) {
+    const int unanswered = (flags & MB_YESNO) ? IDNO : IDOK;
+    return Guard(unanswered, [&] {
+      return B(host).app_.MessageBox(text ? text : "", caption ? caption : "", flags);
+    });
+  }
   static void handle_exception(void* host, const char* message) {
     Guard(0, [&] {
       B(host).app_.HandleException(message ? message : "");
@@ -204,6 +210,7 @@ TWizardHostBridge::TWizardHostBridge(IBorlandIDEServices& ide, IOTAApplication& 
   MIGWIZ_SET(menu_insert);
   MIGWIZ_SET(message_box);
   MIGWIZ_SET(handle_exception);
+  MIGWIZ_SET(message_box_ex);
 #undef MIGWIZ_SET
 }
 

@@ -176,8 +176,12 @@ INTAServices* TWizardServices::NTAServices() {
   return this;
 }
 
-void TWizardServices::MessageBox(const std::string& text, const std::string& caption, int flags) {
-  if (MIGWIZ_HAS(t_, message_box)) t_->message_box(t_->host, text.c_str(), caption.c_str(), flags);
+// A host whose table ends before message_box_ex shows an OK button only;
+// its answer to a question is then No.
+int TWizardServices::MessageBox(const std::string& text, const std::string& caption, int flags) {
+  if (MIGWIZ_HAS(t_, message_box_ex)) return t_->message_box_ex(t_->host, text.c_str(), caption.c_str(), flags);
+  if (MIGWIZ_HAS(t_, message_box)) t_->message_box(t_->host, text.c_str(), caption.c_str(), flags & ~MB_YESNO);
+  return (flags & MB_YESNO) ? IDNO : IDOK;
 }
 
 void TWizardServices::HandleException(const std::string& message) {

@@ -27,7 +27,7 @@ class TWizardServices : public IBorlandIDEServices,
   IOTAActionServices* ActionServices() override;
   INTAServices* NTAServices() override;
 
-  void MessageBox(const std::string& text, const std::string& caption, int flags) override;
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override;
   void HandleException(const std::string& message) override;
 
   // The interface of a host module handle; null for NULL.

@@ -19,6 +19,11 @@ inline constexpr const char* SReplaceFailed = "Replace failed.";
 inline constexpr const char* SReplaceSucceeded = "Replace procedure was performed sucessfully.";
 inline constexpr const char* SRestoreSucceeded = "Files were succefully restored.";
 inline constexpr const char* SRestoreFailed = "Failed to restore files.";
+// Added to the message of a run that ended well: its report.
+inline constexpr const char* SReportWrittenTo = "What the run did, and what is left to do by hand, is in its report:";
+inline constexpr const char* SOpenReportQuestion = "Open the report now?";
+inline constexpr const char* SReportNotWritten = "The run report could not be written: %s";
+inline constexpr const char* SReportNotOpened = "No program could open the report \"%s\".";
 
 // Grammar engine.
 inline constexpr const char* SInvalidRuleFormat = "Cannot add rule. Invalid rule format.";

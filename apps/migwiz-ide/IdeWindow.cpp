@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -12,8 +13,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
-
-#include <iostream>
 
 #include "platform/SettingsStore.h"
 #include "support/FileUtils.h"
@@ -42,7 +41,7 @@ class TIdeWindow::Project : public platform::IOTAProject {
   Project(TIdeWindow* window, std::unique_ptr<TStandaloneProject> source)
       : window_(window), source_(std::move(source)) {}
   std::string FileName() const override { return source_->FileName(); }
-  bool Save(bool changeName, bool forceSave) override {
+  bool Save(bool /*changeName*/, bool /*forceSave*/) override {
     // Unmodified editors already match their files; rewriting them could only
     // change how they are stored.
     std::string err;
@@ -348,7 +347,7 @@ platform::IOTAModule* TIdeWindow::Module(int index) {
 
 bool TIdeWindow::OpenFile(const std::string& fileName) { return OpenUnit(fileName) != nullptr; }
 
-bool TIdeWindow::OpenProject(const std::string& projName, bool newProjGroup) {
+bool TIdeWindow::OpenProject(const std::string& projName, bool /*newProjGroup*/) {
   if (projName.empty()) return false;  // nothing to open
   if (OpenProjectFile(projName)) return true;
   statusBar()->showMessage(Q(lastError_));
@@ -458,14 +457,20 @@ bool TIdeWindow::InsertMenuItem(std::unique_ptr<platform::TMenuItem> item, const
 
 // --- Application ---
 
-void TIdeWindow::MessageBox(const std::string& text, const std::string& caption, int flags) {
+int TIdeWindow::MessageBox(const std::string& text, const std::string& caption, int flags) {
+  const bool question = flags & platform::MB_YESNO;
   if (OnMessage) {
     OnMessage(text, caption, flags);
-    return;
+    return question ? platform::IDNO : platform::IDOK;
   }
-  QMessageBox box(flags == platform::MB_ICONSTOP ? QMessageBox::Critical : QMessageBox::Information,
-                  Q(caption), Q(text), QMessageBox::Ok, this);
-  box.exec();
+  QMessageBox box((flags & platform::MB_ICONSTOP) ? QMessageBox::Critical : QMessageBox::Information,
+                  Q(caption), Q(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
+  box.setObjectName("MessageBox");
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  if (question) box.setDefaultButton(QMessageBox::Yes);
+  const int pressed = box.exec();
+  if (!question) return platform::IDOK;
+  return pressed == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
 }
 
 void TIdeWindow::HandleException(const std::string& message) {
@@ -485,7 +490,6 @@ void TIdeWindow::LoadWizards(const std::vector<std::string>& folders) {
       wizards_.push_back(std::make_unique<platform::TWizardLibrary>(file, *this, *this));
     } catch (const std::exception& e) {
       wizardErrors_ << Q(e.what());
-      std::cerr << "migwiz-ide: " << e.what() << "\n";
     }
   }
   int count = 0;
@@ -499,7 +503,7 @@ void TIdeWindow::UnloadWizards() {
 
 std::vector<std::string> PluginFolders(const QString& programDir, const QByteArray& envValue,
                                        const QStringList& extra) {
-  std::vector<std::string> folders{S(programDir + "/../lib/migwiz/plugins")};
+  std::vector<std::string> folders{S(QDir::cleanPath(programDir + "/../" MIGWIZ_PLUGIN_DIR))};
   for (const QByteArray& part : envValue.split(':'))
     if (!part.isEmpty()) folders.push_back(part.toStdString());
   for (const QString& dir : extra) folders.push_back(S(dir));

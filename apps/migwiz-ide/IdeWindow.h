@@ -65,7 +65,7 @@ class TIdeWindow : public QMainWindow,
   QAction* FindMenuAction(const QString& name) const;
 
   // When set, message boxes and the error handler report here instead of
-  // showing a modal box (picture mode and tests).
+  // showing a modal box (picture mode and tests); a question is answered No.
   std::function<void(const std::string& text, const std::string& caption, int flags)> OnMessage;
   std::function<void(const std::string& message)> OnException;
 
@@ -79,7 +79,7 @@ class TIdeWindow : public QMainWindow,
   platform::IOTAActionServices* ActionServices() override { return this; }
   platform::INTAServices* NTAServices() override { return this; }
   // IOTAApplication
-  void MessageBox(const std::string& text, const std::string& caption, int flags) override;
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override;
   void HandleException(const std::string& message) override;
 
  protected:
@@ -126,9 +126,10 @@ class TIdeWindow : public QMainWindow,
   std::string lastError_;
 };
 
-// The folders searched for wizard libraries: the installed folder beside
-// the program, then those of the environment variable (separated by ':'),
-// then those given on the command line.
+// The folders searched for wizard libraries: the installed folder
+// (MIGWIZ_PLUGIN_DIR below the prefix, the program being in bin/), then
+// those of the environment variable (separated by ':'), then those given on
+// the command line.
 std::vector<std::string> PluginFolders(const QString& programDir, const QByteArray& envValue,
                                        const QStringList& extra);
 inline constexpr const char* kPluginPathVariable = "MIGWIZ_PLUGIN_PATH";

@@ -1,7 +1,8 @@
 // migwiz-ide: a small IDE window that hosts wizard libraries. It opens a
 // Delphi project, shows its units and forms, and loads every wizard from
 // its plug-in folders, which put their items into its main menu.
-// --screenshots DIR saves pictures of the window instead of running it.
+// --screenshots DIR saves pictures of the window instead of running it;
+// --list-plugins prints the wizard libraries it loaded and quits.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <iostream>
+#include <string_view>
 
 #include "IdeWindow.h"
 
@@ -50,17 +52,33 @@ int SaveScreenshots(ide::TIdeWindow& window, const QString& dir) {
   return 0;
 }
 
+// Each library loaded with the wizards it registered; 1 when one could not be loaded.
+int ListPlugins(const ide::TIdeWindow& window) {
+  for (const auto& library : window.Wizards()) {
+    std::cout << library->FileName() << "\n";
+    for (MigWizWizard* wizard : library->Wizards())
+      std::cout << "  " << platform::WizardName(wizard) << " (" << platform::WizardIDString(wizard) << ")\n";
+  }
+  return window.WizardErrors().isEmpty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it works without a display.
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--version") return std::cout << "migwiz-ide " MIGWIZ_VERSION "\n", 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName("migwiz-ide");
   QApplication::setApplicationDisplayName("migwiz-ide");
+  app.setApplicationVersion(MIGWIZ_VERSION);
   QCommandLineParser args;
   args.setApplicationDescription("A host window for migration wizards.");
   args.addHelpOption();
+  args.addVersionOption();
   args.addOption({"project", "Project file (.dpr or .dproj) to open.", "file"});
   args.addOption({"plugin-dir", "Also load the wizard libraries of this folder (may be repeated).", "dir"});
+  args.addOption({"list-plugins", "Print the wizard libraries loaded and their wizards, and quit."});
   args.addOption({"screenshots", "Save pictures of the window into this folder and quit.", "dir"});
   args.addPositionalArgument("project", "Project file to open.", "[project]");
   args.process(app);
@@ -69,6 +87,7 @@ int main(int argc, char** argv) {
   window.LoadWizards(ide::PluginFolders(QCoreApplication::applicationDirPath(),
                                         qgetenv(ide::kPluginPathVariable), args.values("plugin-dir")));
   for (const QString& error : window.WizardErrors()) std::cerr << "migwiz-ide: " << error.toStdString() << "\n";
+  if (args.isSet("list-plugins")) return ListPlugins(window);
 
   QString project = args.value("project");
   if (project.isEmpty() && !args.positionalArguments().isEmpty()) project = args.positionalArguments().first();

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,6 +119,12 @@ class IdeHostTest : public ::testing::Test {
     return bytes;
   }
   std::string Settings() { return ReadAll(dir.Path("config/Software/Corvane.ini")); }
+  // The message of a replace that ended well, with its report.
+  static std::string Done(const std::string& report) {
+    return "Replace procedure was performed sucessfully.\n\n"
+           "What the run did, and what is left to do by hand, is in its report:\n" +
+           report + "\n\nOpen the report now?";
+  }
 
   TempDir dir;
   std::unique_ptr<ide::TIdeWindow> window;
@@ -155,9 +162,9 @@ TEST_F(IdeHostTest, ReplaceThenRestoreShowsResultAndOriginals) {
   }
   ASSERT_TRUE(errors.empty()) << errors[0];
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "Replace procedure was performed sucessfully.");
+  EXPECT_EQ(messages[0].text, Done(dir.Path("Orders/Wiz_Report.txt")));
   EXPECT_EQ(messages[0].caption, "BDE Migration Wizard");
-  EXPECT_EQ(messages[0].flags, 64);
+  EXPECT_EQ(messages[0].flags, 64 + 4);  // information, Yes and No
   for (const char* unit : {"Main.pas", "DataMod.pas", "Report.pas"}) {
     EXPECT_EQ(Shown(unit), AsShown(dir.Read(std::string("Orders/") + unit))) << unit << " reloaded";
     EXPECT_NE(Shown(unit), AsShown(originals[unit])) << unit;
@@ -232,7 +239,29 @@ TEST_F(IdeHostTest, DontAskSurvivesARunAndARestart) {
     Click(driver);
   }
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "Replace procedure was performed sucessfully.");
+  EXPECT_EQ(messages[0].text, Done(dir.Path("Orders/Wiz_Report.txt")));
+}
+
+TEST_F(IdeHostTest, SuccessMessageIsAQuestionInTheHostsBox) {
+  window->OnMessage = nullptr;  // the host's own modal box
+  std::string text;
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", ReplaceProject);
+    driver.Expect("SaveWarnForm", Yes(false));
+    driver.Expect("MessageBox", [&text](QWidget* box) {
+      auto* message = qobject_cast<QMessageBox*>(box);
+      ASSERT_NE(message, nullptr);
+      text = message->text().toStdString();
+      EXPECT_EQ(message->windowTitle(), "BDE Migration Wizard");
+      EXPECT_EQ(message->defaultButton(), message->button(QMessageBox::Yes));
+      message->button(QMessageBox::No)->click();  // the report stays closed
+    });
+    Click(driver);
+  }
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(text, Done(dir.Path("Orders/Wiz_Report.txt")));
+  EXPECT_NE(dir.Read("Orders/Wiz_Report.txt").find("Main.dfm"), std::string::npos);
 }
 
 TEST_F(IdeHostTest, ErrorInAClickReachesTheHostsHandler) {
@@ -296,4 +325,11 @@ TEST_F(IdeHostTest, WizardWrittenInC) {
   window->UnloadWizards();
   hello->trigger();  // harmless once its library is gone
   EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST(PluginFolders, InstalledFolderThenEnvironmentThenCommandLine) {
+  // The installed folder is found from bin/, as cmake --install lays them out.
+  EXPECT_EQ(ide::PluginFolders("/opt/mw/bin", "/a::/b", {"/c"}),
+            (std::vector<std::string>{"/opt/mw/lib/migwiz/plugins", "/a", "/b", "/c"}));
+  EXPECT_EQ(ide::PluginFolders("/usr/bin", "", {}), std::vector<std::string>{"/usr/lib/migwiz/plugins"});
 }

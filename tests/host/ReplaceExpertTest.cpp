@@ -5,6 +5,8 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "dialogs/TarnWizard.h"
 #include "host/IDEUtils.h"
 #include "host/ReplaceExpert.h"
@@ -24,10 +26,22 @@ namespace {
 class RecordingApplication : public IOTAApplication {
  public:
   std::vector<std::string> shown;  // "caption|flags|text"
-  void MessageBox(const std::string& text, const std::string& caption, int flags) override {
+  int answer = IDNO;               // to a question
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override {
     shown.push_back(caption + "|" + std::to_string(flags) + "|" + text);
+    return (flags & MB_YESNO) ? answer : IDOK;
   }
   void HandleException(const std::string& message) override { shown.push_back("error|" + message); }
+};
+
+class FakeShell : public IShell {
+ public:
+  std::vector<std::string> opened;
+  bool works = true;
+  bool Open(const std::string& target) override {
+    opened.push_back(target);
+    return works;
+  }
 };
 
 // The host-less project model, noting what the flow asks of it.
@@ -58,6 +72,7 @@ class ReplaceExpertTest : public ::testing::Test {
       ++warnings;
       return dialogs::TSaveWarnForm::mrYes;
     };
+    env.shell = &shell;
     expert = TIntf<TCompReplaceExpert>(new TCompReplaceExpert(
         dialogs::TarnWizardFormClass(), "&Tarnbase", {"TarnbaseMenu", "&Tarnbase", ""}, replacer.get(), env));
   }
@@ -73,6 +88,7 @@ class ReplaceExpertTest : public ::testing::Test {
   TempDir dir;
   NotingIDE ide;
   RecordingApplication app;
+  FakeShell shell;
   replace::TReplaceOptions options;
   std::unique_ptr<replace::TComponentReplacer> replacer;
   TIntf<TCompReplaceExpert> expert;
@@ -132,9 +148,62 @@ TEST_F(ReplaceExpertTest, FolderModeAsksNothingAndReloadsNothing) {
   Click();
   EXPECT_EQ(warnings, 0);
   EXPECT_TRUE(ide.Reloaded().empty());
-  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|64|Replace procedure was performed sucessfully."});
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0].rfind("BDE Migration Wizard|68|Replace procedure was performed sucessfully.\n", 0), 0u);
   EXPECT_NE(dir.Read("src/Unit1.pas").find("TTarnQuery"), std::string::npos);
   EXPECT_NE(Settings().find("Dest=i:1"), std::string::npos);  // saved after the run
+}
+
+TEST_F(ReplaceExpertTest, SuccessMessageNamesTheReportAndOpensItOnYes) {
+  const std::string unit = "unit Unit1;\r\ninterface\r\nuses DBTables;\r\nvar Q: TQuery;\r\nimplementation\r\nend.\r\n";
+  dir.Write("src/Unit1.pas", unit);
+  answer = [this](dialogs::TWizardForm& form) {
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+    return Finish(form);
+  };
+  const std::string report = dir.Path("src/Wiz_Report.txt");
+  const std::string done = "BDE Migration Wizard|68|Replace procedure was performed sucessfully.\n\n"
+                           "What the run did, and what is left to do by hand, is in its report:\n" +
+                           report + "\n\nOpen the report now?";
+  struct Case {
+    const char* what;
+    int answer;
+    bool shellWorks;
+    std::vector<std::string> shown, opened;
+  };
+  const Case cases[] = {
+      {"No opens nothing", IDNO, true, {done}, {}},
+      {"Yes opens the report", IDYES, true, {done}, {report}},
+      {"a report no program takes is said so", IDYES, false,
+       {done, "BDE Migration Wizard|16|No program could open the report \"" + report + "\"."}, {report}},
+  };
+  for (const Case& c : cases) {
+    dir.Write("src/Unit1.pas", unit);
+    app.shown.clear();
+    app.answer = c.answer;
+    shell.opened.clear();
+    shell.works = c.shellWorks;
+    Click();
+    EXPECT_EQ(app.shown, c.shown) << c.what;
+    EXPECT_EQ(shell.opened, c.opened) << c.what;
+    EXPECT_NE(dir.Read("src/Wiz_Report.txt").find("Unit1.pas"), std::string::npos) << c.what;
+  }
+  // A report that cannot be written does not undo the run: the message says
+  // why, and there is nothing to offer.
+  std::filesystem::remove(report);
+  std::filesystem::create_directories(report);
+  dir.Write("src/Unit1.pas", unit);
+  app.shown.clear();
+  shell.opened.clear();
+  app.answer = IDYES;
+  Click();
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0].rfind("BDE Migration Wizard|64|Replace procedure was performed sucessfully.\n\n"
+                               "The run report could not be written: ", 0), 0u) << app.shown[0];
+  EXPECT_NE(app.shown[0].find("Wiz_Report.txt"), std::string::npos) << app.shown[0];
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_NE(dir.Read("src/Unit1.pas").find("TTarnQuery"), std::string::npos);
 }
 
 TEST_F(ReplaceExpertTest, ProjectModeReloadsPasUnitsOnly) {

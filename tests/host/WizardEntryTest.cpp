@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 
 #include "platform/StandaloneIDE.h"
@@ -19,7 +20,11 @@ namespace {
 class RecordingApplication : public IOTAApplication {
  public:
   std::vector<std::string> messages, errors;
-  void MessageBox(const std::string& text, const std::string&, int) override { messages.push_back(text); }
+  int answer = IDYES;  // to a question
+  int MessageBox(const std::string& text, const std::string&, int flags) override {
+    messages.push_back(text + "|" + std::to_string(flags));
+    return (flags & MB_YESNO) ? answer : IDOK;
+  }
   void HandleException(const std::string& message) override { errors.push_back(message); }
 };
 
@@ -124,8 +129,19 @@ TEST(WizardEntry, ServicesSeenFromInsideTheLibrary) {
   EXPECT_TRUE(project->Save(false, true));
   EXPECT_TRUE(group->Close());
   EXPECT_EQ(services.ModuleServices()->ModuleCount(), 0);
-  services.MessageBox("hello", "title", MB_ICONINFORMATION);
-  EXPECT_EQ(app.messages, std::vector<std::string>{"hello"});
+  EXPECT_EQ(services.MessageBox("hello", "title", MB_ICONINFORMATION), IDOK);
+  EXPECT_EQ(services.MessageBox("open?", "title", MB_ICONINFORMATION | MB_YESNO), IDYES);
+  app.answer = IDNO;
+  EXPECT_EQ(services.MessageBox("open?", "title", MB_ICONINFORMATION | MB_YESNO), IDNO);
+  EXPECT_EQ(app.messages, (std::vector<std::string>{"hello|64", "open?|68", "open?|68"}));
+  // A host whose table ends before the box with buttons shows OK only and is taken as No.
+  MigWizIDEServices first = *bridge.Table();
+  first.size = offsetof(MigWizIDEServices, message_box_ex);
+  TWizardServices firstServices(&first);
+  app.messages.clear();
+  app.answer = IDYES;
+  EXPECT_EQ(firstServices.MessageBox("open?", "title", MB_ICONINFORMATION | MB_YESNO), IDNO);
+  EXPECT_EQ(app.messages, std::vector<std::string>{"open?|64"});
   // A long name crosses whole.
   std::string longName(1000, 'x');
   EXPECT_EQ(FetchString([&](char* b, size_t n) { return CopyString(longName, b, n); }), longName);

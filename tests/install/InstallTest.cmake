@@ -20,7 +20,10 @@ set(expected
 if(GUI)
   list(APPEND expected
     usr/bin/migwiz-wizard
+    usr/bin/migwiz-ide
+    usr/lib/migwiz/plugins/libmigwiz-expert.so
     usr/share/man/man1/migwiz-wizard.1
+    usr/share/man/man1/migwiz-ide.1
     usr/share/applications/migwiz-wizard.desktop
     usr/share/icons/hicolor/scalable/apps/migwiz-wizard.svg)
 endif()
@@ -42,7 +45,7 @@ endif()
 
 set(programs migwiz)
 if(GUI)
-  list(APPEND programs migwiz-wizard)
+  list(APPEND programs migwiz-wizard migwiz-ide)
 endif()
 foreach(p IN LISTS programs)
   execute_process(COMMAND "${destdir}/usr/bin/${p}" --version RESULT_VARIABLE status
@@ -52,8 +55,25 @@ foreach(p IN LISTS programs)
   endif()
 endforeach()
 
-file(READ "${destdir}/usr/share/applications/migwiz-wizard.desktop" desktop)
-if(GUI AND NOT desktop MATCHES "\nExec=migwiz-wizard" )
-  message(FATAL_ERROR "the desktop file does not start migwiz-wizard")
+if(GUI)
+  file(READ "${destdir}/usr/share/applications/migwiz-wizard.desktop" desktop)
+  if(NOT desktop MATCHES "\nExec=migwiz-wizard")
+    message(FATAL_ERROR "the desktop file does not start migwiz-wizard")
+  endif()
+
+  # The installed host finds the installed wizard library by itself, and the
+  # library registers its wizard: no plug-in folder from the environment.
+  set(config "${WORK_DIR}/config")
+  file(REMOVE_RECURSE "${config}")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=MIGWIZ_PLUGIN_PATH QT_QPA_PLATFORM=offscreen
+                          "XDG_CONFIG_HOME=${config}" "${destdir}/usr/bin/migwiz-ide" --list-plugins
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(listed "${destdir}/usr/lib/migwiz/plugins/libmigwiz-expert.so
+  BDE Migration Wizard (Corvane.BDEMigrationWizard.Tarnbase)
+")
+  if(NOT status EQUAL 0 OR NOT out STREQUAL listed)
+    message(FATAL_ERROR "migwiz-ide --list-plugins: status ${status}, printed '${out}' '${err}'")
+  endif()
+  file(REMOVE_RECURSE "${config}")
 endif()
 file(REMOVE_RECURSE "${destdir}")

@@ -130,11 +130,17 @@ size_t TryEveryFailure(bool project) {
     EXPECT_FALSE(trial.TemporaryFolderLeft()) << what;
     if (o.result && !o.threw) {
       // Success is only claimed for a complete run, or with a warning.
-      if (trial.Units() != converted) EXPECT_TRUE(o.warned) << what;
-      if (!o.warned) EXPECT_EQ(trial.Units(), converted) << what;
+      if (trial.Units() != converted) {
+        EXPECT_TRUE(o.warned) << what;
+      }
+      if (!o.warned) {
+        EXPECT_EQ(trial.Units(), converted) << what;
+      }
       continue;
     }
-    if (o.copyBackBegan) EXPECT_TRUE(trial.Restore()) << what;
+    if (o.copyBackBegan) {
+      EXPECT_TRUE(trial.Restore()) << what;
+    }
     EXPECT_EQ(trial.Units(), Fixture()) << what;
   }
   return count;
