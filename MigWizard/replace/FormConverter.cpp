@@ -92,16 +92,19 @@ namespace {
 // where the parse ended. The parser is first given only the object's own
 // text (through its end and the line after it), so that a form with many
 // objects is converted in linear time; when that does not end where the
-// object ends, the whole text decides, as it always did.
+// object ends, the whole text decides, as it always did. The parser keeps
+// looking at the text it parsed until the object is made, so the window is
+// the caller's and must outlive MakeObject.
 bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t headerPos,
-                   size_t objectEnd, size_t& endPos) {
+                   size_t objectEnd, size_t& endPos, std::string& window) {
   if (objectEnd > headerPos) {
     size_t expectedEnd = objectEnd;
     while (expectedEnd < text.size() && IsBlank(text[expectedEnd])) ++expectedEnd;
     size_t windowEnd = std::min(text.find('\n', expectedEnd), text.size());
     windowEnd = std::min(windowEnd + 1, text.size());
     int pos = 1;
-    if (parser.ParseString(text.substr(headerPos, windowEnd - headerPos), "<object>", pos) &&
+    window.assign(text, headerPos, windowEnd - headerPos);
+    if (parser.ParseString(window, "<object>", pos) &&
         headerPos + static_cast<size_t>(pos) - 1 == expectedEnd) {
       endPos = expectedEnd;
       return true;
@@ -157,6 +160,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   parser.SetLineBreak(LineBreakOf(text));
   c.Recorder.BeginForm(c.File, text, form.binary);
   std::string lexeme, newClass;
+  std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       case lcObject:
@@ -188,8 +192,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           auto end = objectEnds.find(headerPos);
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
-          if (ParseObjectAt(parser, text, headerPos,
-                            end == objectEnds.end() ? 0 : end->second, endPos)) {
+          if (ParseObjectAt(parser, text, headerPos, end == objectEnds.end() ? 0 : end->second,
+                            endPos, window)) {
             ++changes;
             c.Recorder.ObjectConverted(headerPos, object.Name, object.ClassName, newClass);
             lexeme = parser.MakeObject(std::max(depth, 0));
