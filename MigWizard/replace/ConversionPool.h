@@ -30,6 +30,9 @@ class TConversionPool {
   TConversionPool(const TConversionPool&) = delete;
   TConversionPool& operator=(const TConversionPool&) = delete;
 
+  // As many as the cores this process may run on.
+  static size_t DefaultThreads();
+
   size_t Threads() const { return threads_.size(); }
   void Post(size_t number, Job job);
   // Until the job of that number has run (or was dropped).

@@ -239,16 +239,8 @@ void TComponentReplacer::WriteFormFile(TFileConversion& c, const std::string& ou
 // The TDatabase objects of a form, under the form's root name, by their
 // decoded DatabaseName.
 void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
-  const std::string& fileName = c.File;
-  std::string bytes, err;
-  if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
-  TFormFileContents form;
-  try {
-    form = ReadFormFile(bytes);
-  } catch (const platform::EStreamError& e) {
-    throw EFOpenError(fileName + ": " + e.what());
-  }
-  const std::string text = form.text.substr(0, form.text.find('\0'));
+  c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));  // kept for the conversion
+  const std::string& text = c.Form->text;
   TFormLexer lexer(text);
   TFormObject object;
   std::string rootName;

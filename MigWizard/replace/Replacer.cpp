@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <thread>
 
 #include "host/IDEUtils.h"
 #include "platform/LargeStack.h"
@@ -112,6 +111,10 @@ bool TComponentReplacer::PerformReplace() {
       r.listings_.Clear();
       r.tempFolders_.clear();
       r.backupFolders_.clear();
+      r.keptForms_.clear();
+      r.keptFormBytes_ = 0;
+      r.keptOutputs_.clear();
+      r.keptOutputBytes_ = 0;
       r.log_.CloseLogFile();
       r.env_.cursor->StopWait();
     }
@@ -310,7 +313,7 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   const bool inFolder = replaceOptions_->Dest == TSearchDestination::sdDirectory;
   dbList_.Clear();
   const size_t unitCount = unitList_.size();
-  unsigned jobs = jobs_ != 0 ? jobs_ : std::max(1u, std::thread::hardware_concurrency());
+  const size_t jobs = jobs_ != 0 ? jobs_ : TConversionPool::DefaultThreads();
   std::unique_ptr<TConversionPool> pool;
   if (jobs > 1) {
     pool = std::make_unique<TConversionPool>(jobs);
@@ -345,6 +348,7 @@ void TComponentReplacer::RunPass(TPass pass, size_t begin, size_t end, size_t un
       CheckStop();
       if (pass == TPass::Convert) BeginFile(i, unitCount);
       TFileConversion c(unitList_[i]);
+      c.Form = TakeKeptForm(pass, i);
       platform::RunOnLargeStack([&] { DoPass(pass, c, *formParser_); });
       TakePass(pass, i, c, tempDir);
     }
@@ -366,6 +370,7 @@ void TComponentReplacer::RunPass(TPass pass, size_t begin, size_t end, size_t un
     for (; posted < limit() && posted < i + ahead; ++posted) {
       TFileConversion* c = work.emplace(posted, std::make_unique<TFileConversion>(unitList_[posted]))
                                .first->second.get();
+      c->Form = TakeKeptForm(pass, posted);
       pool->Post(posted, [this, pass, c](size_t thread) { DoPass(pass, *c, ParserOf(thread)); });
     }
     pool->Wait(i);
@@ -375,6 +380,15 @@ void TComponentReplacer::RunPass(TPass pass, size_t begin, size_t end, size_t un
     if (pass == TPass::Convert) BeginFile(i, unitCount);
     TakePass(pass, i, *c, tempDir);
   }
+}
+
+std::unique_ptr<TFormFileContents> TComponentReplacer::TakeKeptForm(TPass pass, size_t i) {
+  auto it = keptForms_.find(i);
+  if (pass != TPass::Convert || it == keptForms_.end()) return nullptr;
+  std::unique_ptr<TFormFileContents> form = std::move(it->second);
+  keptForms_.erase(it);
+  keptFormBytes_ -= form->text.size();
+  return form;
 }
 
 void TComponentReplacer::DoPass(TPass pass, TFileConversion& c, grammar::TFormParser& parser) noexcept {
@@ -397,6 +411,12 @@ void TComponentReplacer::TakePass(TPass pass, size_t i, TFileConversion& c, cons
   }
   if (c.Error) std::rethrow_exception(c.Error);
   for (const auto& [name, connection] : c.DatabaseNames) dbList_.SetValue(name, connection);
+  // Forms read for their names are kept for their conversion, up to a
+  // bound: a large project's forms are read again instead.
+  if (c.Form && keptFormBytes_ + c.Form->text.size() <= kKeptFormBytes) {
+    keptFormBytes_ += c.Form->text.size();
+    keptForms_[i] = std::move(c.Form);
+  }
 }
 
 // Units, then forms: each phase counted on its own, so its total is known.
@@ -419,9 +439,18 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   TakeReport(c.Report);
   if (c.Error) std::rethrow_exception(c.Error);
   if (!c.Changed) return;
-  const std::string folder = ExtractFilePath(RelativePath(c.File));
-  MakeTempFolder(tempDir, folder);
-  WriteOutput(c.File, ConcatPath(ConcatPath(tempDir, folder), ExtractFileName(c.File)), c.Output);
+  // Converted copies wait for the copy back in memory, up to a bound, and
+  // beyond it in the temporary folder: either way no original is touched
+  // before every file is converted.
+  if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
+    keptOutputBytes_ += c.Output.size();
+    if (OnFileConverted) OnFileConverted(c.File, c.Output);
+    keptOutputs_[i] = std::move(c.Output);
+  } else {
+    const std::string folder = ExtractFilePath(RelativePath(c.File));
+    MakeTempFolder(tempDir, folder);
+    WriteOutput(c.File, ConcatPath(ConcatPath(tempDir, folder), ExtractFileName(c.File)), c.Output);
+  }
   ++changedFilesCount_;
   changed_.push_back(i);
 }
@@ -458,25 +487,33 @@ void TComponentReplacer::MakeTempFolder(const std::string& tempDir, const std::s
 }
 
 void TComponentReplacer::ProcessFile(TFileConversion& c) {
-  std::string bytes, err;
-  if (!env_.fs->ReadFile(c.File, bytes, err)) throw EFOpenError(err);
   std::string ext = UpperCase(ExtractFileExt(c.File));
   if (ext == ".PAS" || ext == ".DPR") {
+    std::string bytes, err;
+    if (!env_.fs->ReadFile(c.File, bytes, err)) throw EFOpenError(err);
     TextFileContents unit = ReadTextFile(bytes);
     bytes = std::string();
     c.Recorder.UnitRead(c.File, unit.text);
     ProcessUnit(c, unit.text, unit.encoding);
     return;
   }
+  if (!c.Form) c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));
+  ProcessForm(c, c.Form->text, *c.Form);
+  c.Form.reset();  // only the output is waited for
+}
+
+// A form file's text, cut at its first NUL character.
+TFormFileContents TComponentReplacer::ReadForm(const std::string& fileName) const {
+  std::string bytes, err;
+  if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
   TFormFileContents form;
   try {
     form = ReadFormFile(bytes);
   } catch (const platform::EStreamError& e) {
-    throw EFOpenError(c.File + ": " + e.what());
+    throw EFOpenError(fileName + ": " + e.what());
   }
-  bytes = std::string();
   form.text.resize(std::min(form.text.size(), form.text.find('\0')));
-  ProcessForm(c, form.text, form);
+  return form;
 }
 
 void TComponentReplacer::NoteChanges(const std::string& fileName, int changes) {
@@ -519,7 +556,10 @@ bool TComponentReplacer::ReplaceOriginalFiles(const std::string& tempDir) {
     if (ok && OnReplacing) OnReplacing(file, n++, changed_.size());
     if (ok) {
       std::string bytes, err;
-      ok = env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err) &&
+      auto kept = keptOutputs_.find(i);
+      if (kept != keptOutputs_.end()) bytes = std::move(kept->second);
+      ok = (kept != keptOutputs_.end() ||
+            env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err)) &&
            env_.fs->OverwriteFile(file, bytes, err);
       if (ok) continue;
       warnings_.push_back(err);

@@ -85,6 +85,7 @@ struct TFileConversion {
   std::vector<TUnresolvedDatabase> Unresolved;
   std::vector<TUnconvertedObject> Unconverted;
   std::vector<std::pair<std::string, std::string>> DatabaseNames;  // in the order found
+  std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
   std::exception_ptr Error;
 };
 
@@ -134,6 +135,9 @@ class TComponentReplacer {
   // thread. What a run writes, logs and reports does not depend on it.
   void SetJobs(unsigned jobs) { jobs_ = jobs; }
   unsigned Jobs() const { return jobs_; }
+  // Converted copies wait for the copy back in memory up to this many bytes
+  // (16 MB unless set), the others in the temporary folder.
+  void SetMemoryForCopies(size_t bytes) { memoryForCopies_ = bytes; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.
   std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
@@ -199,6 +203,8 @@ class TComponentReplacer {
   grammar::TFormParser& ParserOf(size_t thread);
   void MakeTempFolder(const std::string& tempDir, const std::string& folder);
   void ProcessFile(TFileConversion& c);
+  TFormFileContents ReadForm(const std::string& fileName) const;
+  std::unique_ptr<TFormFileContents> TakeKeptForm(TPass pass, size_t i);
   bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
   void RemoveTempFolder(const std::string& tempDir) noexcept;
@@ -263,6 +269,12 @@ class TComponentReplacer {
   support::TFolderListings listings_;       // of the folders the run looked into
   std::set<std::string> tempFolders_;       // made below the temporary folder
   std::set<std::string> backupFolders_;     // known to exist below the backup folder
+  static constexpr size_t kKeptFormBytes = size_t{16} << 20;
+  std::map<size_t, std::unique_ptr<TFormFileContents>> keptForms_;  // by unit list entry
+  size_t keptFormBytes_ = 0;
+  size_t memoryForCopies_ = size_t{16} << 20;
+  std::map<size_t, std::string> keptOutputs_;  // converted copies, by unit list entry
+  size_t keptOutputBytes_ = 0;
   std::string projectDir_;
   std::string rootRealPath_;  // of the folder of a folder run
   std::vector<std::string> warnings_;
