@@ -19,6 +19,7 @@ struct DirEntry {
   std::string name;
   bool isDirectory = false;  // a real folder, not a link to one
   bool isLink = false;       // a symbolic link, whatever it points to
+  bool isRegular = false;    // known to be a regular file, not a link to one
 };
 
 enum class MakeDirResult { Created, AlreadyExists, Failed };

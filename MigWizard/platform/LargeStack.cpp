@@ -10,6 +10,19 @@ namespace migwiz::platform {
 
 namespace {
 
+thread_local bool tLargeStack = false;
+
+bool StartThread(pthread_t& thread, std::size_t stackSize, void* (*main)(void*), void* arg,
+                 bool detached) {
+  pthread_attr_t attr;
+  if (pthread_attr_init(&attr) != 0) return false;
+  bool ok = pthread_attr_setstacksize(&attr, stackSize) == 0 &&
+            (!detached || pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED) == 0) &&
+            pthread_create(&thread, &attr, main, arg) == 0;
+  pthread_attr_destroy(&attr);
+  return ok;
+}
+
 // One worker thread with a large stack, started at the first job and kept
 // for the life of the process: creating a thread per parse would cost more
 // than most parses.
@@ -38,16 +51,11 @@ class Worker {
 
  private:
   bool Start(std::size_t stackSize) {
-    pthread_attr_t attr;
-    if (pthread_attr_init(&attr) != 0) return false;
-    bool ok = pthread_attr_setstacksize(&attr, stackSize) == 0 &&
-              pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED) == 0 &&
-              pthread_create(&thread_, &attr, &Worker::Loop, this) == 0;
-    pthread_attr_destroy(&attr);
-    return ok;
+    return StartThread(thread_, stackSize, &Worker::Loop, this, true);
   }
 
   static void* Loop(void* self) {
+    tLargeStack = true;
     auto* w = static_cast<Worker*>(self);
     std::unique_lock<std::mutex> lock(w->mutex_);
     for (;;) {
@@ -75,13 +83,34 @@ class Worker {
 
 }  // namespace
 
+bool OnLargeStack() { return tLargeStack; }
+
 void RunOnLargeStack(const std::function<void()>& job, std::size_t stackSize) {
+  if (tLargeStack) {
+    job();
+    return;
+  }
   Worker* worker = Worker::Get(stackSize);
   if (!worker || worker->OnWorkerThread()) {
     job();  // no worker to be had, or already on it
     return;
   }
   worker->Run(job);
+}
+
+TLargeStackThread::TLargeStackThread(std::function<void()> body, std::size_t stackSize)
+    : body_(std::move(body)) {
+  started_ = StartThread(thread_, stackSize, &TLargeStackThread::Main, this, false);
+}
+
+TLargeStackThread::~TLargeStackThread() {
+  if (started_) pthread_join(thread_, nullptr);
+}
+
+void* TLargeStackThread::Main(void* self) {
+  tLargeStack = true;
+  static_cast<TLargeStackThread*>(self)->body_();
+  return nullptr;
 }
 
 }  // namespace migwiz::platform

@@ -52,28 +52,47 @@ std::string ErrorText(const std::string& what, const std::string& path) {
   return what + " \"" + path + "\": " + std::strerror(errno);
 }
 
+// Where a write to the target goes (a link's target, else the target) and
+// with which mode: the target's when it is a regular file, else the
+// fallback. One lstat for a target that is no link.
+struct TargetInfo {
+  std::string path;
+  mode_t mode;
+};
+
+TargetInfo InfoOf(const std::string& target, mode_t fallback) {
+  TargetInfo info{target, fallback};
+  struct stat st;
+  if (::lstat(target.c_str(), &st) != 0) return info;
+  if (S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(target.c_str(), nullptr)) {
+      info.path = real;
+      std::free(real);
+    }
+    if (::stat(target.c_str(), &st) != 0) return info;
+  }
+  if (S_ISREG(st.st_mode)) info.mode = st.st_mode & 07777;
+  return info;
+}
+
 // Writes through a temporary file beside the target and renames it into
 // place, so that a failure never leaves a half-written target.
 // A link is written through to the file it names.
-bool ReplaceFileContents(const std::string& target, std::string_view contents, mode_t mode,
-                         std::string& err) {
-  std::string path = target;
-  if (char* real = ::realpath(target.c_str(), nullptr)) {
-    path = real;
-    std::free(real);
-  }
-  std::string tmp = path + ".migwiz-tmp";
-  Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+template <class Fill>
+bool ReplaceFileWith(const std::string& target, mode_t fallbackMode, std::string& err, Fill fill) {
+  const TargetInfo info = InfoOf(target, fallbackMode);
+  std::string tmp = info.path + ".migwiz-tmp";
+  Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.mode));
   if (fd.get() < 0) {
     err = ErrorText("cannot create", target);
     return false;
   }
-  if (!WriteAll(fd.get(), contents.data(), contents.size()) || !fd.Close()) {
+  if (!fill(fd.get()) || !fd.Close()) {
     err = ErrorText("cannot write", target);
     ::unlink(tmp.c_str());
     return false;
   }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (::rename(tmp.c_str(), info.path.c_str()) != 0) {
     err = ErrorText("cannot replace", target);
     ::unlink(tmp.c_str());
     return false;
@@ -81,10 +100,56 @@ bool ReplaceFileContents(const std::string& target, std::string_view contents, m
   return true;
 }
 
-mode_t ModeFor(const std::string& existing, mode_t fallback) {
-  struct stat st;
-  if (::stat(existing.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
-  return fallback;
+bool ReplaceFileContents(const std::string& target, std::string_view contents, mode_t fallbackMode,
+                         std::string& err) {
+  return ReplaceFileWith(target, fallbackMode, err, [&](int fd) {
+    return WriteAll(fd, contents.data(), contents.size());
+  });
+}
+
+// Opens a file for reading, refusing anything but a regular file.
+// Without O_NONBLOCK a FIFO would block the open until a writer comes.
+int OpenRegular(const std::string& path, struct stat& st, std::string& err) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    err = ErrorText("cannot open", path);
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0) {
+    err = ErrorText("cannot read", path);
+    ::close(fd);
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    err = "cannot read \"" + path + "\": " +
+          (S_ISDIR(st.st_mode) ? std::string(std::strerror(EISDIR)) : "not a regular file");
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The rest of the file, inside the kernel where it can (no copy through
+// this process), else through a buffer.
+bool CopyAll(int in, int out) {
+  for (;;) {
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+    if (n == 0) return true;
+    if (n > 0) continue;
+    if (errno == EINTR) continue;
+    if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
+    return false;
+  }
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(in, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (!WriteAll(out, buf, static_cast<size_t>(n))) return false;
+  }
 }
 
 class PosixWritableFile : public WritableFile {
@@ -113,21 +178,30 @@ std::unique_ptr<WritableFile> PosixFileSystem::CreateFile(const std::string& pat
   return std::make_unique<PosixWritableFile>(fd, path);
 }
 
+// The kind of each entry comes with the listing where the file system
+// gives it; only an entry of unknown kind costs a call of its own.
 bool PosixFileSystem::ListDirectory(const std::string& dir, std::vector<DirEntry>& entries) {
   entries.clear();
   std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
   if (!d) return false;
   while (dirent* e = ::readdir(d.get())) {
-    std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
+    const char* name = e->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     DirEntry entry;
     entry.name = name;
-    std::string path = dir.empty() || dir.back() == kPathDelim ? dir + name : dir + kPathDelim + name;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0) {
-      entry.isLink = S_ISLNK(st.st_mode);
-      entry.isDirectory = S_ISDIR(st.st_mode);
+    unsigned char type = e->d_type;
+    if (type == DT_UNKNOWN) {
+      std::string path = dir.empty() || dir.back() == kPathDelim ? dir + name : dir + kPathDelim + name;
+      struct stat st;
+      if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode)) type = DT_LNK;
+        else if (S_ISDIR(st.st_mode)) type = DT_DIR;
+        else if (S_ISREG(st.st_mode)) type = DT_REG;
+      }
     }
+    entry.isLink = type == DT_LNK;
+    entry.isDirectory = type == DT_DIR;
+    entry.isRegular = type == DT_REG;
     entries.push_back(std::move(entry));
   }
   return true;
@@ -185,10 +259,15 @@ std::string PosixFileSystem::RealPath(const std::string& path) {
   return result;
 }
 
+// The copy gets the mode of the file it replaces, or else the source's.
 bool PosixFileSystem::CopyFile(const std::string& src, const std::string& dst, std::string& err) {
-  std::string contents;
-  if (!ReadFile(src, contents, err)) return false;
-  return ReplaceFileContents(dst, contents, ModeFor(dst, ModeFor(src, 0666)), err);
+  struct stat st;
+  Fd in(OpenRegular(src, st, err));
+  if (in.get() < 0) return false;
+  // Of no use on a regular file, and copy_file_range refuses it.
+  ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+  return ReplaceFileWith(dst, st.st_mode & 07777, err,
+                         [&](int out) { return CopyAll(in.get(), out); });
 }
 
 std::string PosixFileSystem::TempDirectory() {
@@ -198,39 +277,32 @@ std::string PosixFileSystem::TempDirectory() {
 
 bool PosixFileSystem::ReadFile(const std::string& path, std::string& contents, std::string& err) {
   contents.clear();
-  // Without O_NONBLOCK a FIFO would block the open until a writer comes.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
-    err = ErrorText("cannot open", path);
-    return false;
-  }
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) {
-    err = ErrorText("cannot read", path);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    err = "cannot read \"" + path + "\": " +
-          (S_ISDIR(st.st_mode) ? std::string(std::strerror(EISDIR)) : "not a regular file");
-    return false;
-  }
-  char buf[65536];
+  Fd fd(OpenRegular(path, st, err));
+  if (fd.get() < 0) return false;
+  // Read straight into the result, sized by the file; one that grows
+  // meanwhile is still read to its end.
+  contents.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096);
+  size_t have = 0;
   for (;;) {
-    ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    if (have == contents.size()) contents.resize(contents.size() * 2);
+    ssize_t n = ::read(fd.get(), contents.data() + have, contents.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
+      contents.clear();
       err = ErrorText("cannot read", path);
       return false;
     }
     if (n == 0) break;
-    contents.append(buf, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
+  contents.resize(have);
   return true;
 }
 
 bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents,
                                 std::string& err) {
-  return ReplaceFileContents(path, contents, ModeFor(path, 0666), err);
+  return ReplaceFileContents(path, contents, 0666, err);
 }
 
 // Writes from the start and then cuts the file to the new length, so that

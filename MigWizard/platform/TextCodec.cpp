@@ -243,6 +243,7 @@ std::string AnsiCodePage::Decode(std::string_view bytes) const {
     for (char ch : bytes) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(ch)]);
     return out;
   }
+  std::lock_guard<std::mutex> lock(converterMutex_);
   UConverter* cnv = converter_.get();
   ucnv_resetToUnicode(cnv);
   std::u16string units(bytes.size() * 2 + 1, u'\0');
@@ -265,6 +266,7 @@ std::string AnsiCodePage::Encode(std::string_view utf8) const {
     return out;
   }
   std::u16string units = Utf8ToUtf16(utf8);
+  std::lock_guard<std::mutex> lock(converterMutex_);
   UConverter* cnv = converter_.get();
   ucnv_resetFromUnicode(cnv);
   out.resize(units.size() * ucnv_getMaxCharSize(cnv) + 8);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -55,6 +56,7 @@ class AnsiCodePage {
 
   std::string name_;
   std::unique_ptr<UConverter, ConverterCloser> converter_;
+  mutable std::mutex converterMutex_;  // a converter keeps state: one thread at a time
   bool singleByte_ = false;
   std::array<char32_t, 256> toUnicode_{};
   std::unordered_map<char32_t, unsigned char> fromUnicode_;

@@ -126,8 +126,11 @@ std::string TComponentReplacer::FreeBackupPath(const std::string& fileName, cons
 void TComponentReplacer::BackupFile(const std::string& fileName, const std::string& backupPath) {
   std::string err;
   const std::string dir = ExtractFileDir(backupPath);
-  if (!env_.fs->DirectoryExists(dir) && !ForceDirectory(dir, *env_.fs, &err))
-    throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
+  if (!backupFolders_.count(dir)) {  // each folder asked for once a run
+    if (!env_.fs->DirectoryExists(dir) && !ForceDirectory(dir, *env_.fs, &err))
+      throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
+    backupFolders_.insert(dir);
+  }
   if (!env_.fs->CopyFile(fileName, backupPath, err))
     throw EFCreateError(FormatStr(Res::SBackupCopyFailed, {fileName, backupPath}) + " " + err);
 }

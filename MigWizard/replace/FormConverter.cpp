@@ -93,16 +93,19 @@ namespace {
 // where the parse ended. The parser is first given only the object's own
 // text (through its end and the line after it), so that a form with many
 // objects is converted in linear time; when that does not end where the
-// object ends, the whole text decides, as it always did.
+// object ends, the whole text decides, as it always did. The parser keeps
+// looking at the text it parsed until the object is made, so the window is
+// the caller's and must outlive MakeObject.
 bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t headerPos,
-                   size_t objectEnd, size_t& endPos) {
+                   size_t objectEnd, size_t& endPos, std::string& window) {
   if (objectEnd > headerPos) {
     size_t expectedEnd = objectEnd;
     while (expectedEnd < text.size() && IsBlank(text[expectedEnd])) ++expectedEnd;
     size_t windowEnd = std::min(text.find('\n', expectedEnd), text.size());
     windowEnd = std::min(windowEnd + 1, text.size());
     int pos = 1;
-    if (parser.ParseString(text.substr(headerPos, windowEnd - headerPos), "<object>", pos) &&
+    window.assign(text, headerPos, windowEnd - headerPos);
+    if (parser.ParseString(window, "<object>", pos) &&
         headerPos + static_cast<size_t>(pos) - 1 == expectedEnd) {
       endPos = expectedEnd;
       return true;
@@ -132,8 +135,19 @@ TUnconvertedObject UnconvertedObject(const grammar::TFormParser& parser, const s
 
 }  // namespace
 
-void TComponentReplacer::ProcessForm(const std::string& text, const std::string& destFile,
-                                     const TFormFileContents& form) {
+void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text,
+                                     const TFormFileContents& form) const {
+  grammar::TFormParser& parser = *c.Parser;
+  parser.SetOnGetPropertyValue(
+      [this, &c](const std::string& name, const std::string& old) { return GetPropertyValue(c, name, old); });
+  parser.SetPropertyObserver(&c.Recorder);
+  struct Detach {
+    grammar::TFormParser& parser;
+    ~Detach() {
+      parser.SetPropertyObserver(nullptr);
+      parser.SetOnGetPropertyValue(nullptr);
+    }
+  } detach{parser};
   int changes = 0;
   int depth = -1;
   TFormObject object;
@@ -144,9 +158,10 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
   TFormLexer lexer(text);
   std::unordered_map<size_t, size_t> objectEnds;
   bool endsKnown = false;
-  formParser_->SetLineBreak(LineBreakOf(text));
-  recorder_.BeginForm(currentFile_, text, form.binary);
+  parser.SetLineBreak(LineBreakOf(text));
+  c.Recorder.BeginForm(c.File, text, form.binary);
   std::string lexeme, newClass;
+  std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       case lcObject:
@@ -173,25 +188,24 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
           object.ReadingType = false;
           if (!FindPair(lexeme, newClass)) break;
           lexeme = newClass;
-          formParser_->SetNewClassName(newClass);
+          parser.SetNewClassName(newClass);
           if (!endsKnown) objectEnds = ObjectEnds(text), endsKnown = true;
           auto end = objectEnds.find(headerPos);
-          size_t unresolvedBefore = unresolved_.size();
+          size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
-          if (ParseObjectAt(*formParser_, text, headerPos,
-                            end == objectEnds.end() ? 0 : end->second, endPos)) {
+          if (ParseObjectAt(parser, text, headerPos, end == objectEnds.end() ? 0 : end->second,
+                            endPos, window)) {
             ++changes;
-            recorder_.ObjectConverted(headerPos, object.Name, object.ClassName, newClass);
-            lexeme = formParser_->MakeObject(std::max(depth, 0));
+            c.Recorder.ObjectConverted(headerPos, object.Name, object.ClassName, newClass);
+            lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
           } else {
             // Datasets of an object left as it was keep their DatabaseName.
-            unresolved_.resize(unresolvedBefore);
-            unconverted_.push_back(
-                UnconvertedObject(*formParser_, text, headerPos, object, newClass, currentFile_));
-            recorder_.ObjectNotParsed(unconverted_.back());
+            c.Unresolved.resize(unresolvedBefore);
+            c.Unconverted.push_back(UnconvertedObject(parser, text, headerPos, object, newClass, c.File));
+            c.Recorder.ObjectNotParsed(c.Unconverted.back());
           }
         }
         break;
@@ -200,16 +214,17 @@ void TComponentReplacer::ProcessForm(const std::string& text, const std::string&
     }
     output += lexeme;
   }
-  NoteChanges(currentFile_, changes);
+  c.Changes = changes;
+  c.Noted = true;
   if (changes == 0) return;
-  WriteFormFile(destFile, output, form);
-  ++changedFilesCount_;
+  WriteFormFile(c, output, form);
+  c.Changed = true;
 }
 
-void TComponentReplacer::WriteFormFile(const std::string& destFile, const std::string& output,
-                                       const TFormFileContents& form) {
+void TComponentReplacer::WriteFormFile(TFileConversion& c, const std::string& output,
+                                       const TFormFileContents& form) const {
   if (!form.binary) {
-    WriteOutput(destFile, ByteOrderMark(form.encoding) + EncodeText(output, form.encoding));
+    c.Output = ByteOrderMark(form.encoding) + EncodeText(output, form.encoding);
     return;
   }
   std::string stream;
@@ -217,23 +232,16 @@ void TComponentReplacer::WriteFormFile(const std::string& destFile, const std::s
     stream = platform::ObjectTextToBinaryUtf8(output, form.stringKinds);
   } catch (const platform::ETextFormError& e) {
     // Named after the original: the temporary copy means nothing to the user.
-    throw EWriteError(currentFile_ + ": converted form is not a valid form text: " + e.what());
+    throw EWriteError(c.File + ": converted form is not a valid form text: " + e.what());
   }
-  WriteOutput(destFile, platform::WriteResourceForm(form.header.Name, stream));
+  c.Output = platform::WriteResourceForm(form.header.Name, stream);
 }
 
 // The TDatabase objects of a form, under the form's root name, by their
 // decoded DatabaseName.
-void TComponentReplacer::CollectDatabaseNames(const std::string& fileName) {
-  std::string bytes, err;
-  if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
-  TFormFileContents form;
-  try {
-    form = ReadFormFile(bytes);
-  } catch (const platform::EStreamError& e) {
-    throw EFOpenError(fileName + ": " + e.what());
-  }
-  const std::string text = form.text.substr(0, form.text.find('\0'));
+void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
+  c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));  // kept for the conversion
+  const std::string& text = c.Form->text;
   TFormLexer lexer(text);
   TFormObject object;
   std::string rootName;
@@ -260,23 +268,22 @@ void TComponentReplacer::CollectDatabaseNames(const std::string& fileName) {
         size_t pos = static_cast<size_t>(lexer.PrevPos());
         std::string name;
         if (grammar::ReadStringValue(text, pos, name))
-          dbList_.SetValue(name, rootName + "." + object.Name);
+          c.DatabaseNames.emplace_back(name, rootName + "." + object.Name);
         object.LastIdent.clear();  // the value is read
       }
     }
   }
 }
 
-std::string TComponentReplacer::GetPropertyValue(const std::string& propName,
-                                                 const std::string& oldPropValue) {
+std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::string& propName,
+                                                 const std::string& oldPropValue) const {
   Assert(propName == "DatabaseName", "Replacer", "connection asked for another property");
   std::string connection = dbList_.Value(oldPropValue);
   if (connection.empty()) {
-    TUnresolvedDatabase missing{currentFile_,
-                                grammar::TFormParserUtils::GetName(formParser_->FormState()),
+    TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};
-    if (std::find(unresolved_.begin(), unresolved_.end(), missing) == unresolved_.end())
-      unresolved_.push_back(std::move(missing));
+    if (std::find(c.Unresolved.begin(), c.Unresolved.end(), missing) == c.Unresolved.end())
+      c.Unresolved.push_back(std::move(missing));
   }
   return connection;
 }

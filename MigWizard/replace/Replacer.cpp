@@ -2,7 +2,13 @@
 
 #include <strings.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
 #include "host/IDEUtils.h"
+#include "platform/LargeStack.h"
+#include "replace/ConversionPool.h"
 #include "resources/RExpertRes.h"
 #include "support/Assert.h"
 #include "support/FileErrors.h"
@@ -23,14 +29,13 @@ TComponentReplacer::TComponentReplacer(grammar::TFormParserClass formParserClass
                                        const std::string& oldUsesUnit, std::string newUsesList,
                                        TReplaceOptions* replaceOptions, TReplaceEnvironment env)
     : log_(*env.fs, env.clock),
-      formParser_(formParserClass(grammar::ParseStateClassOf<grammar::TFormParseState>())),
+      formParserClass_(std::move(formParserClass)),
+      formParser_(formParserClass_(grammar::ParseStateClassOf<grammar::TFormParseState>())),
       oldUsesUnit_(UpperCase(oldUsesUnit)),
       newUsesList_(std::move(newUsesList)),
       replaceOptions_(replaceOptions),
-      env_(env) {
-  formParser_->SetOnGetPropertyValue(
-      [this](const std::string& name, const std::string& old) { return GetPropertyValue(name, old); });
-  formParser_->SetPropertyObserver(&recorder_);
+      env_(env),
+      listings_(*env_.fs) {
   log_.SetHeader(replaceOptions_->Caption() + Res::SLogHeaderSuffix);
   log_.SetCreationTimeString(Res::SLogCreatedAt);
   log_.SetEmptyLineAfterString(true);
@@ -55,7 +60,8 @@ bool TComponentReplacer::FindPair(const std::string& oldComp, std::string& newCo
   return true;
 }
 
-std::string TComponentReplacer::ReplaceClassName(const std::string&, const std::string& newClassName) {
+std::string TComponentReplacer::ReplaceClassName(const std::string&,
+                                                 const std::string& newClassName) const {
   return newClassName;
 }
 
@@ -102,6 +108,13 @@ bool TComponentReplacer::PerformReplace() {
     ~EndOfRun() {
       r.unitList_.clear();
       r.listed_.clear();
+      r.listings_.Clear();
+      r.tempFolders_.clear();
+      r.backupFolders_.clear();
+      r.keptForms_.clear();
+      r.keptFormBytes_ = 0;
+      r.keptOutputs_.clear();
+      r.keptOutputBytes_ = 0;
       r.log_.CloseLogFile();
       r.env_.cursor->StopWait();
     }
@@ -167,10 +180,12 @@ void TComponentReplacer::InitUnitList() {
   LogLine(Res::SLogInitUnitList);
   unitList_.clear();
   listed_.clear();
+  listings_.Clear();
+  tempFolders_.clear();
+  backupFolders_.clear();
   if (opt.Dest == TSearchDestination::sdDirectory) {
     rootRealPath_ = env_.fs->RealPath(opt.Directory);
-    std::vector<platform::DirEntry> probe;
-    if (rootRealPath_.empty() || !env_.fs->ListDirectory(opt.Directory, probe))
+    if (rootRealPath_.empty() || !listings_.List(opt.Directory))
       throw EFOpenError(FormatStr(Res::STargetDirMissing, {opt.Directory}));
     std::set<platform::FolderId> seen;
     FindUnits(opt.Directory, opt.IncludeSubDirs, seen);
@@ -198,7 +213,8 @@ void TComponentReplacer::InitUnitList() {
 
 // Whether a file found by the run is read: a regular file, or a link to one
 // that stays inside the folder of a folder run. Others are logged.
-bool TComponentReplacer::AcceptFile(const std::string& path) {
+bool TComponentReplacer::AcceptFile(const std::string& path, const platform::DirEntry* hint) {
+  if (hint && hint->isRegular) return true;  // no link, so inside the folder it was listed in
   const bool inFolder = replaceOptions_->Dest == TSearchDestination::sdDirectory;
   if (inFolder && env_.fs->IsLink(path)) {
     std::string real = env_.fs->RealPath(path);
@@ -224,12 +240,13 @@ void TComponentReplacer::FindUnits(const std::string& dir, bool includeSubDirs,
                                    std::set<platform::FolderId>& seen) {
   auto id = env_.fs->GetFolderId(dir);
   if (id && !seen.insert(*id).second) return;
-  std::vector<platform::DirEntry> entries;
-  if (!env_.fs->ListDirectory(dir, entries)) {
+  // Kept: the forms the units name are looked up in these listings.
+  const support::TFolderListings::Listing* listing = listings_.List(dir);
+  if (!listing) {
     Warn(FormatStr(Res::SFolderUnreadable, {dir}));
     return;
   }
-  for (const platform::DirEntry& e : entries) {
+  for (const platform::DirEntry& e : listing->entries) {
     std::string path = ConcatPath(dir, e.name);
     std::string ext = UpperCase(ExtractFileExt(e.name));
     const bool unitName = ext == ".PAS" || ext == ".DPR";
@@ -246,7 +263,7 @@ void TComponentReplacer::FindUnits(const std::string& dir, bool includeSubDirs,
     }
     if (isDir) {
       FindUnits(path, includeSubDirs, seen);
-    } else if (AcceptFile(path)) {
+    } else if (AcceptFile(path, &e)) {
       AddToUnitList(path);
     }
   }
@@ -289,65 +306,214 @@ std::string TComponentReplacer::RelativePath(const std::string& fileName) const 
   return fileName;
 }
 
+// Units first, then the forms they name. Where database names are linked,
+// every form is read for them before the first form is converted; else a
+// form is converted as soon as its unit has named it.
 void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   const bool inFolder = replaceOptions_->Dest == TSearchDestination::sdDirectory;
   dbList_.Clear();
   const size_t unitCount = unitList_.size();
-  bool collecting = !inFolder || replaceOptions_->LinkConnections;
-  size_t i = 0;
-  while (i < unitList_.size()) {
-    CheckStop();
-    if (collecting && i >= unitCount) {
-      CollectDatabaseNames(unitList_[i]);
-      if (i + 1 == unitList_.size()) {
-        collecting = false;
-        i = unitCount;
-        continue;
-      }
-    } else {
-      ConvertFile(i, unitCount, tempDir);
+  const size_t jobs = jobs_ != 0 ? jobs_ : TConversionPool::DefaultThreads();
+  std::unique_ptr<TConversionPool> pool;
+  if (jobs > 1) {
+    pool = std::make_unique<TConversionPool>(jobs);
+    if (pool->Threads() == 0) pool.reset();
+  }
+  if (inFolder && !replaceOptions_->LinkConnections) {
+    RunPass(TPass::Convert, 0, SIZE_MAX, unitCount, tempDir, pool.get());
+    return;
+  }
+  RunPass(TPass::Convert, 0, unitCount, unitCount, tempDir, pool.get());
+  RunPass(TPass::CollectNames, unitCount, SIZE_MAX, unitCount, tempDir, pool.get());
+  RunPass(TPass::Convert, unitCount, SIZE_MAX, unitCount, tempDir, pool.get());
+}
+
+grammar::TFormParser& TComponentReplacer::ParserOf(size_t thread) {
+  if (thread == 0) return *formParser_;
+  while (threadParsers_.size() < thread)
+    threadParsers_.push_back(formParserClass_(grammar::ParseStateClassOf<grammar::TFormParseState>()));
+  return *threadParsers_[thread - 1];
+}
+
+// One after the other, each file is done on the large stack and taken in at
+// once. With a pool, a few files ahead are done meanwhile on its threads;
+// they are taken in order all the same, so that the log, the progress, the
+// unit list and every file written come out as they do one by one. A stop
+// request or a failure drops what was done ahead.
+void TComponentReplacer::RunPass(TPass pass, size_t begin, size_t end, size_t unitCount,
+                                 const std::string& tempDir, TConversionPool* pool) {
+  auto limit = [&] { return std::min(end, unitList_.size()); };
+  if (!pool) {
+    for (size_t i = begin; i < limit(); ++i) {
+      CheckStop();
+      if (pass == TPass::Convert) BeginFile(i, unitCount);
+      TFileConversion c(unitList_[i]);
+      c.Form = TakeKeptForm(pass, i);
+      platform::RunOnLargeStack([&] { DoPass(pass, c, *formParser_); });
+      TakePass(pass, i, c, tempDir);
     }
-    ++i;
+    return;
+  }
+  for (size_t t = 0; t < pool->Threads(); ++t) ParserOf(t);  // made here, not on the threads
+  const size_t ahead = pool->Threads() * 4;
+  std::map<size_t, std::unique_ptr<TFileConversion>> work;
+  struct WaitForPosted {  // the posted jobs write into work
+    TConversionPool& pool;
+    std::map<size_t, std::unique_ptr<TFileConversion>>& work;
+    ~WaitForPosted() {
+      pool.DropQueued();
+      for (auto& [i, c] : work) pool.Wait(i);
+    }
+  } waitForPosted{*pool, work};
+  size_t posted = begin;
+  for (size_t i = begin; i < limit(); ++i) {
+    for (; posted < limit() && posted < i + ahead; ++posted) {
+      TFileConversion* c = work.emplace(posted, std::make_unique<TFileConversion>(unitList_[posted]))
+                               .first->second.get();
+      c->Form = TakeKeptForm(pass, posted);
+      pool->Post(posted, [this, pass, c](size_t thread) { DoPass(pass, *c, ParserOf(thread)); });
+    }
+    pool->Wait(i);
+    std::unique_ptr<TFileConversion> c = std::move(work.at(i));
+    work.erase(i);
+    CheckStop();
+    if (pass == TPass::Convert) BeginFile(i, unitCount);
+    TakePass(pass, i, *c, tempDir);
   }
 }
 
-void TComponentReplacer::ConvertFile(size_t i, size_t unitCount, const std::string& tempDir) {
-  const std::string file = unitList_[i];
-  const std::string folder = ExtractFilePath(RelativePath(file));
-  const std::string destDir = ConcatPath(tempDir, folder);
-  std::string err;
-  if (!folder.empty() && !env_.fs->DirectoryExists(destDir) && !ForceDirectory(destDir, *env_.fs, &err))
-    throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
-  int before = changedFilesCount_;
-  // Units, then forms: each phase counted on its own, so its total is known.
+std::unique_ptr<TFormFileContents> TComponentReplacer::TakeKeptForm(TPass pass, size_t i) {
+  auto it = keptForms_.find(i);
+  if (pass != TPass::Convert || it == keptForms_.end()) return nullptr;
+  std::unique_ptr<TFormFileContents> form = std::move(it->second);
+  keptForms_.erase(it);
+  keptFormBytes_ -= form->text.size();
+  return form;
+}
+
+void TComponentReplacer::DoPass(TPass pass, TFileConversion& c, grammar::TFormParser& parser) noexcept {
+  try {
+    c.Parser = &parser;
+    if (pass == TPass::Convert)
+      ProcessFile(c);
+    else
+      CollectDatabaseNames(c);
+  } catch (...) {
+    c.Error = std::current_exception();
+  }
+  c.Parser = nullptr;
+}
+
+void TComponentReplacer::TakePass(TPass pass, size_t i, TFileConversion& c, const std::string& tempDir) {
+  if (pass == TPass::Convert) {
+    TakeConversion(i, c, tempDir);
+    return;
+  }
+  if (c.Error) std::rethrow_exception(c.Error);
+  for (const auto& [name, connection] : c.DatabaseNames) dbList_.SetValue(name, connection);
+  // Forms read for their names are kept for their conversion, up to a
+  // bound: a large project's forms are read again instead.
+  if (c.Form && keptFormBytes_ + c.Form->text.size() <= kKeptFormBytes) {
+    keptFormBytes_ += c.Form->text.size();
+    keptForms_[i] = std::move(c.Form);
+  }
+}
+
+// Units, then forms: each phase counted on its own, so its total is known.
+void TComponentReplacer::BeginFile(size_t i, size_t unitCount) {
+  const std::string& file = unitList_[i];
   if (OnProgress)
     OnProgress(file, i < unitCount ? i : i - unitCount,
                i < unitCount ? unitCount : unitList_.size() - unitCount);
-  ProcessFile(file, destDir);
-  if (changedFilesCount_ > before) changed_.push_back(i);
+  LogLine(FormatStr(Res::SLogProcessingFile, {file}));
 }
 
-void TComponentReplacer::ProcessFile(const std::string& fileName, const std::string& destDir) {
-  LogLine(FormatStr(Res::SLogProcessingFile, {fileName}));
-  std::string bytes, err;
-  if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
-  currentFile_ = fileName;
-  std::string destFile = ConcatPath(destDir, ExtractFileName(fileName));
-  std::string ext = UpperCase(ExtractFileExt(fileName));
+// In the order the one-by-one run meets them: the forms a unit names, the
+// change count, then the converted copy.
+void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std::string& tempDir) {
+  if (c.Error && !c.Noted) std::rethrow_exception(c.Error);
+  for (const std::string& formFile : c.FormFiles) TakeFormFile(formFile);
+  NoteChanges(c.File, c.Changes);
+  unresolved_.insert(unresolved_.end(), c.Unresolved.begin(), c.Unresolved.end());
+  unconverted_.insert(unconverted_.end(), c.Unconverted.begin(), c.Unconverted.end());
+  TakeReport(c.Report);
+  if (c.Error) std::rethrow_exception(c.Error);
+  if (!c.Changed) return;
+  // Converted copies wait for the copy back in memory, up to a bound, and
+  // beyond it in the temporary folder: either way no original is touched
+  // before every file is converted.
+  if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
+    keptOutputBytes_ += c.Output.size();
+    if (OnFileConverted) OnFileConverted(c.File, c.Output);
+    keptOutputs_[i] = std::move(c.Output);
+  } else {
+    const std::string folder = ExtractFilePath(RelativePath(c.File));
+    MakeTempFolder(tempDir, folder);
+    WriteOutput(c.File, ConcatPath(ConcatPath(tempDir, folder), ExtractFileName(c.File)), c.Output);
+  }
+  ++changedFilesCount_;
+  changed_.push_back(i);
+}
+
+// Found whatever the letter case of its name on disk, and used as spelt
+// there; a form named by two units is listed (and converted) once.
+void TComponentReplacer::TakeFormFile(const std::string& formFile) {
+  std::string unreadable;
+  const platform::DirEntry* entry = nullptr;
+  std::string onDisk = FindPathNoCase(formFile, listings_, &unreadable, &entry);
+  if (!onDisk.empty() && AcceptFile(onDisk, entry)) AddToUnitList(onDisk);
+  if (onDisk.empty() && !unreadable.empty()) Warn(FormatStr(Res::SFolderUnreadable, {unreadable}));
+}
+
+void TComponentReplacer::TakeReport(const TRunReport& part) {
+  for (const TManualWork& w : part.ManualWork()) report_.AddManualWork(w.File, {w.Item});
+  for (const TUnitChange& u : part.UnitChanges()) report_.AddUnitChange(u);
+  for (const TConvertedObject& o : part.ConvertedObjects()) report_.AddConvertedObject(o);
+  for (const TUnparsedObject& o : part.UnparsedObjects()) report_.AddUnparsedObject(o);
+}
+
+// Each level below the temporary folder is made once; the temporary folder
+// itself is new, so nothing else is there.
+void TComponentReplacer::MakeTempFolder(const std::string& tempDir, const std::string& folder) {
+  std::string rel = folder;
+  while (!rel.empty() && rel.back() == kPathDelim) rel.pop_back();
+  if (rel.empty() || tempFolders_.count(rel)) return;
+  MakeTempFolder(tempDir, ExtractFilePath(rel));
+  const std::string path = ConcatPath(tempDir, rel);
+  if (env_.fs->MakeDirectory(path) == platform::MakeDirResult::Failed)
+    throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " \"" + path + "\": " +
+                        std::strerror(errno));
+  tempFolders_.insert(rel);
+}
+
+void TComponentReplacer::ProcessFile(TFileConversion& c) {
+  std::string ext = UpperCase(ExtractFileExt(c.File));
   if (ext == ".PAS" || ext == ".DPR") {
+    std::string bytes, err;
+    if (!env_.fs->ReadFile(c.File, bytes, err)) throw EFOpenError(err);
     TextFileContents unit = ReadTextFile(bytes);
-    recorder_.UnitRead(fileName, unit.text);
-    ProcessUnit(unit.text, fileName, destFile, unit.encoding);
+    bytes = std::string();
+    c.Recorder.UnitRead(c.File, unit.text);
+    ProcessUnit(c, unit.text, unit.encoding);
     return;
   }
+  if (!c.Form) c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));
+  ProcessForm(c, c.Form->text, *c.Form);
+  c.Form.reset();  // only the output is waited for
+}
+
+// A form file's text, cut at its first NUL character.
+TFormFileContents TComponentReplacer::ReadForm(const std::string& fileName) const {
+  std::string bytes, err;
+  if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
   TFormFileContents form;
   try {
     form = ReadFormFile(bytes);
   } catch (const platform::EStreamError& e) {
     throw EFOpenError(fileName + ": " + e.what());
   }
-  form.text = form.text.substr(0, form.text.find('\0'));
-  ProcessForm(form.text, destFile, form);
+  form.text.resize(std::min(form.text.size(), form.text.find('\0')));
+  return form;
 }
 
 void TComponentReplacer::NoteChanges(const std::string& fileName, int changes) {
@@ -355,10 +521,11 @@ void TComponentReplacer::NoteChanges(const std::string& fileName, int changes) {
   if (changes > 0) changedFiles_.push_back({fileName, changes});
 }
 
-void TComponentReplacer::WriteOutput(const std::string& fileName, const std::string& bytes) {
+void TComponentReplacer::WriteOutput(const std::string& original, const std::string& fileName,
+                                     const std::string& bytes) {
   std::string err;
   if (!env_.fs->WriteFile(fileName, bytes, err)) throw EFCreateError(err);
-  if (OnFileConverted) OnFileConverted(currentFile_, bytes);
+  if (OnFileConverted) OnFileConverted(original, bytes);
 }
 
 // A read-only original is a file its owner does not want changed (in many
@@ -389,7 +556,10 @@ bool TComponentReplacer::ReplaceOriginalFiles(const std::string& tempDir) {
     if (ok && OnReplacing) OnReplacing(file, n++, changed_.size());
     if (ok) {
       std::string bytes, err;
-      ok = env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err) &&
+      auto kept = keptOutputs_.find(i);
+      if (kept != keptOutputs_.end()) bytes = std::move(kept->second);
+      ok = (kept != keptOutputs_.end() ||
+            env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err)) &&
            env_.fs->OverwriteFile(file, bytes, err);
       if (ok) continue;
       warnings_.push_back(err);

@@ -3,6 +3,7 @@
 // converted files over the originals only when every file was converted.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "replace/RunReport.h"
 #include "support/LogWriter.h"
 #include "support/NameValueList.h"
+#include "support/FileUtils.h"
 #include "support/TextFile.h"
 
 namespace migwiz::replace {
@@ -65,6 +67,31 @@ struct TFileChanges {
   int Changes = 0;
 };
 
+// One file of a run converted, on whichever thread: everything it adds to
+// the run is gathered here, and the run takes it in the order of its list.
+struct TFileConversion {
+  explicit TFileConversion(std::string file) : File(std::move(file)) {}
+  TFileConversion(const TFileConversion&) = delete;
+  TFileConversion& operator=(const TFileConversion&) = delete;
+
+  std::string File;  // the original
+  grammar::TFormParser* Parser = nullptr;  // the converting thread's own
+  TRunReport Report;
+  TReportRecorder Recorder{Report};
+  int Changes = 0;
+  bool Noted = false;    // Changes is final (what fails later is logged after it)
+  bool Changed = false;  // Output replaces the original
+  std::string Output;
+  std::vector<std::string> FormFiles;  // named by a unit's resource directives, as written
+  std::vector<TUnresolvedDatabase> Unresolved;
+  std::vector<TUnconvertedObject> Unconverted;
+  std::vector<std::pair<std::string, std::string>> DatabaseNames;  // in the order found
+  std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
+  std::exception_ptr Error;
+};
+
+class TConversionPool;
+
 // A run stopped on request (StopRequested) before any original was changed.
 class ERunStopped : public std::runtime_error {
  public:
@@ -104,6 +131,14 @@ class TComponentReplacer {
   // Convert into the temporary folder only: no original, backup, undo file
   // or log is written.
   void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
+  // How many files are converted at a time: 0 (the default) for as many as
+  // the machine has cores, 1 for one after the other on the caller's
+  // thread. What a run writes, logs and reports does not depend on it.
+  void SetJobs(unsigned jobs) { jobs_ = jobs; }
+  unsigned Jobs() const { return jobs_; }
+  // Converted copies wait for the copy back in memory up to this many bytes
+  // (16 MB unless set), the others in the temporary folder.
+  void SetMemoryForCopies(size_t bytes) { memoryForCopies_ = bytes; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.
   std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
@@ -136,7 +171,9 @@ class TComponentReplacer {
   std::function<void(const std::string& original, const std::string& converted)> OnFileConverted;
 
  protected:
-  virtual std::string ReplaceClassName(const std::string& ident, const std::string& newClassName);
+  // Called by the threads that convert, at the same time: it must not
+  // change the replacer.
+  virtual std::string ReplaceClassName(const std::string& ident, const std::string& newClassName) const;
 
  private:
   // The run
@@ -144,14 +181,31 @@ class TComponentReplacer {
   void OpenLog();
   void InitUnitList();
   void FindUnits(const std::string& dir, bool includeSubDirs, std::set<platform::FolderId>& seen);
-  bool AcceptFile(const std::string& path);
+  // hint: the file's entry in its folder's listing, when known.
+  bool AcceptFile(const std::string& path, const platform::DirEntry* hint = nullptr);
   void AddToUnitList(const std::string& path);
   std::string AllocateTempFolder();
   void ConvertFiles(const std::string& tempDir);
-  // Converts entry i of the unit list into the temporary folder; the
-  // conversion of one file touches no other file.
-  void ConvertFile(size_t i, size_t unitCount, const std::string& tempDir);
-  void ProcessFile(const std::string& fileName, const std::string& destDir);
+  // The conversion and the collection of database names: each file is done
+  // on any thread, then taken into the run on this one, in list order.
+  enum class TPass { Convert, CollectNames };
+  // Entries begin.. of the unit list (end: SIZE_MAX for the whole list as it
+  // grows while they are taken in).
+  void RunPass(TPass pass, size_t begin, size_t end, size_t unitCount, const std::string& tempDir,
+               TConversionPool* pool);
+  // Does the file's work; touches nothing of the run but what it reads.
+  void DoPass(TPass pass, TFileConversion& c, grammar::TFormParser& parser) noexcept;
+  // Takes entry i's work into the run.
+  void TakePass(TPass pass, size_t i, TFileConversion& c, const std::string& tempDir);
+  void BeginFile(size_t i, size_t unitCount);
+  void TakeConversion(size_t i, TFileConversion& c, const std::string& tempDir);
+  void TakeFormFile(const std::string& formFile);
+  void TakeReport(const TRunReport& part);
+  grammar::TFormParser& ParserOf(size_t thread);
+  void MakeTempFolder(const std::string& tempDir, const std::string& folder);
+  void ProcessFile(TFileConversion& c);
+  TFormFileContents ReadForm(const std::string& fileName) const;
+  std::unique_ptr<TFormFileContents> TakeKeptForm(TPass pass, size_t i);
   bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
   void RemoveTempFolder(const std::string& tempDir) noexcept;
@@ -161,21 +215,20 @@ class TComponentReplacer {
   void LogLine(const std::string& line);
   void Warn(const std::string& line);
   void NoteChanges(const std::string& fileName, int changes);
-  void WriteOutput(const std::string& fileName, const std::string& bytes);
+  void WriteOutput(const std::string& original, const std::string& fileName, const std::string& bytes);
 
   // Unit sources
-  void ProcessUnit(const std::string& text, const std::string& fileName,
-                   const std::string& destFile, support::TEncoding encoding);
-  void ProcessComment(std::string& comment, const std::string& fileName, int& changes);
+  void ProcessUnit(TFileConversion& c, const std::string& text, support::TEncoding encoding) const;
+  void ProcessComment(TFileConversion& c, std::string& comment, int& changes) const;
 
   // Form files
   TFormFileContents ReadFormFile(const std::string& bytes) const;
-  void ProcessForm(const std::string& text, const std::string& destFile,
-                   const TFormFileContents& form);
-  void WriteFormFile(const std::string& destFile, const std::string& output,
-                     const TFormFileContents& form);
-  void CollectDatabaseNames(const std::string& fileName);
-  std::string GetPropertyValue(const std::string& propName, const std::string& oldPropValue);
+  void ProcessForm(TFileConversion& c, const std::string& text, const TFormFileContents& form) const;
+  void WriteFormFile(TFileConversion& c, const std::string& output,
+                     const TFormFileContents& form) const;
+  void CollectDatabaseNames(TFileConversion& c) const;
+  std::string GetPropertyValue(TFileConversion& c, const std::string& propName,
+                               const std::string& oldPropValue) const;
 
   // The run report
   void BeginReport();
@@ -202,20 +255,31 @@ class TComponentReplacer {
   int changedFilesCount_ = 0;
   std::vector<size_t> changed_;  // entries of the unit list written changed, in order
   support::TNameValueList dbList_;
+  grammar::TFormParserClass formParserClass_;
   std::unique_ptr<grammar::TFormParser> formParser_;
+  std::vector<std::unique_ptr<grammar::TFormParser>> threadParsers_;  // of the pool's threads after the first
   std::string oldUsesUnit_;
   std::string newUsesList_;
   TReplaceOptions* replaceOptions_;
   TReplaceEnvironment env_;
 
   bool dryRun_ = false;
+  unsigned jobs_ = 0;
   bool copyBackStarted_ = false;
   std::set<std::string> listed_;  // the unit list's entries, to list each file once
+  support::TFolderListings listings_;       // of the folders the run looked into
+  std::set<std::string> tempFolders_;       // made below the temporary folder
+  std::set<std::string> backupFolders_;     // known to exist below the backup folder
+  static constexpr size_t kKeptFormBytes = size_t{16} << 20;
+  std::map<size_t, std::unique_ptr<TFormFileContents>> keptForms_;  // by unit list entry
+  size_t keptFormBytes_ = 0;
+  size_t memoryForCopies_ = size_t{16} << 20;
+  std::map<size_t, std::string> keptOutputs_;  // converted copies, by unit list entry
+  size_t keptOutputBytes_ = 0;
   std::string projectDir_;
   std::string rootRealPath_;  // of the folder of a folder run
   std::vector<std::string> warnings_;
   std::vector<std::string> restored_;
-  std::string currentFile_;
   std::vector<TFileChanges> changedFiles_;
   std::vector<TUnresolvedDatabase> unresolved_;
   std::vector<TUnconvertedObject> unconverted_;
@@ -223,7 +287,6 @@ class TComponentReplacer {
   std::string undoFileName_;
   std::string restoreError_;
   TRunReport report_;
-  TReportRecorder recorder_{report_};
   std::string reportFileName_;
   std::string reportError_;
 };

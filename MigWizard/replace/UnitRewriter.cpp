@@ -73,8 +73,8 @@ std::vector<bool> ClausesNaming(const std::string& text, const std::vector<std::
 
 }  // namespace
 
-void TComponentReplacer::ProcessUnit(const std::string& text, const std::string& fileName,
-                                     const std::string& destFile, TEncoding encoding) {
+void TComponentReplacer::ProcessUnit(TFileConversion& c, const std::string& text,
+                                     TEncoding encoding) const {
   // A clause that already names a product unit gets none added again, so a
   // second run over converted sources changes nothing.
   const std::vector<bool> converted = ClausesNaming(text, UnitNames(newUsesList_));
@@ -89,7 +89,7 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
   for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
     const std::string asRead = lexeme;
     if (code == platform::lcComment) {
-      ProcessComment(lexeme, fileName, changes);
+      ProcessComment(c, lexeme, changes);
     } else if (code == platform::lcIdent) {
       if (inUses && UpperCase(lexeme) == oldUsesUnit_) {
         if (converted[clause - 1]) {
@@ -112,17 +112,19 @@ void TComponentReplacer::ProcessUnit(const std::string& text, const std::string&
     if (lexeme != asRead) unchanged = false;
     output += lexeme;
   }
-  NoteChanges(fileName, changes);
+  c.Changes = changes;
+  c.Noted = true;
   if (unchanged) return;
-  recorder_.UnitConverted(fileName, changes - usesExtended, usesExtended > 0);
+  c.Recorder.UnitConverted(c.File, changes - usesExtended, usesExtended > 0);
   // The mark is written back as it was read, so the IDE reads the copy in
   // the same encoding.
-  WriteOutput(destFile, ByteOrderMark(encoding) + EncodeText(output, encoding));
-  ++changedFilesCount_;
+  c.Output = ByteOrderMark(encoding) + EncodeText(output, encoding);
+  c.Changed = true;
 }
 
-void TComponentReplacer::ProcessComment(std::string& comment, const std::string& fileName,
-                                        int& changes) {
+void TComponentReplacer::ProcessComment(TFileConversion& c, std::string& comment,
+                                        int& changes) const {
+  const std::string& fileName = c.File;
   const std::string upper = UpperCase(comment);
   if (StartsWithText(upper, "{$R ") || StartsWithText(upper, "{$RESOURCE ")) {
     size_t dot = upper.rfind('.');
@@ -140,12 +142,7 @@ void TComponentReplacer::ProcessComment(std::string& comment, const std::string&
       formFile = ConcatPath(ExtractFileDir(fileName),
                             comment.substr(start, dot - start) + comment.substr(dot, 4));
     }
-    // Found whatever the letter case of its name on disk, and used as spelt
-    // there; a form named by two units is listed (and converted) once.
-    std::string unreadable;
-    std::string onDisk = FindPathNoCase(formFile, *env_.fs, &unreadable);
-    if (!onDisk.empty() && AcceptFile(onDisk)) AddToUnitList(onDisk);
-    if (onDisk.empty() && !unreadable.empty()) Warn(FormatStr(Res::SFolderUnreadable, {unreadable}));
+    c.FormFiles.push_back(formFile);  // looked up on disk when the unit is taken into the run
     return;
   }
   TPasParser parser(comment.substr(1));

@@ -187,26 +187,74 @@ std::string GetBackupFileName(std::string_view fileName) {
 }
 
 std::string FindPathNoCase(const std::string& path, FileSystem& fs, std::string* unreadable) {
-  if (path.empty()) return std::string();
-  if (fs.FileExists(path) || fs.DirectoryExists(path)) return path;
-  std::string name = ExtractFileName(path);
-  if (name.empty()) return std::string();
-  std::string dir = ExtractFileDir(path);
-  if (!dir.empty() && !fs.DirectoryExists(dir)) {
-    dir = FindPathNoCase(dir, fs, unreadable);
-    if (dir.empty()) return std::string();
+  TFolderListings listings(fs);
+  return FindPathNoCase(path, listings, unreadable);
+}
+
+void TFolderListings::Add(const std::string& dir, std::vector<DirEntry> entries) {
+  Listing l;
+  l.entries = std::move(entries);
+  for (size_t i = 0; i < l.entries.size(); ++i) {
+    const std::string& name = l.entries[i].name;
+    l.byName.emplace(name, i);
+    auto [it, added] = l.byFoldedName.emplace(FoldCase(name), i);
+    if (!added && name < l.entries[it->second].name) it->second = i;
   }
+  listings_[dir] = std::move(l);
+}
+
+const TFolderListings::Listing* TFolderListings::Cached(const std::string& dir) const {
+  auto it = listings_.find(dir);
+  return it == listings_.end() ? nullptr : &it->second;
+}
+
+const TFolderListings::Listing* TFolderListings::List(const std::string& dir) {
+  if (const Listing* l = Cached(dir)) return l;
   std::vector<DirEntry> entries;
-  if (!fs.ListDirectory(dir.empty() ? "." : dir, entries)) {
-    if (unreadable) *unreadable = dir.empty() ? "." : dir;
-    return std::string();
+  if (!fs_.ListDirectory(dir, entries)) return nullptr;
+  Add(dir, std::move(entries));
+  return Cached(dir);
+}
+
+// The name as spelt in the folder's listing: itself when it is there and
+// names something (a link is asked), else the least name that folds alike.
+std::string FindPathNoCase(const std::string& path, TFolderListings& listings,
+                           std::string* unreadable, const DirEntry** entry) {
+  if (entry) *entry = nullptr;
+  if (path.empty()) return std::string();
+  FileSystem& fs = listings.Fs();
+  std::string name = ExtractFileName(path);
+  std::string dir = ExtractFileDir(path);
+  auto exists = [&fs](const std::string& p) { return fs.KindOf(p) != platform::FileKind::Missing; };
+  if (name.empty()) return exists(path) ? path : std::string();
+  const std::string listed = dir.empty() ? "." : dir;
+  const TFolderListings::Listing* l = listings.Cached(listed);
+  if (l) {
+    auto it = l->byName.find(name);
+    if (it != l->byName.end()) {
+      const DirEntry& e = l->entries[it->second];
+      if (!e.isLink || exists(path)) {
+        if (entry) *entry = &e;
+        return path;
+      }
+    }
+  } else {
+    if (exists(path)) return path;
+    if (!dir.empty() && !fs.DirectoryExists(dir)) {
+      dir = FindPathNoCase(dir, listings, unreadable);
+      if (dir.empty()) return std::string();
+    }
+    l = listings.List(dir.empty() ? "." : dir);
+    if (!l) {
+      if (unreadable) *unreadable = dir.empty() ? "." : dir;
+      return std::string();
+    }
   }
-  std::string wanted = FoldCase(name);
-  std::string best;
-  for (const DirEntry& e : entries)
-    if (FoldCase(e.name) == wanted && (best.empty() || e.name < best)) best = e.name;
-  if (best.empty()) return std::string();
-  return dir.empty() ? best : ConcatPath(dir, best);
+  auto best = l->byFoldedName.find(FoldCase(name));
+  if (best == l->byFoldedName.end()) return std::string();
+  const DirEntry& e = l->entries[best->second];
+  if (entry) *entry = &e;
+  return dir.empty() ? e.name : ConcatPath(dir, e.name);
 }
 
 bool ForceDirectory(const std::string& dir, FileSystem& fs, std::string* err) {

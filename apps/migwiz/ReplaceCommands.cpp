@@ -32,6 +32,7 @@ struct ReplaceArgs {
   bool viewLog = false;
   bool dryRun = false;
   bool quiet = false;
+  unsigned jobs = 0;  // as many as the machine has cores
   TReportArgs report;
 };
 
@@ -146,6 +147,7 @@ void RunReplace(const ReplaceArgs& args) {
 
   auto replacer = replace::CreateTarnReplacer(options);
   replacer->SetDryRun(args.dryRun);
+  replacer->SetJobs(args.jobs);
   TDiffCollector diffs(base);
   if (args.report.diff)
     replacer->OnFileConverted = [&](const std::string& f, const std::string& b) { diffs.Add(f, b); };
@@ -229,6 +231,11 @@ void AddReplaceCommands(CLI::App& app) {
   replaceCmd->add_flag("--dry-run", r.dryRun,
                        "convert in the temporary folder only and report; exit status 3 when files would change");
   replaceCmd->add_flag("-q,--quiet", r.quiet, "print errors only (the report is still written)");
+  replaceCmd
+      ->add_option("-j,--jobs", r.jobs,
+                   "files converted at a time (default: the number of cores; 1: one after the "
+                   "other); the output is the same for any number")
+      ->check(CLI::Range(1u, 256u));
   AddReportOptions(*replaceCmd, r.report, project);
   replaceCmd->callback([] {
     if (r.folder.empty() && r.project.empty())

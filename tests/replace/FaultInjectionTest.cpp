@@ -49,12 +49,14 @@ struct Outcome {
 // One run over a fresh copy of the fixture, its k-th operation failing.
 class Trial {
  public:
-  Trial(bool project, size_t failAt) : options_(replace::kTarnSourceName), project_(project) {
+  Trial(bool project, size_t failAt, bool copiesOnDisk)
+      : options_(replace::kTarnSourceName), project_(project) {
     for (const auto& [rel, bytes] : Fixture()) dir_.Write(rel, bytes);
     fs_.tempDirectory = tmp_.path();
     replace::TReplaceEnvironment env;
     env.fs = &fs_;
     replacer_ = replace::CreateTarnReplacer(options_, env);
+    if (copiesOnDisk) replacer_->SetMemoryForCopies(0);  // every copy through the temporary folder
     options_.BackupDir = dir_.Path("RBackup");
     if (project_) {
       ide_ = std::make_unique<platform::TStandaloneIDE>(fs_);
@@ -112,11 +114,11 @@ class Trial {
   bool project_;
 };
 
-size_t TryEveryFailure(bool project) {
+size_t TryEveryFailure(bool project, bool copiesOnDisk = false) {
   Files converted;
   size_t count;
   {
-    Trial clean(project, 0);
+    Trial clean(project, 0, copiesOnDisk);
     Outcome o = clean.Run();
     EXPECT_TRUE(o.result && !o.warned);
     converted = clean.Units();
@@ -124,7 +126,7 @@ size_t TryEveryFailure(bool project) {
   }
   EXPECT_NE(converted, Fixture());
   for (size_t k = 1; k <= count; ++k) {
-    Trial trial(project, k);
+    Trial trial(project, k, copiesOnDisk);
     Outcome o = trial.Run();
     const std::string what = "failing operation " + std::to_string(k) + ": " + trial.FailedOperation();
     EXPECT_FALSE(trial.TemporaryFolderLeft()) << what;
@@ -158,4 +160,11 @@ TEST(FaultInjection, EveryFailingOperationOfARecursiveFolderRun) {
   size_t points = TryEveryFailure(false);
   std::printf("folder run: %zu failure points tried\n", points);
   EXPECT_GT(points, 40u);
+}
+
+TEST(FaultInjection, EveryFailingOperationWithConvertedCopiesOnDisk) {
+  size_t project = TryEveryFailure(true, true), folder = TryEveryFailure(false, true);
+  std::printf("with copies on disk: %zu and %zu failure points tried\n", project, folder);
+  EXPECT_GT(project, 50u);
+  EXPECT_GT(folder, 55u);
 }

@@ -12,6 +12,7 @@ const std::set<std::string> kNone;
 
 bool RecordingFileSystem::Fails(const std::string& entry, const std::set<std::string>& failing,
                                 const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
   log.push_back(entry);
   ++operations;
   if (operations == failAt) {
@@ -67,7 +68,14 @@ bool RecordingFileSystem::RemoveDirectory(const std::string& path) {
 MakeDirResult RecordingFileSystem::MakeDirectory(const std::string& path) {
   if (Fails("mkdir " + path, failMakeDir, path)) return MakeDirResult::Failed;
   MakeDirResult r = PosixFileSystem::MakeDirectory(path);
-  if (r != MakeDirResult::Created) log.back() = "exists " + path;
+  if (r != MakeDirResult::Created) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = log.rbegin(); it != log.rend(); ++it)
+      if (*it == "mkdir " + path) {
+        *it = "exists " + path;
+        break;
+      }
+  }
   return r;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,9 +47,11 @@ class RecordingFileSystem : public platform::PosixFileSystem {
 
  private:
   friend class RecordingWritableFile;
-  // Logs the operation; true when it is to fail.
+  // Logs the operation; true when it is to fail. A run converts files on
+  // several threads at once.
   bool Fails(const std::string& entry, const std::set<std::string>& failing,
              const std::string& path);
+  std::mutex mutex_;
 };
 
 }  // namespace migwiz::testing

@@ -1,0 +1,76 @@
+#include "replace/ConversionPool.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace migwiz::replace {
+
+// The cores the process is allowed (a container or taskset may allow fewer
+// than the machine has).
+size_t TConversionPool::DefaultThreads() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<size_t>(std::max(1, CPU_COUNT(&set)));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+TConversionPool::TConversionPool(size_t threads) {
+  for (size_t t = 0; t < threads; ++t) {
+    auto thread = std::make_unique<platform::TLargeStackThread>([this, t] { Serve(t); });
+    if (!thread->Started()) break;
+    threads_.push_back(std::move(thread));
+  }
+}
+
+TConversionPool::~TConversionPool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+    queue_.clear();
+  }
+  posted_.notify_all();
+  threads_.clear();  // joins
+}
+
+void TConversionPool::Post(size_t number, Job job) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back({number, std::move(job)});
+  }
+  posted_.notify_one();
+}
+
+void TConversionPool::Wait(size_t number) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  finished_.wait(lock, [&] { return done_.count(number) != 0; });
+  done_.erase(number);
+}
+
+void TConversionPool::DropQueued() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const Posted& p : queue_) done_.insert(p.number);
+  queue_.clear();
+}
+
+void TConversionPool::Serve(size_t thread) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    posted_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+    if (closing_) return;
+    Posted p = std::move(queue_.front());
+    queue_.pop_front();
+    lock.unlock();
+    try {
+      p.job(thread);
+    } catch (...) {
+      // A job keeps its own failure for its caller; nothing should reach here.
+    }
+    p.job = nullptr;  // what the job holds goes before the caller hears of it
+    lock.lock();
+    done_.insert(p.number);
+    finished_.notify_all();
+  }
+}
+
+}  // namespace migwiz::replace
