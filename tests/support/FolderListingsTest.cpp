@@ -46,7 +46,9 @@ TEST(FolderListings, CaseInsensitiveLookupKeptOrNot) {
       EXPECT_EQ(FindPathNoCase(dir.Path(c.wanted), fs), expected) << c.wanted;
       const DirEntry* entry = nullptr;
       EXPECT_EQ(FindPathNoCase(dir.Path(c.wanted), kept, nullptr, &entry), expected) << c.wanted;
-      if (*c.found && entry) EXPECT_EQ(entry->name, ExtractFileName(expected)) << c.wanted;
+      if (*c.found && entry) {
+        EXPECT_EQ(entry->name, ExtractFileName(expected)) << c.wanted;
+      }
     }
   }
   // Each folder of the kept lookups was listed once.
