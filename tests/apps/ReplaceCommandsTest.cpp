@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "MigwizProgram.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 
@@ -11,18 +12,10 @@ using namespace std::string_literals;
 
 namespace {
 
-const std::string kMigwiz = MIGWIZ_BIN;
-const std::string kUnit = "unit Main;\r\ninterface\r\nuses DBTables;\r\n{$R *.dfm}\r\nend.\r\n";
-const std::string kForm =
-    "object F: TForm\r\n  object Q: TQuery\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n";
-
-// migwiz with its temporary folder in a folder of the test's own.
-struct Migwiz {
-  TempDir tmp;
-  migwiz::testing::ProgramResult operator()(const std::vector<std::string>& args) {
-    return RunProgram(kMigwiz, args, {"TMPDIR=" + tmp.path()});
-  }
-};
+using migwiz::testing::kMigwiz;
+using migwiz::testing::Migwiz;
+const std::string& kUnit = migwiz::testing::kBdeUnit;
+const std::string& kForm = migwiz::testing::kBdeForm;
 
 }  // namespace
 

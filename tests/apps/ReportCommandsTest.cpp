@@ -5,6 +5,7 @@
 #include <regex>
 #include <set>
 
+#include "MigwizProgram.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 
@@ -16,17 +17,10 @@ using nlohmann::json;
 
 namespace {
 
-const std::string kMigwiz = MIGWIZ_BIN;
-const std::string kUnit = "unit Main;\r\ninterface\r\nuses DBTables;\r\n{$R *.dfm}\r\nend.\r\n";
-const std::string kForm =
-    "object F: TForm\r\n  object Q: TQuery\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n";
-
-struct Migwiz {
-  TempDir tmp;
-  ProgramResult operator()(const std::vector<std::string>& args) {
-    return RunProgram(kMigwiz, args, {"TMPDIR=" + tmp.path()});
-  }
-};
+using migwiz::testing::kMigwiz;
+using migwiz::testing::Migwiz;
+const std::string& kUnit = migwiz::testing::kBdeUnit;
+const std::string& kForm = migwiz::testing::kBdeForm;
 
 void CopyOrders(const TempDir& dir) {
   std::filesystem::copy(MIGWIZ_EXAMPLES "/Orders", dir.Path("Orders"), std::filesystem::copy_options::recursive);
