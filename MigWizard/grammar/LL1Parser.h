@@ -81,7 +81,9 @@ class TLL1Parser {
   void ClearRules();
 
   // Parses inpStr from the 1-based pos against startRule ("<object>").
-  // On success pos moves past the matched prefix.
+  // On success pos moves past the matched prefix. The parser keeps a view of
+  // inpStr, not a copy: it must outlive every use of the parse's results
+  // (MakeObject reads the input again).
   bool ParseString(const std::string& inpStr, std::string_view startRule, int& pos);
 
   TParseState& State() { return *state_; }
