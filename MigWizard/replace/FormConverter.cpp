@@ -8,6 +8,7 @@
 #include "replace/FormLexer.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
+#include "replace/TextPlace.h"
 #include "support/Assert.h"
 #include "support/FileErrors.h"
 #include "support/FileUtils.h"
@@ -117,6 +118,14 @@ bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t
   return true;
 }
 
+// The names around the object just named (the last one), each with '.'.
+std::string EnclosingPath(const std::vector<std::string>& names) {
+  std::string path;
+  for (size_t i = 0; i + 1 < names.size(); ++i)
+    if (!names[i].empty()) path += names[i] + ".";
+  return path;
+}
+
 TUnconvertedObject UnconvertedObject(const grammar::TFormParser& parser, const std::string& text,
                                      size_t headerPos, const TFormObject& object,
                                      const std::string& newClass, const std::string& file) {
@@ -160,11 +169,17 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   bool endsKnown = false;
   parser.SetLineBreak(LineBreakOf(text));
   c.Recorder.BeginForm(c.File, text, form.binary);
+  // The names of the objects around the place reached (empty for a
+  // collection item), for the report, and the line reached.
+  std::vector<std::string> names;
+  bool readingPathName = false;
+  TLineTracker lines(text);
   std::string lexeme, newClass;
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       case lcObject:
+        readingPathName = true;
         object.ReadingName = true;
         headerPos = static_cast<size_t>(lexer.PrevPos());
         outPos = output.size();
@@ -172,13 +187,20 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         break;
       case lcInherited:
       case lcInline:
+        readingPathName = true;
+        ++depth;  // such objects are never replaced
+        break;
       case lcItem:
-        ++depth;  // such objects and collection items are never replaced
+        names.emplace_back();
+        ++depth;  // nor collection items
         break;
       case lcEndKeyword:
+        if (!names.empty()) names.pop_back();
         --depth;
         break;
       case platform::lcIdent:
+        if (readingPathName) names.push_back(lexeme);
+        readingPathName = false;
         if (object.ReadingName) {
           object.Name = lexeme;
           object.ReadingName = false;
@@ -196,11 +218,13 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           if (ParseObjectAt(parser, text, headerPos, end == objectEnds.end() ? 0 : end->second,
                             endPos, window)) {
             ++changes;
-            c.Recorder.ObjectConverted(headerPos, object.Name, object.ClassName, newClass);
+            c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
+                                       object.ClassName, newClass);
             lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
+            if (!names.empty()) names.pop_back();
           } else {
             // Datasets of an object left as it was keep their DatabaseName.
             c.Unresolved.resize(unresolvedBefore);
