@@ -185,6 +185,7 @@ void TFormParser::RulesPrepared() {
   std::vector<bool> reaches = RulesReaching(capturing);
   for (int rule = 0; rule < RuleCount(); ++rule) SetMemoised(rule, !reaches[rule]);
   endGuardClass_ = CharClassIndexOf(kEndGuard);
+  UseFirstCharacters({endGuardClass_});
 }
 
 TCharSet TFormParser::GetCharSet(std::string_view className) {

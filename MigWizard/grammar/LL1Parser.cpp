@@ -154,6 +154,7 @@ void TLL1Parser::PrepareRules() {
   InlineEmptyAlternatives();
   OrderAlternatives();
   CompileRules();
+  useFirst_ = false;
   RulesPrepared();
 }
 
@@ -239,6 +240,63 @@ int TLL1Parser::LookUpCharClass(std::string_view className) const {
   return it == classIndex_.end() ? -1 : it->second;
 }
 
+void TLL1Parser::UseFirstCharacters(const std::vector<int>& opaqueClasses) {
+  std::bitset<256> any;
+  any.set();
+  // Adds what the element may begin with to set; whether it may match empty.
+  auto elementFirst = [&](const Element& e, std::bitset<256>& set) {
+    if (e.kind == Element::Literal) {
+      for (int c = 0; c < 256; ++c)
+        if (AsciiLower(static_cast<char>(c)) == e.text[0]) set.set(static_cast<size_t>(c));
+      return false;
+    }
+    bool opaque = e.index < 0 || (e.kind == Element::CharClass &&
+                                  std::find(opaqueClasses.begin(), opaqueClasses.end(), e.index) !=
+                                      opaqueClasses.end());
+    if (opaque) {
+      set |= any;
+      return true;
+    }
+    if (e.kind == Element::CharClass) {
+      const ClassSlot& slot = ResolvedClass(e.index);
+      for (int c = 1; c < 256; ++c)
+        if (slot.chars[c]) set.set(static_cast<size_t>(c));
+      return false;  // a class matches at least one character
+    }
+    set |= ruleList_[e.index]->first;
+    return ruleList_[e.index]->nullable;
+  };
+  auto alternativeFirst = [&](const std::vector<Element>& alt, std::bitset<256>& set) {
+    for (const Element& e : alt)
+      if (!elementFirst(e, set)) return false;
+    return true;
+  };
+  for (Rule* rule : ruleList_) {
+    rule->first.reset();
+    rule->nullable = false;
+  }
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (Rule* rule : ruleList_) {
+      std::bitset<256> first;
+      bool nullable = false;
+      for (const auto& alt : rule->compiled) nullable = alternativeFirst(alt, first) || nullable;
+      if (first != rule->first || nullable != rule->nullable) {
+        rule->first = first;
+        rule->nullable = nullable;
+        changed = true;
+      }
+    }
+  }
+  for (Rule* rule : ruleList_) {
+    rule->altFirst.assign(rule->compiled.size(), std::bitset<256>());
+    rule->altNullable.assign(rule->compiled.size(), false);
+    for (size_t i = 0; i < rule->compiled.size(); ++i)
+      rule->altNullable[i] = alternativeFirst(rule->compiled[i], rule->altFirst[i]);
+  }
+  useFirst_ = true;
+}
+
 std::vector<bool> TLL1Parser::RulesReaching(const std::vector<int>& targets) const {
   std::vector<bool> reaches(ruleList_.size(), false);
   for (int t : targets)
@@ -303,6 +361,7 @@ bool TLL1Parser::ParseRule(int index) {
   } guard{depth_};
   if (depth_ > peak_) peak_ = depth_;
   const Rule& rule = *ruleList_[index];
+  if (useFirst_ && !rule.nullable && !rule.first.test(InputAt(state_->CurPos()))) return false;
   return rule.memoised ? ParseMemoised(index) : TryAlternatives(rule);
 }
 
@@ -311,8 +370,10 @@ bool TLL1Parser::ParseRule(int index) {
 bool TLL1Parser::TryAlternatives(const Rule& rule) {
   const size_t mark = saveStack_.size();
   state_->Save(saveStack_);
-  for (const auto& alternative : rule.compiled) {
-    Outcome outcome = ParseAlternative(alternative);
+  const unsigned char next = useFirst_ ? InputAt(state_->CurPos()) : 0;
+  for (size_t i = 0; i < rule.compiled.size(); ++i) {
+    if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
+    Outcome outcome = ParseAlternative(rule.compiled[i]);
     if (outcome == Outcome::Matched) {
       saveStack_.resize(mark);
       return true;

@@ -131,6 +131,13 @@ class TLL1Parser {
   std::vector<bool> RulesReaching(const std::vector<int>& targets) const;
   // The index of a character class by name as the rules write it (-1 when
   // no rule uses it); like RuleIndexOf.
+  // Lets a parse pass over the alternatives (and rules) that cannot begin
+  // with the next character, as they would fail anyway. Only for a subclass
+  // whose ParseNonterminal matches as the engine does (what it records is
+  // put back with the state), since it is not called for them. Call from
+  // RulesPrepared; opaqueClasses are classes ParseCharClass matches in a way
+  // of its own (zero width, say), taken to match anything or nothing.
+  void UseFirstCharacters(const std::vector<int>& opaqueClasses);
   int CharClassIndexOf(std::string_view className) const {
     return className.data() == pendingClassName_ && pendingClass_ >= 0 ? pendingClass_
                                                                        : LookUpCharClass(className);
@@ -147,6 +154,12 @@ class TLL1Parser {
     std::vector<std::string> alternatives;
     std::vector<std::vector<Element>> compiled;
     bool memoised = false;
+    // With UseFirstCharacters: the characters each alternative (and the
+    // rule) may begin with, and whether it may match the empty text.
+    std::vector<std::bitset<256>> altFirst;
+    std::vector<bool> altNullable;
+    std::bitset<256> first;
+    bool nullable = true;
   };
   struct ClassSlot {
     std::string name;
@@ -184,6 +197,7 @@ class TLL1Parser {
   int errorPos_ = 0;
   std::string errorStr_;
   bool rulesPrepared_ = false;
+  bool useFirst_ = false;
   std::string_view input_;
   std::vector<int> saveStack_;  // the saved states of the alternatives being tried
   TPositionMemo<MemoResult> memo_;

@@ -1,5 +1,7 @@
 #include "platform/TextCodec.h"
 
+#include <algorithm>
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
@@ -234,6 +236,10 @@ void AnsiCodePage::BuildSingleByteTables() {
     fromUnicode_[kUndefinedByteBase + b] = static_cast<unsigned char>(b);
   // Where two bytes decode alike, the lower one is written back.
   for (int b = 255; b >= 0; --b) fromUnicode_[toUnicode_[b]] = static_cast<unsigned char>(b);
+  for (char32_t c = 0; c < 128; ++c) {
+    auto it = fromUnicode_.find(c);
+    asciiBytes_[c] = it == fromUnicode_.end() ? '?' : static_cast<char>(it->second);
+  }
 }
 
 std::string AnsiCodePage::Decode(std::string_view bytes) const {
@@ -259,6 +265,11 @@ std::string AnsiCodePage::Encode(std::string_view utf8) const {
   std::string out;
   if (singleByte_) {
     out.reserve(utf8.size());
+    // Most form and unit text is ASCII throughout: no decoding, no lookups.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char b) { return (static_cast<unsigned char>(b) & 0x80) == 0; })) {
+      for (char b : utf8) out.push_back(asciiBytes_[static_cast<unsigned char>(b)]);
+      return out;
+    }
     for (char32_t c : Utf8ToCodePoints(utf8)) {
       auto it = c == kReplacement ? fromUnicode_.end() : fromUnicode_.find(c);
       out.push_back(it == fromUnicode_.end() ? '?' : static_cast<char>(it->second));

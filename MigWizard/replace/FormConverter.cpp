@@ -1,13 +1,14 @@
 // Converting one form file, text or binary: each object of an old class is
 // parsed and rebuilt by the form parser, everything around it is kept.
 #include <algorithm>
+#include <memory>
 #include <tuple>
-#include <unordered_map>
 
 #include "grammar/StringValue.h"
 #include "replace/FormLexer.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
+#include "replace/TextPlace.h"
 #include "support/Assert.h"
 #include "support/FileErrors.h"
 #include "support/FileUtils.h"
@@ -18,22 +19,32 @@ using namespace support;
 
 namespace {
 
-// For the keyword position of each object, the position just after its "end".
-std::unordered_map<size_t, size_t> ObjectEnds(const std::string& text) {
-  std::unordered_map<size_t, size_t> ends;
-  std::vector<std::pair<bool, size_t>> open;  // (is an object, keyword position)
-  TFormLexer lexer(text);
-  std::string lexeme;
-  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
-    if (code == lcObject || code == lcInherited || code == lcInline || code == lcItem) {
-      open.emplace_back(code != lcItem, static_cast<size_t>(lexer.PrevPos()));
-    } else if (code == lcEndKeyword && !open.empty()) {
-      if (open.back().first) ends[open.back().second] = static_cast<size_t>(lexer.PrevPos()) + 3;
-      open.pop_back();
+// Where an object ends: the position just after its "end", read from its
+// header's keyword on with a lexer of its own, so that only the objects that
+// are converted are read for it (the run skips their text afterwards); 0 when
+// the text ends first.
+class TObjectEndFinder {
+ public:
+  explicit TObjectEndFinder(const std::string& text) : lexer_(text) {}
+
+  size_t EndOf(size_t headerPos) {
+    lexer_.StartAt(headerPos);
+    if (lexer_.Next(lexeme_) != lcObject) return 0;
+    int open = 1;  // objects and collection items
+    for (int code; (code = lexer_.Next(lexeme_)) != platform::lcEnd;) {
+      if (code == lcObject || code == lcInherited || code == lcInline || code == lcItem) {
+        ++open;
+      } else if (code == lcEndKeyword && --open == 0) {
+        return static_cast<size_t>(lexer_.PrevPos()) + 3;
+      }
     }
+    return 0;
   }
-  return ends;
-}
+
+ private:
+  TFormLexer lexer_;
+  std::string lexeme_;
+};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -117,6 +128,14 @@ bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t
   return true;
 }
 
+// The names around the object just named (the last one), each with '.'.
+std::string EnclosingPath(const std::vector<std::string>& names) {
+  std::string path;
+  for (size_t i = 0; i + 1 < names.size(); ++i)
+    if (!names[i].empty()) path += names[i] + ".";
+  return path;
+}
+
 TUnconvertedObject UnconvertedObject(const grammar::TFormParser& parser, const std::string& text,
                                      size_t headerPos, const TFormObject& object,
                                      const std::string& newClass, const std::string& file) {
@@ -156,15 +175,20 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   std::string output;
   output.reserve(text.size());
   TFormLexer lexer(text);
-  std::unordered_map<size_t, size_t> objectEnds;
-  bool endsKnown = false;
+  std::unique_ptr<TObjectEndFinder> objectEnds;  // made for the first object of an old class
   parser.SetLineBreak(LineBreakOf(text));
   c.Recorder.BeginForm(c.File, text, form.binary);
+  // The names of the objects around the place reached (empty for a
+  // collection item), for the report, and the line reached.
+  std::vector<std::string> names;
+  bool readingPathName = false;
+  TLineTracker lines(text);
   std::string lexeme, newClass;
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       case lcObject:
+        readingPathName = true;
         object.ReadingName = true;
         headerPos = static_cast<size_t>(lexer.PrevPos());
         outPos = output.size();
@@ -172,13 +196,20 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         break;
       case lcInherited:
       case lcInline:
+        readingPathName = true;
+        ++depth;  // such objects are never replaced
+        break;
       case lcItem:
-        ++depth;  // such objects and collection items are never replaced
+        names.emplace_back();
+        ++depth;  // nor collection items
         break;
       case lcEndKeyword:
+        if (!names.empty()) names.pop_back();
         --depth;
         break;
       case platform::lcIdent:
+        if (readingPathName) names.push_back(lexeme);
+        readingPathName = false;
         if (object.ReadingName) {
           object.Name = lexeme;
           object.ReadingName = false;
@@ -189,18 +220,18 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           if (!FindPair(lexeme, newClass)) break;
           lexeme = newClass;
           parser.SetNewClassName(newClass);
-          if (!endsKnown) objectEnds = ObjectEnds(text), endsKnown = true;
-          auto end = objectEnds.find(headerPos);
+          if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
-          if (ParseObjectAt(parser, text, headerPos, end == objectEnds.end() ? 0 : end->second,
-                            endPos, window)) {
+          if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
             ++changes;
-            c.Recorder.ObjectConverted(headerPos, object.Name, object.ClassName, newClass);
+            c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
+                                       object.ClassName, newClass);
             lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
+            if (!names.empty()) names.pop_back();
           } else {
             // Datasets of an object left as it was keep their DatabaseName.
             c.Unresolved.resize(unresolvedBefore);

@@ -33,6 +33,12 @@ class TFormLexer {
     onHeader_ = false;
     prevCode_ = lcEndKeyword;
   }
+  // Starts afresh at pos, the keyword of an object header.
+  void StartAt(size_t pos) {
+    parser_.SetPos(pos);
+    onHeader_ = false;
+    prevCode_ = 0;
+  }
 
  private:
   static int SymbolCode(const char* symbol) { return PasSymbols().at(symbol); }

@@ -3,7 +3,6 @@
 #include <set>
 
 #include "grammar/ParamList.h"
-#include "replace/FormLexer.h"
 #include "replace/ManualWorkScan.h"
 #include "replace/PasParser.h"
 #include "replace/TextPlace.h"
@@ -14,82 +13,6 @@ namespace migwiz::replace {
 using grammar::TFormParser;
 using support::SplitTextLines;
 using support::UpperCase;
-
-// Scans the form text once, front to back, keeping the names of the objects
-// that enclose the place reached.
-class TReportRecorder::FormLocator {
- public:
-  explicit FormLocator(const std::string& text) : text_(text), lines_(text_), lexer_(text_) {}
-
-  // Counted apart from the scan, which only moves forward.
-  TTextPlace SeparatePlaceOf(size_t offset) const { return TLineCounter(text_).PlaceOf(offset); }
-
-  // The place of the object whose keyword starts at offset.
-  TFormPlace PlaceOf(size_t offset, const std::string& name) {
-    if (offset < scanned_) Restart();
-    ScanTo(offset);
-    std::string path;
-    for (const std::string& n : stack_)
-      if (!n.empty()) path += n + ".";
-    return {lines_.PlaceOf(offset).Line, path + name, false};
-  }
-
- private:
-  void Restart() {
-    lexer_ = TFormLexer(text_);
-    stack_.clear();
-    held_ = false;
-    readingName_ = false;
-    scanned_ = 0;
-  }
-
-  void ScanTo(size_t offset) {
-    for (;;) {
-      if (!held_) {
-        code_ = lexer_.Next(lexeme_);
-        start_ = static_cast<size_t>(lexer_.PrevPos());
-        held_ = true;
-      }
-      if (code_ == platform::lcEnd || start_ >= offset) break;
-      held_ = false;
-      Take();
-    }
-    scanned_ = offset;
-  }
-
-  void Take() {
-    switch (code_) {
-      case lcObject:
-      case lcInherited:
-      case lcInline:
-        readingName_ = true;
-        break;
-      case lcItem:
-        stack_.emplace_back();  // collection items end with "end" too
-        break;
-      case lcEndKeyword:
-        if (!stack_.empty()) stack_.pop_back();
-        break;
-      case platform::lcIdent:
-        if (readingName_) stack_.push_back(lexeme_);
-        readingName_ = false;
-        break;
-      default:
-        break;
-    }
-  }
-
-  std::string text_;
-  TLineCounter lines_;
-  TFormLexer lexer_;
-  std::vector<std::string> stack_;
-  bool readingName_ = false;
-  bool held_ = false;
-  int code_ = 0;
-  std::string lexeme_;
-  size_t start_ = 0;
-  size_t scanned_ = 0;
-};
 
 namespace {
 
@@ -136,7 +59,7 @@ TReportRecorder::~TReportRecorder() = default;
 void TReportRecorder::BeginForm(const std::string& file, const std::string& text, bool binary) {
   file_ = file;
   binary_ = binary;
-  locator_ = std::make_unique<FormLocator>(text);
+  text_ = &text;
   pending_.clear();
 }
 
@@ -167,10 +90,9 @@ void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::
   pending_[valuePos] = std::move(p);
 }
 
-void TReportRecorder::ObjectConverted(size_t headerOffset, const std::string& name,
+void TReportRecorder::ObjectConverted(int line, const std::string& enclosing, const std::string& name,
                                       const std::string& oldClass, const std::string& newClass) {
-  TConvertedObject object{file_, locator_->PlaceOf(headerOffset, name), name, oldClass, newClass, {}, {}};
-  object.Place.Binary = binary_;
+  TConvertedObject object{file_, {line, enclosing + name, binary_}, name, oldClass, newClass, {}, {}};
   for (auto& [pos, p] : pending_) {
     for (auto& t : p.translated) object.Translated.push_back(std::move(t));
     for (auto& d : p.dropped) object.Dropped.push_back(std::move(d));
@@ -181,7 +103,7 @@ void TReportRecorder::ObjectConverted(size_t headerOffset, const std::string& na
 
 void TReportRecorder::ObjectNotParsed(const TUnconvertedObject& object) {
   pending_.clear();
-  TTextPlace at = locator_->SeparatePlaceOf(object.StopOffset);
+  TTextPlace at = TLineCounter(text_ ? std::string_view(*text_) : std::string_view()).PlaceOf(object.StopOffset);
   report_.AddUnparsedObject({file_, at.Line, at.Column, object.ObjectName, object.ClassName,
                              at.Position, object.Reason});
 }

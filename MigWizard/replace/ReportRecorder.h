@@ -20,12 +20,14 @@ class TReportRecorder : public grammar::IPropertyObserver {
   explicit TReportRecorder(TRunReport& report);
   ~TReportRecorder() override;
 
-  // A form about to be converted: its text as read (UTF-8).
+  // A form about to be converted: its text as read (UTF-8), which must stay
+  // as it is until the form's objects are told of.
   void BeginForm(const std::string& file, const std::string& text, bool binary);
-  // The object whose header starts at this byte offset of the form text was
-  // rebuilt by the form parser.
-  void ObjectConverted(size_t headerOffset, const std::string& name, const std::string& oldClass,
-                       const std::string& newClass);
+  // The object whose header is on this 1-based line of the form text was
+  // rebuilt by the form parser; enclosing is the path of the objects around
+  // it, each name followed by '.' ("DM.Panel1.").
+  void ObjectConverted(int line, const std::string& enclosing, const std::string& name,
+                       const std::string& oldClass, const std::string& newClass);
   // Its parse failed: the body stays as it was.
   void ObjectNotParsed(const TUnconvertedObject& object);
 
@@ -39,7 +41,6 @@ class TReportRecorder : public grammar::IPropertyObserver {
   void ParseStarted() override { pending_.clear(); }
 
  private:
-  class FormLocator;
   struct Pending {
     std::vector<TTranslatedProperty> translated;
     std::vector<TDroppedProperty> dropped;
@@ -48,7 +49,7 @@ class TReportRecorder : public grammar::IPropertyObserver {
   TRunReport& report_;
   std::string file_;
   bool binary_ = false;
-  std::unique_ptr<FormLocator> locator_;
+  const std::string* text_ = nullptr;
   std::map<int, Pending> pending_;  // by value position: a later telling replaces an earlier
 };
 

@@ -20,4 +20,14 @@ TTextPlace TLineCounter::PlaceOf(size_t offset) {
   return {line_, column, charsBeforeLine_ + column};
 }
 
+int TLineTracker::LineOf(size_t offset) {
+  if (offset > text_.size()) offset = text_.size();
+  if (offset < pos_) pos_ = 0, line_ = 1;
+  for (; pos_ < offset; ++pos_) {
+    char c = text_[pos_];
+    if (c == '\n' || (c == '\r' && (pos_ + 1 >= text_.size() || text_[pos_ + 1] != '\n'))) ++line_;
+  }
+  return line_;
+}
+
 }  // namespace migwiz::replace

@@ -29,4 +29,17 @@ class TLineCounter {
   int charsBeforeLine_ = 0;
 };
 
+// Only the line of offsets that only grow, counted as TLineCounter counts
+// them: enough where no column is wanted.
+class TLineTracker {
+ public:
+  explicit TLineTracker(std::string_view text) : text_(text) {}
+  int LineOf(size_t offset);
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+  int line_ = 1;
+};
+
 }  // namespace migwiz::replace

@@ -20,6 +20,12 @@ class Parser : public TLL1Parser {
   }
 };
 
+// The same, passing over alternatives by their first character.
+class FirstCharParser : public Parser {
+ protected:
+  void RulesPrepared() override { UseFirstCharacters({}); }
+};
+
 bool Parse(Parser& p, const std::string& input, const char* rule, int& pos) {
   return p.ParseString(input, rule, pos);
 }
@@ -170,4 +176,28 @@ TEST(LL1Parser, DeepRecursionFailsCleanlyOrSucceeds) {
   std::string deep = nested(100000);
   EXPECT_TRUE(Parse(p, deep, "<nest>", pos));
   EXPECT_EQ(pos, static_cast<int>(deep.size()) + 1);
+}
+
+// Passing over alternatives that cannot begin with the next character
+// changes no result: literals compared without regard to case, empty
+// alternatives, rules that may match nothing, the end of the text.
+TEST(LL1Parser, FirstCharactersChangeNoResult) {
+  const char* rules[] = {"<s>-<opt>end|<opt><word>|<list>",       "<opt>-<*digits>|",
+                         "<word>-Obj<*chars_or_digits>|x<*char>", "<list>-(<items>)",
+                         "<items>-<item>|<item>,<items>|",         "<item>-<opt>y|'<*symbols>'"};
+  struct Case {
+    const char* input;
+    int pos;
+  } cases[] = {{"END", 1}, {"12end", 1}, {"obj7", 1}, {"OBJ", 1}, {"xz", 1},   {"x", 1},
+               {"(1y,y,'a')", 1}, {"()", 1}, {"(", 1},   {"", 1},   {"7", 1}, {"a end", 3}};
+  for (const Case& c : cases) {
+    Parser plain;
+    FirstCharParser first;
+    for (const char* r : rules) plain.AddRule(r), first.AddRule(r);
+    int plainPos = c.pos, firstPos = c.pos;
+    bool plainOk = Parse(plain, c.input, "<s>", plainPos);
+    EXPECT_EQ(Parse(first, c.input, "<s>", firstPos), plainOk) << c.input;
+    EXPECT_EQ(firstPos, plainPos) << c.input;
+    EXPECT_EQ(first.ErrorStr(), plain.ErrorStr()) << c.input;
+  }
 }

@@ -121,6 +121,38 @@ TEST_F(RunReportTest, DroppedParametersAndObjectsLeftUnparsed) {
   EXPECT_NE(text.find("  database 'Elsewhere'\n    No TDatabase of the run carries this name"), std::string::npos);
 }
 
+// Each converted object is placed by its header's line and the names of the
+// objects around it: containers left as they are count, collection items and
+// the children of a converted sibling do not.
+TEST_F(RunReportTest, PlacesOfConvertedObjectsInsideOthers) {
+  dir.Write("Data.pas", "unit Data;\r\ninterface\r\nuses DBTables;\r\n{$R *.dfm}\r\nend.\r\n");
+  dir.Write("Data.dfm",
+            "object D: TDataModule\n"
+            "  object Q: TQuery\n"
+            "    ParamData = <\n"
+            "      item\n"
+            "        Name = 'p'\n"
+            "      end>\n"
+            "    object QId: TIntegerField\n"
+            "    end\n"
+            "  end\n"
+            "  object P: TPanel\n"
+            "    Items = <\n"
+            "      item\n"
+            "      end>\n"
+            "    object T: TTable\n"
+            "    end\n"
+            "  end\n"
+            "  object S: TStoredProc\n"
+            "  end\n"
+            "end\n");
+  options.WriteReport = false;
+  ASSERT_TRUE(RunFolder(false));
+  std::vector<std::pair<int, std::string>> places;
+  for (const auto& o : replacer->Report().ConvertedObjects()) places.emplace_back(o.Place.Line, o.Place.Path);
+  EXPECT_EQ(places, (std::vector<std::pair<int, std::string>>{{2, "D.Q"}, {14, "D.P.T"}, {17, "D.S"}}));
+}
+
 TEST(ManualWorkScan, FindsWhatMustBeRewrittenOutsideStringsAndComments) {
   struct Case {
     const char* source;
