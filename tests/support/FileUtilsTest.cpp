@@ -1,6 +1,8 @@
 #include "support/FileUtils.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <unistd.h>
 
 #include "testing/RecordingFileSystem.h"
@@ -110,7 +112,7 @@ TEST(DeleteDirectory, RemovesTreeAndRefusesEmptyPath) {
 
   // An empty path would mean the current folder: refused, nothing deleted.
   tmp.Write("cwd/keep.txt", "keep");
-  std::string old = get_current_dir_name();
+  const std::string old = std::filesystem::current_path().string();
   ASSERT_EQ(chdir(tmp.Path("cwd").c_str()), 0);
   EXPECT_FALSE(ClearDirectory(""));
   EXPECT_FALSE(DeleteDirectory(""));
