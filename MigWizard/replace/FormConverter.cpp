@@ -2,7 +2,6 @@
 // parsed and rebuilt by the form parser, everything around it is kept.
 #include <algorithm>
 #include <memory>
-#include <tuple>
 
 #include "grammar/StringValue.h"
 #include "replace/FormLexer.h"
@@ -54,20 +53,6 @@ std::string LineBreakOf(const std::string& text) {
   if (at == std::string::npos) return "\r\n";
   if (text[at] == '\n') return "\n";
   return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
-}
-
-// 1-based line and column (in characters) of a 0-based position.
-std::pair<int, int> LineColumnAt(const std::string& text, size_t pos) {
-  int line = 1, column = 1;
-  for (size_t i = 0; i < pos && i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      ++column;
-    }
-  }
-  return {line, column};
 }
 
 // Why the parse stopped at pos, for the warning.
@@ -141,12 +126,15 @@ TUnconvertedObject UnconvertedObject(const grammar::TFormParser& parser, const s
                                      const std::string& newClass, const std::string& file) {
   TUnconvertedObject u;
   u.FormFile = file;
-  u.Line = LineColumnAt(text, headerPos).first;
+  TLineCounter lines(text);
+  u.Line = lines.PlaceOf(headerPos).Line;
   u.ObjectName = object.Name;
   u.ClassName = object.ClassName;
   u.NewClassName = newClass;
   size_t stop = parser.FurthestPos() > 0 ? static_cast<size_t>(parser.FurthestPos()) - 1 : headerPos;
-  std::tie(u.StopLine, u.StopColumn) = LineColumnAt(text, stop);
+  const TTextPlace at = lines.PlaceOf(stop);
+  u.StopLine = at.Line;
+  u.StopColumn = at.Column;
   u.StopOffset = stop;
   u.Reason = StopReason(text, stop, parser.ErrorStr());
   return u;

@@ -2,14 +2,22 @@
 
 namespace migwiz::replace {
 
+namespace {
+
+// CR LF, a lone CR and a lone LF each end one line.
+bool EndsLine(std::string_view text, size_t pos) {
+  char c = text[pos];
+  return c == '\n' || (c == '\r' && (pos + 1 >= text.size() || text[pos + 1] != '\n'));
+}
+
+}  // namespace
+
 TTextPlace TLineCounter::PlaceOf(size_t offset) {
   if (offset > text_.size()) offset = text_.size();
   auto isLead = [this](size_t i) { return (static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80; };
   if (offset < pos_) pos_ = lineStart_ = 0, line_ = 1, charsBeforeLine_ = 0;
   for (; pos_ < offset; ++pos_) {
-    char c = text_[pos_];
-    // CR LF, a lone CR and a lone LF each end one line.
-    if (c == '\n' || (c == '\r' && (pos_ + 1 >= text_.size() || text_[pos_ + 1] != '\n'))) {
+    if (EndsLine(text_, pos_)) {
       for (size_t i = lineStart_; i <= pos_; ++i) charsBeforeLine_ += isLead(i);
       ++line_;
       lineStart_ = pos_ + 1;
@@ -23,10 +31,8 @@ TTextPlace TLineCounter::PlaceOf(size_t offset) {
 int TLineTracker::LineOf(size_t offset) {
   if (offset > text_.size()) offset = text_.size();
   if (offset < pos_) pos_ = 0, line_ = 1;
-  for (; pos_ < offset; ++pos_) {
-    char c = text_[pos_];
-    if (c == '\n' || (c == '\r' && (pos_ + 1 >= text_.size() || text_[pos_ + 1] != '\n'))) ++line_;
-  }
+  for (; pos_ < offset; ++pos_)
+    if (EndsLine(text_, pos_)) ++line_;
   return line_;
 }
 
