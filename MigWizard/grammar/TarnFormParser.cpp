@@ -1,11 +1,12 @@
 #include "grammar/TarnFormParser.h"
 
 #include "grammar/ParamList.h"
+#include "grammar/TranslationRules.h"
 
 namespace migwiz::grammar {
 
 void TTarnFormParser::ProcessProperty(const std::string& propName, const std::string& propValue) {
-  const bool isDatabase = TFormParserUtils::GetTypeName(FormState()) == "TDatabase";
+  const bool isDatabase = BdeKindOf(TFormParserUtils::GetTypeName(FormState())) == TBdeKind::bkConnection;
   if (isDatabase && propName == "Params.Strings") {
     TParamList params = ReadParamList(propValue);
     std::string database = ParamValue(params, "DATABASE NAME");

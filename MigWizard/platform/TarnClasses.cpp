@@ -42,6 +42,18 @@ const std::vector<TClassInfo>& TarnClasses() {
       {"TTarnUpdateSQL",
        {"Name", "Tag", "DataSet", "InsertSQL", "ModifySQL", "DeleteSQL", "RefreshSQL",
         "LockSQL", "FetchRowSQL"}},
+      {"TTarnStoredProc",
+       Join({"Name", "Tag", "Active", "AutoCalcFields", "Connection", "StoredProcName",
+             "Overload", "Params", "ParamData", "UpdateObject", "CachedUpdates",
+             "UniDirectional", "ReadOnly", "Filter", "Filtered", "FilterOptions", "FetchRows",
+             "Options", "SQLInsert", "SQLUpdate", "SQLDelete", "SQLRefresh", "SQLLock"},
+            kDataSetEvents)},
+      {"TTarnDataSource",
+       {"Name", "Tag", "DataSet", "AutoEdit", "Enabled", "OnDataChange", "OnStateChange",
+        "OnUpdateData"}},
+      {"TKryBatchMove",
+       {"Name", "Tag", "Source", "Destination", "Mode", "Mappings", "AbortOnKeyViol",
+        "AbortOnProblem", "CommitCount", "RecordCount", "OnBatchMoveProgress"}},
   };
   return classes;
 }

@@ -9,7 +9,7 @@
 namespace migwiz::platform {
 
 const std::vector<TClassInfo>& TarnClasses();
-// Registers TTarnConnection, TTarnQuery, TTarnTable and TTarnUpdateSQL.
+// Registers every target class of the profile.
 void RegisterTarnClasses(ClassRegistry& registry = ClassRegistry::Global());
 
 }  // namespace migwiz::platform

@@ -28,7 +28,8 @@ class TObjectEndFinder {
 
   size_t EndOf(size_t headerPos) {
     lexer_.StartAt(headerPos);
-    if (lexer_.Next(lexeme_) != lcObject) return 0;
+    const int keyword = lexer_.Next(lexeme_);
+    if (keyword != lcObject && keyword != lcInherited && keyword != lcInline) return 0;
     int open = 1;  // objects and collection items
     for (int code; (code = lexer_.Next(lexeme_)) != platform::lcEnd;) {
       if (code == lcObject || code == lcInherited || code == lcInline || code == lcItem) {
@@ -175,17 +176,16 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
+      // An inherited or inline object of an old class is converted like any
+      // other: its ancestor is, and the form would not load otherwise.
       case lcObject:
+      case lcInherited:
+      case lcInline:
         readingPathName = true;
         object.ReadingName = true;
         headerPos = static_cast<size_t>(lexer.PrevPos());
         outPos = output.size();
         ++depth;
-        break;
-      case lcInherited:
-      case lcInline:
-        readingPathName = true;
-        ++depth;  // such objects are never replaced
         break;
       case lcItem:
         names.emplace_back();
