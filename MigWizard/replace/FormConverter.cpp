@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "grammar/StringValue.h"
+#include "grammar/TranslationRules.h"
 #include "replace/FormLexer.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
@@ -196,6 +197,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         --depth;
         break;
       case platform::lcIdent:
+        if (readingPathName && names.empty() && c.RootName.empty()) c.RootName = lexeme;
         if (readingPathName) names.push_back(lexeme);
         readingPathName = false;
         if (object.ReadingName) {
@@ -205,16 +207,25 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         } else if (object.ReadingType) {
           object.ClassName = lexeme;
           object.ReadingType = false;
-          if (!FindPair(lexeme, newClass)) break;
+          if (!FindPair(lexeme, newClass)) {
+            const grammar::TBdeClass* bde = grammar::FindBdeClass(lexeme);
+            if (bde)
+              c.Recorder.ObjectWithoutCounterpart(
+                  lines.LineOf(headerPos), EnclosingPath(names), object.Name, object.ClassName,
+                  *bde->Advice ? bde->Advice : "the profile has no counterpart for this class: replace it by hand");
+            break;
+          }
           lexeme = newClass;
           parser.SetNewClassName(newClass);
           if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
+          c.Choice = TConnectionChoice();
+          c.ChoiceMade = false;
           if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
-                                       object.ClassName, newClass);
+                                       object.ClassName, newClass, c.Choice);
             lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
@@ -276,7 +287,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
         object.Name = lexeme;
         object.ReadingName = false;
         object.ReadingType = true;
-        if (rootName.empty()) rootName = lexeme;  // the first object is the form's root
+        if (rootName.empty()) c.RootName = rootName = lexeme;  // the first object is the form's root
       } else if (object.ReadingType) {
         object.ClassName = lexeme;
         object.ReadingType = false;
@@ -287,17 +298,28 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
         size_t pos = static_cast<size_t>(lexer.PrevPos());
         std::string name;
         if (grammar::ReadStringValue(text, pos, name))
-          c.DatabaseNames.emplace_back(name, rootName + "." + object.Name);
+          c.DatabaseNames.push_back({name, rootName, object.Name});
         object.LastIdent.clear();  // the value is read
       }
     }
   }
 }
 
+// The TDatabase is chosen by where it stands (ConnectionResolver); a folder
+// run links only when asked to.
 std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::string& propName,
                                                  const std::string& oldPropValue) const {
   Assert(propName == "DatabaseName", "Replacer", "connection asked for another property");
-  std::string connection = dbList_.Value(oldPropValue);
+  const TReplaceOptions& opt = *replaceOptions_;
+  const bool linking = opt.Dest != TSearchDestination::sdDirectory || opt.LinkConnections;
+  TConnectionChoice choice;
+  choice.DatabaseName = oldPropValue;
+  if (oldPropValue.empty()) choice.Reason = TLinkReason::lrNoDatabaseName;
+  else if (!linking) choice.Reason = TLinkReason::lrNotLinking;
+  else choice = resolver_.Resolve(c.File, oldPropValue);
+  std::string connection = choice.Reason == TLinkReason::lrLinked ? choice.Chosen.Reference : std::string();
+  c.Choice = std::move(choice);
+  c.ChoiceMade = true;
   if (connection.empty()) {
     TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};

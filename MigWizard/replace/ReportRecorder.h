@@ -26,14 +26,20 @@ class TReportRecorder : public grammar::IPropertyObserver {
   // The object whose header is on this 1-based line of the form text was
   // rebuilt by the form parser; enclosing is the path of the objects around
   // it, each name followed by '.' ("DM.Panel1.").
+  // connection: how its DatabaseName was resolved.
   void ObjectConverted(int line, const std::string& enclosing, const std::string& name,
-                       const std::string& oldClass, const std::string& newClass);
+                       const std::string& oldClass, const std::string& newClass,
+                       const TConnectionChoice& connection);
+  // An object of a BDE class with no counterpart, left as it was.
+  void ObjectWithoutCounterpart(int line, const std::string& enclosing, const std::string& name,
+                                const std::string& className, const std::string& advice);
   // Its parse failed: the body stays as it was.
   void ObjectNotParsed(const TUnconvertedObject& object);
 
   // A unit source as read, and its conversion.
   void UnitRead(const std::string& file, const std::string& text);
-  void UnitConverted(const std::string& file, int identifiersRenamed, bool usesExtended);
+  // identifiersRenamed counts those in code, inComments those in comments.
+  void UnitConverted(const std::string& file, int identifiersRenamed, int inComments, bool usesExtended);
 
   void PropertyProcessed(const std::string& typeName, const std::string& propName,
                          const std::string& propValue, int valuePos,
