@@ -152,6 +152,7 @@ bool TComponentReplacer::RunSteps() {
         result = ReplaceOriginalFiles(tempDir);
       }
     }
+    if (result) CheckOwnOutput(tempDir);
   } catch (...) {
     RemoveTempFolder(tempDir);
     throw;

@@ -244,6 +244,11 @@ class TComponentReplacer {
   std::string GetPropertyValue(TFileConversion& c, const std::string& propName,
                                const std::string& oldPropValue) const;
 
+  // The run's check of its own output, after the copy back.
+  void CheckOwnOutput(const std::string& tempDir) noexcept;
+  void CheckConvertedForm(const std::string& file, const std::string& bytes,
+                          const std::vector<const TConvertedObject*>& converted);
+
   // The run report
   void BeginReport();
   void FinishReport() noexcept;
