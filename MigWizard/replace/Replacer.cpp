@@ -9,6 +9,7 @@
 
 #include "host/IDEUtils.h"
 #include "platform/LargeStack.h"
+#include "platform/StandaloneIDE.h"
 #include "replace/ConversionPool.h"
 #include "resources/RExpertRes.h"
 #include "support/Assert.h"
@@ -185,6 +186,7 @@ void TComponentReplacer::InitUnitList() {
   listings_.Clear();
   tempFolders_.clear();
   backupFolders_.clear();
+  dprojFiles_.clear();
   if (opt.Dest == TSearchDestination::sdDirectory) {
     rootRealPath_ = env_.fs->RealPath(opt.Directory);
     if (rootRealPath_.empty() || !listings_.List(opt.Directory))
@@ -253,6 +255,7 @@ void TComponentReplacer::FindUnits(const std::string& dir, bool includeSubDirs,
     std::string ext = UpperCase(ExtractFileExt(e.name));
     const bool unitName = ext == ".PAS" || ext == ".DPR";
     bool isDir = e.isDirectory || (e.isLink && env_.fs->DirectoryExists(path));
+    if (!isDir && ext == ".DPROJ" && e.isRegular) dprojFiles_.push_back(path);
     if (isDir && !includeSubDirs) continue;
     if (!isDir && !unitName) continue;
     if (e.isLink) {
@@ -317,6 +320,7 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   resolver_.Clear();
   resolver_.SetOneProject(!inFolder);
   if (!inFolder) ScanProjectSources();
+  if (inFolder) ReadFolderProjects();
   const size_t unitCount = unitList_.size();
   const size_t jobs = jobs_ != 0 ? jobs_ : TConversionPool::DefaultThreads();
   std::unique_ptr<TConversionPool> pool;
@@ -495,6 +499,20 @@ void TComponentReplacer::ScanProjectSources() {
       continue;
     }
     report_.AddManualWork(file, ScanUnitForManualWork(ReadTextFile(bytes).text));
+  }
+}
+
+// What a .dproj lists is what its project holds; one that cannot be read
+// only narrows nothing.
+void TComponentReplacer::ReadFolderProjects() {
+  for (const std::string& file : dprojFiles_) {
+    std::string bytes, err;
+    if (!env_.fs->ReadFile(file, bytes, err)) continue;
+    std::string mainSource;
+    std::vector<std::string> units =
+        platform::DprojUnitFiles(ReadTextFile(bytes).text, ExtractFileDir(file), *env_.fs, &mainSource);
+    if (!mainSource.empty()) units.push_back(mainSource);
+    resolver_.AddProject(file, units);
   }
 }
 

@@ -211,6 +211,8 @@ class TComponentReplacer {
   void TakeConversion(size_t i, TFileConversion& c, const std::string& tempDir);
   void TakeFormFile(const std::string& formFile, const std::string& unitFile);
   void ScanProjectSources();
+  // The .dproj files of a folder run, for the units each lists.
+  void ReadFolderProjects();
   // What a linking run would have linked each dataset of a run without
   // linking to, for the report's hints.
   void SuggestConnections();
@@ -275,6 +277,7 @@ class TComponentReplacer {
   std::vector<size_t> changed_;  // entries of the unit list written changed, in order
   support::TNameValueList dbList_;
   TConnectionResolver resolver_;  // of the current run
+  std::vector<std::string> dprojFiles_;  // found by a folder run
   grammar::TFormParserClass formParserClass_;
   std::unique_ptr<grammar::TFormParser> formParser_;
   std::vector<std::unique_ptr<grammar::TFormParser>> threadParsers_;  // of the pool's threads after the first

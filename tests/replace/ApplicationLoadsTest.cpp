@@ -311,3 +311,28 @@ TEST_F(ApplicationLoads, AProjectRunReportsTheHandWorkOfItsProjectSource) {
   EXPECT_EQ(work[0].Item.Kind, TManualWorkKind::mwSession);
   EXPECT_EQ(work[0].Item.Line, 4);
 }
+
+// Projects narrow where uses clauses do not: each main unit here uses no
+// data module, and only its project (a .dproj alone) tells the two apart.
+TEST_F(ApplicationLoads, AProjectFileTellsApplicationsApart) {
+  for (const char* app : {"x", "y"}) {
+    const std::string a = app;
+    dir.Write(a + "/" + a + ".dproj",
+              "<Project>\r\n  <ItemGroup>\r\n    <DelphiCompile Include=\"" + a + ".dpr\"/>\r\n"
+              "    <DCCReference Include=\"Main" + a + ".pas\"/>\r\n"
+              "    <DCCReference Include=\"Data" + a + ".pas\"/>\r\n  </ItemGroup>\r\n</Project>\r\n");
+    dir.Write(a + "/Main" + a + ".pas", Unit("Main" + a, ""));
+    dir.Write(a + "/Main" + a + ".dfm", QueryForm("Form" + a, "Sales"));
+    dir.Write(a + "/Data" + a + ".pas", Unit("Data" + a, ""));
+    dir.Write(a + "/Data" + a + ".dfm", DataModule("DM" + a, "Sales"));
+  }
+  options.LinkConnections = true;
+  ASSERT_TRUE(RunFolder());
+  for (const char* app : {"x", "y"}) {
+    const std::string a = app;
+    const TConvertedObject* o = Converted(a + "/Main" + a + ".dfm", "Form" + a + ".Qry");
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->Connection.Reason, TLinkReason::lrLinked) << a;
+    EXPECT_EQ(o->Connection.Chosen.Reference, "DM" + a + ".Db");
+  }
+}
