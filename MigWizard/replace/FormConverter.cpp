@@ -310,8 +310,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
 std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::string& propName,
                                                  const std::string& oldPropValue) const {
   Assert(propName == "DatabaseName", "Replacer", "connection asked for another property");
-  const TReplaceOptions& opt = *replaceOptions_;
-  const bool linking = opt.Dest != TSearchDestination::sdDirectory || opt.LinkConnections;
+  const bool linking = Linking();
   TConnectionChoice choice;
   choice.DatabaseName = oldPropValue;
   if (oldPropValue.empty()) choice.Reason = TLinkReason::lrNoDatabaseName;

@@ -337,6 +337,10 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   RunPass(TPass::Convert, unitCount, SIZE_MAX, unitCount, tempDir, pool.get());
 }
 
+bool TComponentReplacer::Linking() const {
+  return replaceOptions_->Dest != TSearchDestination::sdDirectory || replaceOptions_->LinkConnections;
+}
+
 grammar::TFormParser& TComponentReplacer::ParserOf(size_t thread) {
   if (thread == 0) return *formParser_;
   while (threadParsers_.size() < thread)
@@ -448,7 +452,10 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   for (const std::string& formFile : c.FormFiles) TakeFormFile(formFile, c.File);
   if (!c.UsedUnits.empty()) resolver_.AddUses(c.File, c.UsedUnits);
   if (!c.ProjectUnits.empty()) resolver_.AddProject(c.File, c.ProjectUnits);
-  if (!c.RootName.empty()) resolver_.AddForm(c.File, c.RootName);
+  // While a linking run converts forms, other threads ask the resolver:
+  // it is complete by then (every form was read for its names) and is
+  // only added to in a run that does not link.
+  if (!c.RootName.empty() && !Linking()) resolver_.AddForm(c.File, c.RootName);
   NoteChanges(c.File, c.Changes);
   unresolved_.insert(unresolved_.end(), c.Unresolved.begin(), c.Unresolved.end());
   unconverted_.insert(unconverted_.end(), c.Unconverted.begin(), c.Unconverted.end());

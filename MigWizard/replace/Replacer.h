@@ -213,6 +213,10 @@ class TComponentReplacer {
   void ScanProjectSources();
   // The .dproj files of a folder run, for the units each lists.
   void ReadFolderProjects();
+  // Datasets are linked to connections: a project run, or a folder run
+  // with LinkConnections. The forms are then read for their TDatabase
+  // objects before any is converted.
+  bool Linking() const;
   // What a linking run would have linked each dataset of a run without
   // linking to, for the report's hints.
   void SuggestConnections();
