@@ -146,6 +146,11 @@ TEST_F(ApplicationLoads, TheHintOfARunWithoutLinksChoosesTheSameWay) {
     dir.Write(std::string(app) + "/Data.pas", Unit("Data", ""));
     dir.Write(std::string(app) + "/Data.dfm", DataModule(std::string("DM") + app, "Sales"));
   }
+  // Outside both projects, reaching neither: a linking run could not choose.
+  dir.Write("c/Lone.pas", Unit("Lone", ""));
+  dir.Write("c/Lone.dfm", QueryForm("LoneForm", "Sales"));
+  dir.Write("c/Far.pas", Unit("Far", ""));
+  dir.Write("c/Far.dfm", QueryForm("FarForm", "Nowhere"));
   ASSERT_TRUE(RunFolder());
   for (const char* app : {"a", "b"}) {
     const TConvertedObject* o = Converted(std::string(app) + "/Main.dfm", "MainForm.Qry");
@@ -153,6 +158,14 @@ TEST_F(ApplicationLoads, TheHintOfARunWithoutLinksChoosesTheSameWay) {
     EXPECT_EQ(o->Connection.Reason, TLinkReason::lrNotLinking);
     EXPECT_EQ(o->Connection.Chosen.Reference, std::string("DM") + app + ".Db");
   }
+  EXPECT_EQ(Converted("c/Lone.dfm", "LoneForm.Qry")->Connection.Reason, TLinkReason::lrAmbiguous);
+  EXPECT_EQ(Converted("c/Lone.dfm", "LoneForm.Qry")->Connection.Candidates.size(), 2u);
+  EXPECT_EQ(Converted("c/Far.dfm", "FarForm.Qry")->Connection.Reason, TLinkReason::lrNoDatabase);
+  const std::string text = RunReportText(replacer->Report());
+  EXPECT_NE(text.find("    a/Main.dfm:2 MainForm.Qry\n      The TDatabase DMa.Db (a/Data.dfm) carries this name: run "
+                      "again with --link-connections"),
+            std::string::npos)
+      << text;
 }
 
 // An ancestor form and its descendant, text and binary: the inherited
@@ -199,6 +212,7 @@ TEST_F(ApplicationLoads, InheritedObjectsAreConvertedInTextAndBinaryForms) {
     ASSERT_NE(tbl, nullptr) << file;
     EXPECT_EQ(tbl->Connection.Reason, TLinkReason::lrNoDatabaseName);  // its ancestor's is inherited
   }
+  EXPECT_TRUE(replacer->Report().SelfChecked());  // after the copy back
   EXPECT_TRUE(replacer->Report().SelfCheckFindings().empty());
 }
 
