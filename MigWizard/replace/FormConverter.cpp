@@ -221,7 +221,6 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
           c.Choice = TConnectionChoice();
-          c.ChoiceMade = false;
           if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
@@ -318,7 +317,6 @@ std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::
   else choice = resolver_.Resolve(c.File, oldPropValue);
   std::string connection = choice.Reason == TLinkReason::lrLinked ? choice.Chosen.Reference : std::string();
   c.Choice = std::move(choice);
-  c.ChoiceMade = true;
   if (connection.empty()) {
     TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};

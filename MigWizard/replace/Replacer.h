@@ -93,9 +93,9 @@ struct TFileConversion {
   std::string RootName;                    // of a form
   std::vector<std::string> UsedUnits;      // of a unit's uses clauses
   std::vector<std::string> ProjectUnits;   // the units a project source lists
-  // How the DatabaseName of the object being parsed was resolved.
+  // How the DatabaseName of the object being parsed was resolved (no
+  // DatabaseName until it is asked for).
   TConnectionChoice Choice;
-  bool ChoiceMade = false;
   std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
   std::exception_ptr Error;
 };
