@@ -165,6 +165,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   TFormLexer lexer(text);
   std::unique_ptr<TObjectEndFinder> objectEnds;  // made for the first object of an old class
   parser.SetLineBreak(LineBreakOf(text));
+  parser.SetLayout(replaceOptions_->Layout);
   c.Recorder.BeginForm(c.File, text, form.binary);
   // The names of the objects around the place reached (empty for a
   // collection item), for the report, and the line reached.

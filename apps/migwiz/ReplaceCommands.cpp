@@ -34,6 +34,7 @@ struct ReplaceArgs {
   bool quiet = false;
   unsigned jobs = 0;  // as many as the machine has cores
   TReportArgs report;
+  std::string layout = "kept";
 };
 
 struct RestoreArgs {
@@ -143,6 +144,7 @@ void RunReplace(const ReplaceArgs& args) {
   options.BackupDir = BackupDirFor(args.backupDir, base);
   options.WriteLog = !args.noLog;
   options.ViewLog = args.viewLog;
+  grammar::LayoutFromName(args.layout, options.Layout);
   ApplyReportArgs(args.report, options);
 
   auto replacer = replace::CreateTarnReplacer(options);
@@ -236,6 +238,12 @@ void AddReplaceCommands(CLI::App& app) {
                    "files converted at a time (default: the number of cores; 1: one after the "
                    "other); the output is the same for any number")
       ->check(CLI::Range(1u, 256u));
+  replaceCmd
+      ->add_option("--layout", r.layout,
+                   "how converted objects are written: kept (as they were read, changed only where "
+                   "their meaning changed; the default) or design (rebuilt: two columns per level, "
+                   "properties before children)")
+      ->check(CLI::IsMember({"kept", "design"}));
   AddReportOptions(*replaceCmd, r.report, project);
   replaceCmd->callback([] {
     if (r.folder.empty() && r.project.empty())

@@ -129,7 +129,7 @@ TEST(MigwizReport, DiffPreviewsEveryChangedFile) {
   dir.Write("src/Main.pas", kUnit);
   dir.Write("src/Main.dfm", kForm);
   Migwiz migwiz;
-  ProgramResult r = migwiz({"replace", dir.Path("src"), "--dry-run", "--diff", "-q"});
+  ProgramResult r = migwiz({"replace", dir.Path("src"), "--dry-run", "--diff", "-q", "--layout", "design"});
   EXPECT_EQ(r.status, 3) << r.err;
   EXPECT_EQ(r.out,
             "--- a/Main.pas\n+++ b/Main.pas\n@@ -1,5 +1,5 @@\n unit Main;\n interface\n-uses DBTables;\n"
