@@ -172,6 +172,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   std::vector<std::string> names;
   bool readingPathName = false;
   TLineTracker lines(text);
+  TLineTracker outputLines(output);  // the lines of the converted form, for the report
   std::string lexeme, newClass;
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
@@ -216,6 +217,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass);
+            outputLines.SetText(output);
+            c.Report.SetConvertedLine(c.Report.ConvertedObjects().size() - 1, outputLines.LineOf(outPos));
             lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
@@ -239,6 +242,41 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   if (changes == 0) return;
   WriteFormFile(c, output, form);
   c.Changed = true;
+  if (form.binary) PlaceObjectsInBinaryText(c, output);
+}
+
+namespace {
+
+// The offsets of the object headers of a form text, in text order.
+std::vector<size_t> ObjectHeaders(const std::string& text) {
+  std::vector<size_t> headers;
+  TFormLexer lexer(text);
+  std::string lexeme;
+  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;)
+    if (code == lcObject || code == lcInherited || code == lcInline)
+      headers.push_back(static_cast<size_t>(lexer.PrevPos()));
+  return headers;
+}
+
+}  // namespace
+
+// A converted binary form is read as the text its stream converts to, which
+// is laid out otherwise than the text converted: the report's lines of the
+// converted objects are found there, by the objects' order.
+void TComponentReplacer::PlaceObjectsInBinaryText(TFileConversion& c, const std::string& output) const {
+  platform::TRCData header;
+  const size_t start = platform::ReadResourceHeader(c.Output, header);
+  const std::string shown = platform::ObjectBinaryToTextUtf8(std::string_view(c.Output).substr(start), start);
+  const std::vector<size_t> before = ObjectHeaders(output), after = ObjectHeaders(shown);
+  TLineTracker outputLines(output), shownLines(shown);
+  const auto& objects = c.Report.ConvertedObjects();
+  for (size_t i = 0, h = 0; i < objects.size(); ++i) {
+    // Both lists grow in text order, so one pass finds every object.
+    while (h < before.size() && outputLines.LineOf(before[h]) < objects[i].Place.ConvertedLine) ++h;
+    const bool found = h < before.size() && h < after.size() &&
+                       outputLines.LineOf(before[h]) == objects[i].Place.ConvertedLine;
+    c.Report.SetConvertedLine(i, found ? shownLines.LineOf(after[h]) : 0);
+  }
 }
 
 void TComponentReplacer::WriteFormFile(TFileConversion& c, const std::string& output,

@@ -92,7 +92,11 @@ void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::
 
 void TReportRecorder::ObjectConverted(int line, const std::string& enclosing, const std::string& name,
                                       const std::string& oldClass, const std::string& newClass) {
-  TConvertedObject object{file_, {line, enclosing + name, binary_}, name, oldClass, newClass, {}, {}};
+  TFormPlace place;
+  place.Line = line;
+  place.Path = enclosing + name;
+  place.Binary = binary_;
+  TConvertedObject object{file_, std::move(place), name, oldClass, newClass, {}, {}};
   for (auto& [pos, p] : pending_) {
     for (auto& t : p.translated) object.Translated.push_back(std::move(t));
     for (auto& d : p.dropped) object.Dropped.push_back(std::move(d));

@@ -2,8 +2,11 @@
 // whose meaning changed, and both layouts load as the same component stream.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/ComponentStream.h"
 #include "replace/ReplaceFixture.h"
+#include "support/StrUtils.h"
 
 using namespace migwiz;
 using namespace migwiz::testing;
@@ -54,6 +57,12 @@ std::string FormWith(const std::string& objects) {
 
 std::string Stream(const std::string& text) { return platform::ObjectTextToBinaryUtf8(text); }
 
+// The 1-based line of text, without its line break.
+std::string LineOf(const std::string& text, int line) {
+  std::vector<std::string> lines = support::SplitTextLines(text);
+  return line >= 1 && static_cast<size_t>(line) <= lines.size() ? lines[line - 1] : std::string();
+}
+
 class LayoutConversion : public ReplaceFixture {
  protected:
   // Runs over the folder sub in the given layout, with the connections of
@@ -66,7 +75,33 @@ class LayoutConversion : public ReplaceFixture {
     options.WriteReport = false;
     ASSERT_TRUE(RunFolder(dir.Path(sub), true));
     EXPECT_TRUE(replacer->UnconvertedObjects().empty());
+    ExpectHeadersWhereTheReportSays();
   }
+
+  // The report names the line of each converted object in the original
+  // form and in the converted one (for a binary form, in their text forms).
+  void ExpectHeadersWhereTheReportSays() {
+    EXPECT_FALSE(replacer->Report().ConvertedObjects().empty());
+    for (const replace::TConvertedObject& o : replacer->Report().ConvertedObjects()) {
+      std::string header = " " + o.Name + ": " + o.NewClass, oldHeader = " " + o.Name + ": " + o.OldClass;
+      std::string original = backups_[o.File], converted = dir.Read(o.File.substr(dir.path().size() + 1));
+      if (o.Place.Binary) {
+        original = platform::ObjectBinaryToTextUtf8(original.substr(platform::ReadResourceHeader(original, rc_)));
+        converted = platform::ObjectBinaryToTextUtf8(converted.substr(platform::ReadResourceHeader(converted, rc_)));
+      }
+      EXPECT_NE(LineOf(original, o.Place.Line).find(oldHeader), std::string::npos) << o.File << oldHeader;
+      EXPECT_NE(LineOf(converted, o.Place.ConvertedLine).find(header), std::string::npos) << o.File << header;
+    }
+  }
+  // Form files as written, by full name, before the run changes them.
+  void Keep(const std::string& file, const std::string& bytes) {
+    dir.Write(file, bytes);
+    backups_[dir.Path(file)] = bytes;
+  }
+
+ private:
+  std::map<std::string, std::string> backups_;
+  platform::TRCData rc_;
 };
 
 }  // namespace
@@ -172,11 +207,11 @@ TEST_F(LayoutConversion, EveryKindOfValueInBothLayouts) {
   };
   for (const char* layout : {"kept", "design"}) {
     dir.Write(std::string(layout) + "/DM.pas", kUnit);
-    dir.Write(std::string(layout) + "/DM.dfm", kDataModule);
+    Keep(std::string(layout) + "/DM.dfm", kDataModule);
     for (size_t i = 0; i < std::size(cases); ++i) {
       std::string sub = std::string(layout) + "/c" + std::to_string(i) + "/";
       dir.Write(sub + "F.pas", kUnit);
-      dir.Write(sub + "F.dfm", FormWith(cases[i].objects));
+      Keep(sub + "F.dfm", FormWith(cases[i].objects));
     }
   }
   Run("kept", grammar::TObjectLayout::Kept);
@@ -200,9 +235,9 @@ TEST_F(LayoutConversion, BinaryFormsAreTheSameInBothLayouts) {
       "    object QID: TIntegerField\r\n    end\r\n  end\r\n");
   for (const char* layout : {"kept", "design"}) {
     dir.Write(std::string(layout) + "/DM.pas", kUnit);
-    dir.Write(std::string(layout) + "/DM.dfm", platform::WriteResourceForm("TDM", Stream(kDataModule)));
+    Keep(std::string(layout) + "/DM.dfm", platform::WriteResourceForm("TDM", Stream(kDataModule)));
     dir.Write(std::string(layout) + "/F.pas", kUnit);
-    dir.Write(std::string(layout) + "/F.dfm", platform::WriteResourceForm("TF", Stream(form)));
+    Keep(std::string(layout) + "/F.dfm", platform::WriteResourceForm("TF", Stream(form)));
   }
   Run("kept", grammar::TObjectLayout::Kept);
   Run("design", grammar::TObjectLayout::Design);
