@@ -62,7 +62,22 @@ std::string BackupDirFor(const std::string& given, const std::string& base) {
   return support::ConcatPath(base, Res::SDefaultBackupFolder);
 }
 
-// The file names of the project's units that were asked for, one per line.
+// The unit of the project that a path relative to the project's folder
+// (either delimiter) names; empty when none.
+std::string UnitAtPath(std::string wanted) {
+  for (char& c : wanted)
+    if (c == '\\' || c == '/') c = platform::kPathDelim;
+  const std::string path = support::ConcatPath(support::ExtractFileDir(host::TIDEUtils::GetProjectName()), wanted);
+  for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
+    std::string name = host::TIDEUtils::GetUnitName(i);
+    if (support::SameText(name, path)) return name;
+  }
+  return std::string();
+}
+
+// The file names of the project's units that were asked for, one per line:
+// a unit asked for by its path relative to the project goes in with its
+// full name, so that units of one name in two folders are told apart.
 std::string ModuleList(const std::vector<std::string>& wanted) {
   std::vector<std::string> all;
   for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
@@ -76,6 +91,12 @@ std::string ModuleList(const std::vector<std::string>& wanted) {
     return list;
   }
   for (const std::string& unit : wanted) {
+    if (unit.find_first_of("/\\") != std::string::npos) {
+      std::string name = UnitAtPath(unit);
+      if (name.empty()) throw ECommandFailed("unit " + unit + " is not a unit of the project");
+      list += name + "\r\n";
+      continue;
+    }
     bool found = false;
     for (const std::string& known : all) found = found || support::SameText(known, unit);
     if (!found) throw ECommandFailed("unit " + unit + " is not a unit of the project");
@@ -220,7 +241,7 @@ void AddReplaceCommands(CLI::App& app) {
   auto* folder = replaceCmd->add_option("FOLDER", r.folder, "folder of units (a folder run)");
   auto* project = replaceCmd->add_option("--project", r.project, "project file (.dpr or .dproj)");
   folder->excludes(project);
-  replaceCmd->add_option("--unit", r.units, "a unit of the project to convert (default: all)")
+  replaceCmd->add_option("--unit", r.units, "a unit of the project to convert, by name or by its path relative to the project (default: all)")
       ->needs(project);
   replaceCmd->add_flag("-r,--recursive", r.recursive, "search the sub-folders too")->excludes(project);
   auto* backupDir = replaceCmd->add_option(
