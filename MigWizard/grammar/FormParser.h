@@ -65,9 +65,10 @@ class TFormParser : public TLL1Parser {
   void SetNewClassName(std::string name) { newClassName_ = std::move(name); }
   void SetOnGetPropertyValue(TGetPropertyValue handler) { getPropertyValue_ = std::move(handler); }
   const std::string& LineBreak() const { return lineBreak_; }
+  void SetLineBreak(std::string lineBreak) { lineBreak_ = std::move(lineBreak); }
+  // Design unless set: the user chooses for each run.
   TObjectLayout Layout() const { return layout_; }
   void SetLayout(TObjectLayout layout) { layout_ = layout; }
-  void SetLineBreak(std::string lineBreak) { lineBreak_ = std::move(lineBreak); }
   // After a failed parse: the furthest position (1-based) the parse got to,
   // where the text stopped matching the form grammar.
   int FurthestPos() const { return furthestPos_; }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "grammar/ObjectLayout.h"
+#include "support/Assert.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::grammar {
@@ -93,6 +94,7 @@ class TKeptWriter {
     cursor_ = std::max(cursor_, pos);
   }
   void Replace(size_t from, size_t to, std::string_view with) {
+    support::Assert(from >= cursor_ && to >= from, "FormParser", "object text rewritten out of order");
     CopyTo(from);
     out_.append(with);
     cursor_ = to;
