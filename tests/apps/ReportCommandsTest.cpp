@@ -78,6 +78,7 @@ TEST(MigwizReport, UsageErrorsAndHints) {
       {{"replace", dir.Path("p"), "--no-log", "--view-log"}, "--view-log"},
       {{"replace", "--project", dir.Path("p/App.dpr"), "-r"}, "--project"},
       {{"replace", "--project", dir.Path("p/App.dpr"), "--link-connections"}, "--link-connections"},
+      {{"replace", dir.Path("p"), "--layout", "tidy"}, "--layout: tidy not in {kept,design}"},
       {{"text2form", dir.Path("p/Main.pas"), "-o", dir.Path("x.dfm"), "--encoding", "latin"}, "--encoding"},
   };
   Migwiz migwiz;
