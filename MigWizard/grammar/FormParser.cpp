@@ -150,6 +150,7 @@ void TFormParser::ClearObject() {
   FormState().Reset();
   props_.clear();
   nestedObjects_.clear();
+  sources_.clear();
 }
 
 void TFormParser::BeforeParse() {
@@ -161,6 +162,7 @@ void TFormParser::BeforeParse() {
 
 void TFormParser::AfterParse(bool& result) {
   if (!result) ClearObject();
+  parseEnd_ = result ? State().CurPos() : 0;
   nestedMemo_.Reset(0);
 }
 
@@ -304,9 +306,31 @@ void TFormParser::ProcessObservedProperty(const std::string& propName, const std
   const size_t before = props_.size();
   const int valuePos = FormState().StartPos;
   ProcessProperty(propName, propValue);
+  AddSource(propName, valuePos, before);
   if (propertyObserver_)
     propertyObserver_->PropertyProcessed(FormState().TypeName, propName, propValue, valuePos,
                                          {props_.begin() + static_cast<long>(before), props_.end()});
+}
+
+void TFormParser::AddSource(const std::string& propName, int valuePos, size_t firstStored) {
+  std::string_view in = InputStr();
+  TPropertySource s;
+  s.valueStart = static_cast<size_t>(valuePos) - 1;
+  s.valueEnd = static_cast<size_t>(State().CurPos()) - 1;
+  size_t nameEnd = s.valueStart;
+  while (nameEnd > 0 && IsDelim(in[nameEnd - 1])) --nameEnd;
+  if (nameEnd > 0 && in[nameEnd - 1] == '=') --nameEnd;
+  while (nameEnd > 0 && IsDelim(in[nameEnd - 1])) --nameEnd;
+  s.nameStart = nameEnd >= propName.size() ? nameEnd - propName.size() : 0;
+  s.name = propName;
+  s.first = firstStored;
+  s.count = props_.size() - firstStored;
+  sources_.push_back(std::move(s));
+}
+
+void TFormParser::TruncateSources() {
+  const auto pos = static_cast<size_t>(State().CurPos());
+  while (!sources_.empty() && sources_.back().valueEnd + 1 > pos) sources_.pop_back();
 }
 
 void TFormParser::StoreProperty(const std::string& name, const std::string& value) {
@@ -364,6 +388,9 @@ std::string TFormParser::HeaderPosition() const {
 std::string TFormParser::MakeObject(int level) {
   const TFormParseState& st = FormState();
   if (st.ObjKeyWord.empty() || st.Name.empty()) return std::string();
+  if (layout_ == TObjectLayout::Kept)
+    return WriteKeptObject(InputStr(), static_cast<size_t>(parseStart_) - 1, static_cast<size_t>(parseEnd_) - 1,
+                           newClassName_, sources_, props_, lineBreak_);
   const std::string& br = lineBreak_;
   const std::string indent(static_cast<size_t>(level) * 2, ' ');
   const std::string propIndent = indent + "  ";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "grammar/LL1Parser.h"
+#include "grammar/ObjectLayout.h"
 
 namespace migwiz::grammar {
 
@@ -54,7 +55,9 @@ class TFormParser : public TLL1Parser {
   ~TFormParser() override;
 
   // The rebuilt text of the last parsed object, indented for Level, its lines
-  // ending in LineBreak (CR LF unless set).
+  // ending in LineBreak (CR LF unless set). In the kept layout: the object's
+  // text from its keyword up to where the parse ended, changed only where
+  // its meaning changed (Level is not needed).
   virtual std::string MakeObject(int level);
   void ClearObject();
 
@@ -63,6 +66,9 @@ class TFormParser : public TLL1Parser {
   void SetOnGetPropertyValue(TGetPropertyValue handler) { getPropertyValue_ = std::move(handler); }
   const std::string& LineBreak() const { return lineBreak_; }
   void SetLineBreak(std::string lineBreak) { lineBreak_ = std::move(lineBreak); }
+  // Design unless set: the user chooses for each run.
+  TObjectLayout Layout() const { return layout_; }
+  void SetLayout(TObjectLayout layout) { layout_ = layout; }
   // After a failed parse: the furthest position (1-based) the parse got to,
   // where the text stopped matching the form grammar.
   int FurthestPos() const { return furthestPos_; }
@@ -70,10 +76,7 @@ class TFormParser : public TLL1Parser {
   void SetPropertyObserver(IPropertyObserver* observer) { propertyObserver_ = observer; }
   TFormParseState& FormState();
 
-  struct StoredProperty {
-    std::string name;
-    std::vector<std::string> lines;
-  };
+  using StoredProperty = TLayoutProperty;
   const std::vector<StoredProperty>& Props() const { return props_; }
   const std::vector<std::string>& NestedObjects() const { return nestedObjects_; }
 
@@ -100,7 +103,12 @@ class TFormParser : public TLL1Parser {
   void TruncateLists(int propCount, int objectCount) {
     while (static_cast<int>(props_.size()) > propCount) props_.pop_back();
     while (static_cast<int>(nestedObjects_.size()) > objectCount) nestedObjects_.pop_back();
+    TruncateSources();
   }
+  // A property whose value ends behind the position put back was read by
+  // the alternative given up.
+  void TruncateSources();
+  void AddSource(const std::string& propName, int valuePos, size_t firstStored);
   bool ParseNestedObjectBody(int rule);
   std::string MatchedText();
   std::string HeaderPosition() const;
@@ -116,7 +124,10 @@ class TFormParser : public TLL1Parser {
   IPropertyObserver* propertyObserver_ = nullptr;
   std::vector<StoredProperty> props_;
   std::string lineBreak_ = "\r\n";
+  TObjectLayout layout_ = TObjectLayout::Design;
+  std::vector<TPropertySource> sources_;  // where each property stood, for the kept layout
   int parseStart_ = 0;
+  int parseEnd_ = 0;
   int furthestPos_ = 0;
 
   // A child object parsed again at the same place, after the text behind it

@@ -20,9 +20,21 @@ using support::SameText;
 
 namespace {
 
+// A path that names a drive or a network share (D:\Units\X.pas,
+// \\server\share\X.pas): absolute on the machine the project was
+// written on, and on no folder here.
+bool IsWindowsAbsolute(const std::string& path) {
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive || path.rfind("\\\\", 0) == 0;
+}
+
 // A path written in a project file, with either delimiter, made absolute
-// against the project's folder and spelt as it is on disk.
+// against the project's folder and spelt as it is on disk. A Windows
+// absolute path stays as written, so that it is reported as the project
+// names it.
 std::string ProjectPath(std::string written, const std::string& projectDir, FileSystem& fs) {
+  if (IsWindowsAbsolute(written)) return written;
   for (char& c : written)
     if (c == '\\') c = kPathDelim;
   std::string path = !written.empty() && written[0] == kPathDelim ? written : ConcatPath(projectDir, written);

@@ -167,12 +167,14 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   TFormLexer lexer(text);
   std::unique_ptr<TObjectEndFinder> objectEnds;  // made for the first object of an old class
   parser.SetLineBreak(LineBreakOf(text));
+  parser.SetLayout(replaceOptions_->Layout);
   c.Recorder.BeginForm(c.File, text, form.binary);
   // The names of the objects around the place reached (empty for a
   // collection item), for the report, and the line reached.
   std::vector<std::string> names;
   bool readingPathName = false;
   TLineTracker lines(text);
+  TLineTracker outputLines(output);  // the lines of the converted form, for the report
   std::string lexeme, newClass;
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
@@ -225,6 +227,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass, c.Choice);
+            outputLines.SetText(output);
+            c.Report.SetConvertedLine(c.Report.ConvertedObjects().size() - 1, outputLines.LineOf(outPos));
             lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
@@ -248,6 +252,41 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   if (changes == 0) return;
   WriteFormFile(c, output, form);
   c.Changed = true;
+  if (form.binary) PlaceObjectsInBinaryText(c, output);
+}
+
+namespace {
+
+// The offsets of the object headers of a form text, in text order.
+std::vector<size_t> ObjectHeaders(const std::string& text) {
+  std::vector<size_t> headers;
+  TFormLexer lexer(text);
+  std::string lexeme;
+  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;)
+    if (code == lcObject || code == lcInherited || code == lcInline)
+      headers.push_back(static_cast<size_t>(lexer.PrevPos()));
+  return headers;
+}
+
+}  // namespace
+
+// A converted binary form is read as the text its stream converts to, which
+// is laid out otherwise than the text converted: the report's lines of the
+// converted objects are found there, by the objects' order.
+void TComponentReplacer::PlaceObjectsInBinaryText(TFileConversion& c, const std::string& output) const {
+  platform::TRCData header;
+  const size_t start = platform::ReadResourceHeader(c.Output, header);
+  const std::string shown = platform::ObjectBinaryToTextUtf8(std::string_view(c.Output).substr(start), start);
+  const std::vector<size_t> before = ObjectHeaders(output), after = ObjectHeaders(shown);
+  TLineTracker outputLines(output), shownLines(shown);
+  const auto& objects = c.Report.ConvertedObjects();
+  for (size_t i = 0, h = 0; i < objects.size(); ++i) {
+    // Both lists grow in text order, so one pass finds every object.
+    while (h < before.size() && outputLines.LineOf(before[h]) < objects[i].Place.ConvertedLine) ++h;
+    const bool found = h < before.size() && h < after.size() &&
+                       outputLines.LineOf(before[h]) == objects[i].Place.ConvertedLine;
+    c.Report.SetConvertedLine(i, found ? shownLines.LineOf(after[h]) : 0);
+  }
 }
 
 void TComponentReplacer::WriteFormFile(TFileConversion& c, const std::string& output,

@@ -17,6 +17,8 @@ void TReplaceOptions::LoadFromIniFile(platform::TCustomIniFile& ini, const std::
   MakeBackup = ini.ReadBool(section, "MakeBackup", MakeBackup);
   WriteLog = ini.ReadBool(section, "WriteLog", WriteLog);
   ViewLog = ini.ReadBool(section, "ViewLog", ViewLog);
+  // An unknown name keeps the current layout.
+  grammar::LayoutFromName(ini.ReadString(section, "Layout", grammar::LayoutName(Layout)), Layout);
 }
 
 void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::string& section) const {
@@ -26,6 +28,7 @@ void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::st
   ini.WriteBool(section, "MakeBackup", MakeBackup);
   ini.WriteBool(section, "WriteLog", WriteLog);
   ini.WriteBool(section, "ViewLog", ViewLog);
+  ini.WriteString(section, "Layout", grammar::LayoutName(Layout));
 }
 
 }  // namespace migwiz::replace

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "grammar/ObjectLayout.h"
 #include "platform/IniFile.h"
 
 namespace migwiz::replace {
@@ -28,6 +29,9 @@ class TReplaceOptions {
   bool WriteLog = true;
   std::string ModuleList;  // sdProject: chosen unit file names, one per CR LF line
   bool ViewLog = false;
+  // How converted objects are laid out in their forms; kept in the settings
+  // ("Layout": "kept" or "design") but on no page.
+  grammar::TObjectLayout Layout = grammar::TObjectLayout::Kept;
   // Not kept in the settings: chosen for each run.
   bool WriteReport = true;       // Wiz_Report.txt beside the log
   bool LinkConnections = false;  // sdDirectory: link datasets to the TDatabase objects of the run

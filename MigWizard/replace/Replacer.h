@@ -244,6 +244,7 @@ class TComponentReplacer {
   // Form files
   TFormFileContents ReadFormFile(const std::string& bytes) const;
   void ProcessForm(TFileConversion& c, const std::string& text, const TFormFileContents& form) const;
+  void PlaceObjectsInBinaryText(TFileConversion& c, const std::string& output) const;
   void WriteFormFile(TFileConversion& c, const std::string& output,
                      const TFormFileContents& form) const;
   void CollectDatabaseNames(TFileConversion& c) const;

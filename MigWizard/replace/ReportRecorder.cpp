@@ -114,7 +114,15 @@ void TReportRecorder::ObjectConverted(int line, const std::string& enclosing, co
 
 void TReportRecorder::ObjectWithoutCounterpart(int line, const std::string& enclosing, const std::string& name,
                                                const std::string& className, const std::string& advice) {
-  report_.AddObjectWithoutCounterpart({file_, {line, enclosing + name, binary_}, name, className, advice});
+  TObjectWithoutCounterpart object;
+  object.File = file_;
+  object.Place.Line = line;
+  object.Place.Path = enclosing + name;
+  object.Place.Binary = binary_;
+  object.Name = name;
+  object.ClassName = className;
+  object.Advice = advice;
+  report_.AddObjectWithoutCounterpart(std::move(object));
 }
 
 void TReportRecorder::ObjectNotParsed(const TUnconvertedObject& object) {

@@ -17,6 +17,9 @@ void TRunReport::Begin(TReportMode mode, std::string source, bool dryRun, bool l
 }
 
 void TRunReport::AddConvertedObject(TConvertedObject object) { converted_.push_back(std::move(object)); }
+void TRunReport::SetConvertedLine(size_t object, int line) {
+  if (object < converted_.size()) converted_[object].Place.ConvertedLine = line;
+}
 void TRunReport::AddUnparsedObject(TUnparsedObject object) { unparsed_.push_back(std::move(object)); }
 void TRunReport::AddUnitChange(TUnitChange change) { units_.push_back(std::move(change)); }
 

@@ -19,6 +19,9 @@ struct TFormPlace {
   int Line = 0;
   std::string Path;
   bool Binary = false;
+  // The line of its header in the converted form (for a binary form, in the
+  // text the converted form converts to); 0 when not known.
+  int ConvertedLine = 0;
 };
 
 // A property stored under a new name or with a new value. Secrets are
@@ -131,6 +134,8 @@ class TRunReport {
 
   // Fed by the replacer.
   void AddConvertedObject(TConvertedObject object);
+  // Where the converted object of that index stands in the converted form.
+  void SetConvertedLine(size_t object, int line);
   void AddUnparsedObject(TUnparsedObject object);
   void AddUnitChange(TUnitChange change);
   void AddManualWork(const std::string& file, const std::vector<TManualWorkItem>& items);

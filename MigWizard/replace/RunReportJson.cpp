@@ -41,7 +41,9 @@ json Summary(const TRunReport& r, size_t unlinked) {
 }
 
 json Place(const TRunReport& r, const std::string& file, const TFormPlace& place) {
-  return {{"file", r.Relative(file)}, {"line", place.Line}, {"path", place.Path}, {"binary", place.Binary}};
+  json j = {{"file", r.Relative(file)}, {"line", place.Line}, {"path", place.Path}, {"binary", place.Binary}};
+  if (place.ConvertedLine > 0) j["convertedLine"] = place.ConvertedLine;
+  return j;
 }
 
 json Objects(const TRunReport& r) {

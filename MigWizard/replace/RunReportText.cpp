@@ -24,8 +24,13 @@ std::string OneLine(const std::string& value) {
 }
 
 std::string Place(const TRunReport& r, const std::string& file, const TFormPlace& place) {
-  if (place.Binary) return r.Relative(file) + " " + place.Path + " (line " + std::to_string(place.Line) + " of its text form)";
-  return r.Relative(file) + ":" + std::to_string(place.Line) + " " + place.Path;
+  const std::string converted =
+      place.ConvertedLine > 0 ? "converted: line " + std::to_string(place.ConvertedLine) : std::string();
+  if (place.Binary)
+    return r.Relative(file) + " " + place.Path + " (line " + std::to_string(place.Line) + " of its text form" +
+           (converted.empty() ? "" : "; " + converted) + ")";
+  return r.Relative(file) + ":" + std::to_string(place.Line) + (converted.empty() ? "" : " (" + converted + ")") +
+         " " + place.Path;
 }
 
 void Heading(std::string& out, const std::string& title, size_t count) {

@@ -35,6 +35,8 @@ class TLineTracker {
  public:
   explicit TLineTracker(std::string_view text) : text_(text) {}
   int LineOf(size_t offset);
+  // The same text after it grew or moved: what was counted stays counted.
+  void SetText(std::string_view text) { text_ = text; }
 
  private:
   std::string_view text_;

@@ -34,6 +34,7 @@ struct ReplaceArgs {
   bool quiet = false;
   unsigned jobs = 0;  // as many as the machine has cores
   TReportArgs report;
+  std::string layout = "kept";
 };
 
 struct RestoreArgs {
@@ -61,7 +62,22 @@ std::string BackupDirFor(const std::string& given, const std::string& base) {
   return support::ConcatPath(base, Res::SDefaultBackupFolder);
 }
 
-// The file names of the project's units that were asked for, one per line.
+// The unit of the project that a path relative to the project's folder
+// (either delimiter) names; empty when none.
+std::string UnitAtPath(std::string wanted) {
+  for (char& c : wanted)
+    if (c == '\\' || c == '/') c = platform::kPathDelim;
+  const std::string path = support::ConcatPath(support::ExtractFileDir(host::TIDEUtils::GetProjectName()), wanted);
+  for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
+    std::string name = host::TIDEUtils::GetUnitName(i);
+    if (support::SameText(name, path)) return name;
+  }
+  return std::string();
+}
+
+// The file names of the project's units that were asked for, one per line:
+// a unit asked for by its path relative to the project goes in with its
+// full name, so that units of one name in two folders are told apart.
 std::string ModuleList(const std::vector<std::string>& wanted) {
   std::vector<std::string> all;
   for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
@@ -75,6 +91,12 @@ std::string ModuleList(const std::vector<std::string>& wanted) {
     return list;
   }
   for (const std::string& unit : wanted) {
+    if (unit.find_first_of("/\\") != std::string::npos) {
+      std::string name = UnitAtPath(unit);
+      if (name.empty()) throw ECommandFailed("unit " + unit + " is not a unit of the project");
+      list += name + "\r\n";
+      continue;
+    }
     bool found = false;
     for (const std::string& known : all) found = found || support::SameText(known, unit);
     if (!found) throw ECommandFailed("unit " + unit + " is not a unit of the project");
@@ -143,6 +165,7 @@ void RunReplace(const ReplaceArgs& args) {
   options.BackupDir = BackupDirFor(args.backupDir, base);
   options.WriteLog = !args.noLog;
   options.ViewLog = args.viewLog;
+  grammar::LayoutFromName(args.layout, options.Layout);
   ApplyReportArgs(args.report, options);
 
   auto replacer = replace::CreateTarnReplacer(options);
@@ -218,7 +241,7 @@ void AddReplaceCommands(CLI::App& app) {
   auto* folder = replaceCmd->add_option("FOLDER", r.folder, "folder of units (a folder run)");
   auto* project = replaceCmd->add_option("--project", r.project, "project file (.dpr or .dproj)");
   folder->excludes(project);
-  replaceCmd->add_option("--unit", r.units, "a unit of the project to convert (default: all)")
+  replaceCmd->add_option("--unit", r.units, "a unit of the project to convert, by name or by its path relative to the project (default: all)")
       ->needs(project);
   replaceCmd->add_flag("-r,--recursive", r.recursive, "search the sub-folders too")->excludes(project);
   auto* backupDir = replaceCmd->add_option(
@@ -236,6 +259,12 @@ void AddReplaceCommands(CLI::App& app) {
                    "files converted at a time (default: the number of cores; 1: one after the "
                    "other); the output is the same for any number")
       ->check(CLI::Range(1u, 256u));
+  replaceCmd
+      ->add_option("--layout", r.layout,
+                   "how converted objects are written: kept (as they were read, changed only where "
+                   "their meaning changed; the default) or design (rebuilt: two columns per level, "
+                   "properties before children)")
+      ->check(CLI::IsMember({"kept", "design"}));
   AddReportOptions(*replaceCmd, r.report, project);
   replaceCmd->callback([] {
     if (r.folder.empty() && r.project.empty())

@@ -79,7 +79,8 @@ void CheckProjectUnits(const std::string& moduleList) {
     std::string name = host::TIDEUtils::GetUnitName(i);
     if (Ext(name) != ".PAS") continue;
     bool wanted = false;
-    for (const std::string& c : chosen) wanted = wanted || SameText(c, support::ExtractFileName(name));
+    for (const std::string& c : chosen)
+      wanted = wanted || SameText(c, support::ExtractFileName(name)) || SameText(c, name);
     if (wanted && !platform::SystemFileSystem().FileExists(name)) missing += "\n  " + name;
   }
   if (!missing.empty()) throw ECommandFailed("units of the project are missing on disk:" + missing);

@@ -170,3 +170,40 @@ TEST(MigwizReplace, ObjectsNotConvertedAreWarnedAboutAndCounted) {
             "form keeps the old body\n"
             "1 object(s) not converted in full; finish them by hand.\n");
 }
+
+// A unit is chosen by its path relative to the project as well as by its
+// name; a unit named by a Windows absolute path is reported as written.
+TEST(MigwizReplace, UnitsByRelativePathAndWindowsPaths) {
+  TempDir dir;
+  dir.Write("p/App.dpr", "program App;\r\nuses Main in 'Main.pas', X in 'Comun\\X.pas';\r\nbegin end.\r\n");
+  dir.Write("p/Main.pas", kUnit);
+  dir.Write("p/Comun/X.pas", kUnit);
+  Migwiz migwiz;
+  struct Case { const char* unit; bool mainChanged, xChanged; int status; } cases[] = {
+      {"Comun/X.pas", false, true, 0},
+      {"comun\\x.PAS", false, true, 0},
+      {"Main.pas", true, false, 0},
+      {"Other/X.pas", false, false, 1},
+  };
+  for (const Case& c : cases) {
+    dir.Write("p/Main.pas", kUnit);
+    dir.Write("p/Comun/X.pas", kUnit);
+    auto r = migwiz({"replace", "--project", dir.Path("p/App.dpr"), "--unit", c.unit, "--no-backup", "-q"});
+    EXPECT_EQ(r.status, c.status) << c.unit << r.err;
+    EXPECT_EQ(dir.Read("p/Main.pas") != kUnit, c.mainChanged) << c.unit;
+    EXPECT_EQ(dir.Read("p/Comun/X.pas") != kUnit, c.xChanged) << c.unit;
+    if (c.status == 1) {
+      EXPECT_EQ(r.err, "migwiz: unit " + std::string(c.unit) + " is not a unit of the project\n");
+    }
+  }
+
+  dir.Write("w/App.dpr",
+            "program App;\r\nuses Main in 'Main.pas', Y in 'D:\\Projects\\Lib\\Y.pas', "
+            "Z in '\\\\server\\share\\Z.pas';\r\nbegin end.\r\n");
+  dir.Write("w/Main.pas", kUnit);
+  auto r = migwiz({"replace", "--project", dir.Path("w/App.dpr"), "--no-backup", "-q"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "migwiz: units of the project are missing on disk:\n  D:\\Projects\\Lib\\Y.pas\n"
+                   "  \\\\server\\share\\Z.pas\n");
+  EXPECT_EQ(dir.Read("w/Main.pas"), kUnit);
+}

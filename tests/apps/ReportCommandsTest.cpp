@@ -78,6 +78,7 @@ TEST(MigwizReport, UsageErrorsAndHints) {
       {{"replace", dir.Path("p"), "--no-log", "--view-log"}, "--view-log"},
       {{"replace", "--project", dir.Path("p/App.dpr"), "-r"}, "--project"},
       {{"replace", "--project", dir.Path("p/App.dpr"), "--link-connections"}, "--link-connections"},
+      {{"replace", dir.Path("p"), "--layout", "tidy"}, "--layout: tidy not in {kept,design}"},
       {{"text2form", dir.Path("p/Main.pas"), "-o", dir.Path("x.dfm"), "--encoding", "latin"}, "--encoding"},
   };
   Migwiz migwiz;
@@ -129,7 +130,7 @@ TEST(MigwizReport, DiffPreviewsEveryChangedFile) {
   dir.Write("src/Main.pas", kUnit);
   dir.Write("src/Main.dfm", kForm);
   Migwiz migwiz;
-  ProgramResult r = migwiz({"replace", dir.Path("src"), "--dry-run", "--diff", "-q"});
+  ProgramResult r = migwiz({"replace", dir.Path("src"), "--dry-run", "--diff", "-q", "--layout", "design"});
   EXPECT_EQ(r.status, 3) << r.err;
   EXPECT_EQ(r.out,
             "--- a/Main.pas\n+++ b/Main.pas\n@@ -1,5 +1,5 @@\n unit Main;\n interface\n-uses DBTables;\n"

@@ -11,6 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
   parser.SetNewClassName("TTarnQuery");
   int pos = 1;
-  if (parser.ParseString(input, "<object>", pos)) parser.MakeObject(1);
+  if (parser.ParseString(input, "<object>", pos)) {
+    parser.SetLayout(migwiz::grammar::TObjectLayout::Design);
+    parser.MakeObject(1);
+    parser.SetLayout(migwiz::grammar::TObjectLayout::Kept);
+    parser.MakeObject(1);
+  }
   return 0;
 }

@@ -162,7 +162,7 @@ TEST_F(ApplicationLoads, TheHintOfARunWithoutLinksChoosesTheSameWay) {
   EXPECT_EQ(Converted("c/Lone.dfm", "LoneForm.Qry")->Connection.Candidates.size(), 2u);
   EXPECT_EQ(Converted("c/Far.dfm", "FarForm.Qry")->Connection.Reason, TLinkReason::lrNoDatabase);
   const std::string text = RunReportText(replacer->Report());
-  EXPECT_NE(text.find("    a/Main.dfm:2 MainForm.Qry\n      The TDatabase DMa.Db (a/Data.dfm) carries this name: run "
+  EXPECT_NE(text.find("    a/Main.dfm:2 (converted: line 2) MainForm.Qry\n      The TDatabase DMa.Db (a/Data.dfm) carries this name: run "
                       "again with --link-connections"),
             std::string::npos)
       << text;

@@ -26,6 +26,9 @@ class CountingCursor : public platform::IBusyCursor {
 class ReplaceFixture : public ::testing::Test {
  protected:
   ReplaceFixture() : options(replace::kTarnSourceName) {
+    // The byte-exact expectations of these runs are written in the rebuilt
+    // layout; tests of the kept layout ask for it.
+    options.Layout = grammar::TObjectLayout::Design;
     fs.tempDirectory = tmp.path();
     replace::TReplaceEnvironment env;
     env.fs = &fs;

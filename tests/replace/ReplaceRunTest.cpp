@@ -265,6 +265,7 @@ TEST_F(ReplaceRun, OptionsLoadAndSave) {
   EXPECT_EQ(fresh.Caption(), "BDE Migration Wizard");
   EXPECT_TRUE(fresh.MakeBackup && fresh.WriteLog && !fresh.ViewLog && !fresh.IncludeSubDirs);
   EXPECT_EQ(fresh.Dest, replace::TSearchDestination::sdProject);
+  EXPECT_EQ(fresh.Layout, grammar::TObjectLayout::Kept);
 
   platform::TMemIniFile ini;
   fresh.Directory = "/keep";
@@ -286,5 +287,14 @@ TEST_F(ReplaceRun, OptionsLoadAndSave) {
   EXPECT_EQ(other.Directory, "/keep");
   EXPECT_TRUE(other.IncludeSubDirs);
   EXPECT_EQ(other.Dest, replace::TSearchDestination::sdDirectory);
-  EXPECT_EQ(ini.Sections().at("S").size(), 6u);  // BackupDir and ModuleList are not stored
+  EXPECT_EQ(ini.Sections().at("S").size(), 7u);  // BackupDir and ModuleList are not stored
+  EXPECT_EQ(ini.ReadString("S", "Layout", ""), "kept");
+
+  // The layout is kept by name; an unknown name keeps the current one.
+  ini.WriteString("S", "Layout", "Design");
+  other.LoadFromIniFile(ini, "S");
+  EXPECT_EQ(other.Layout, grammar::TObjectLayout::Design);
+  ini.WriteString("S", "Layout", "tidy");
+  other.LoadFromIniFile(ini, "S");
+  EXPECT_EQ(other.Layout, grammar::TObjectLayout::Design);
 }

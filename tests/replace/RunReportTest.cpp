@@ -46,6 +46,7 @@ TEST_F(RunReportTest, TheExampleInAFolderRun) {
 
 TEST_F(RunReportTest, TheExampleInAProjectRun) {
   CopyOrders();
+  options.Layout = migwiz::grammar::TObjectLayout::Kept;  // the lines of the converted forms as users get them
   ASSERT_TRUE(RunProject("Orders.dpr", "Main.pas\r\nDataMod.pas\r\nReport.pas\r\n"));
   ExpectReportIs("orders-project-report.txt");
   EXPECT_TRUE(replacer->Report().UnlinkedDatasets().empty());
