@@ -162,6 +162,7 @@ bool TComponentReplacer::PerformRestore(const std::string& undoFile) {
   std::vector<TUndoLine> lines;
   if (!CheckRestoreLines(undoFile, lines)) return false;
   for (const TUndoLine& line : lines) {
+    if (OnRestoring) OnRestoring(line.File, restored_.size(), lines.size());
     if (!RestoreFile(line)) return false;
     restored_.push_back(line.File);
   }

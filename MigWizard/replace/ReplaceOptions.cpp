@@ -17,6 +17,7 @@ void TReplaceOptions::LoadFromIniFile(platform::TCustomIniFile& ini, const std::
   MakeBackup = ini.ReadBool(section, "MakeBackup", MakeBackup);
   WriteLog = ini.ReadBool(section, "WriteLog", WriteLog);
   ViewLog = ini.ReadBool(section, "ViewLog", ViewLog);
+  LoadWizardChoices(ini, section);
 }
 
 void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::string& section) const {
@@ -26,6 +27,16 @@ void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::st
   ini.WriteBool(section, "MakeBackup", MakeBackup);
   ini.WriteBool(section, "WriteLog", WriteLog);
   ini.WriteBool(section, "ViewLog", ViewLog);
+  SaveWizardChoices(ini, section);
+}
+
+// Choices the wizard offers beyond the original set of values.
+void TReplaceOptions::LoadWizardChoices(platform::TCustomIniFile& ini, const std::string& section) {
+  LinkConnections = ini.ReadBool(section, "LinkConnections", LinkConnections);
+}
+
+void TReplaceOptions::SaveWizardChoices(platform::TCustomIniFile& ini, const std::string& section) const {
+  ini.WriteBool(section, "LinkConnections", LinkConnections);
 }
 
 }  // namespace migwiz::replace

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "resources/RExpertRes.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::replace {
@@ -117,14 +118,20 @@ void ManualWork(std::string& out, const TRunReport& r) {
 
 }  // namespace
 
+// The choice that links a folder run's datasets, as the user made the run.
+static std::string LinkChoice(const TRunReport& r) {
+  if (!r.FromWizard()) return "--link-connections";
+  return std::string("\"") + RExpertRes::SLinkConnectionsHint + "\"";
+}
+
 std::string UnlinkedHint(const TRunReport& r, const TDatabaseObject* database) {
   if (!database)
     return "No TDatabase of the run carries this name: set each Connection to the TTarnConnection "
            "that reaches this database.";
   std::string where = database->Reference + " (" + r.Relative(database->File) + ")";
   if (r.Mode() == TReportMode::rmFolder && !r.LinkConnections())
-    return "The TDatabase " + where + " carries this name: run again with --link-connections, or as a "
-           "project run, to link them, or set each Connection to " + database->Reference + ".";
+    return "The TDatabase " + where + " carries this name: run again with " + LinkChoice(r) +
+           ", or as a project run, to link them, or set each Connection to " + database->Reference + ".";
   return "The TDatabase " + where + " carries this name but was not linked to them: set each "
          "Connection to " + database->Reference + ".";
 }

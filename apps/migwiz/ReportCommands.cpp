@@ -154,6 +154,7 @@ void PrintSummary(const replace::TComponentReplacer& replacer) {
   row("places in units to rewrite by hand", r.ManualWork().size());
   PrintLinkHint(r);
   if (!replacer.ReportFileName().empty()) std::cout << "Report: " << replacer.ReportFileName() << "\n";
+  if (replacer.ReportKept()) std::cout << "Nothing changed; the report of the run before is kept: " << replacer.ReportPath() << "\n";
   if (!replacer.ReportError().empty())
     std::cerr << "migwiz: warning: the report was not written: " << replacer.ReportError() << "\n";
 }
