@@ -171,6 +171,7 @@ bool TIdeWindow::QuerySaveModified() {
   box.setInformativeText(tr("Modified: %1").arg(modified.join(", ")));
   box.setDefaultButton(QMessageBox::Save);
   box.setEscapeButton(QMessageBox::Cancel);
+  FitTitle(box);
   const int answer = box.exec();
   if (answer == QMessageBox::Discard) return true;
   if (answer != QMessageBox::Save) return false;
