@@ -83,8 +83,9 @@ void TSaveWarnForm::SetTexts(const QString& question, const QString& note) {
   const int width = std::min(kMaxWidth, std::max(302, right + 13));
   const int extra = std::max(0, lblNote->height() - std::max(13, noteMetrics.height()));
   chkDontAsk->move(7, 74 + extra);
-  OKBtn->move(69, 111 + extra);
-  CancelBtn->move(153, 111 + extra);
+  const int shift = (width - 302) / 2;  // the buttons stay in the middle
+  OKBtn->move(69 + shift, 111 + extra);
+  CancelBtn->move(153 + shift, 111 + extra);
   setFixedSize(width, 143 + extra);
   if (auto* bevel = findChild<QFrame*>("Bevel1")) bevel->setGeometry(5, 98 + extra, width - 10, 7);
 }

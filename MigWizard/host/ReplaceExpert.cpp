@@ -237,8 +237,17 @@ void TCompReplaceExpert::PerformReplace(TComponentReplacer* componentReplacer) {
 // A folder run rewrites what it finds there: the user sees which folder and
 // how much before it starts (the project run asks its own question).
 bool TCompReplaceExpert::ConfirmFolderRun(const replace::TReplaceOptions& options) {
+  const size_t units = CountUnits(options.Directory, options.IncludeSubDirs);
+  if (units == 0) {
+    // Nothing to convert: no run, so no log or report is left in the folder.
+    ShowMessage(options.Caption(),
+                support::FormatStr(options.IncludeSubDirs ? Res::SNoUnitsInTree : Res::SNoUnitsInFolder,
+                                   {options.Directory}),
+                platform::MB_ICONINFORMATION);
+    return false;
+  }
   const std::string note = support::FormatStr(
-      Res::SNoteFolderFormat, {options.Directory, std::to_string(CountUnits(options.Directory, options.IncludeSubDirs)),
+      Res::SNoteFolderFormat, {options.Directory, std::to_string(units),
                                options.IncludeSubDirs ? Res::SNoteWithSubfolders : ""});
   return dialogs::ShowSaveWarn(options.Caption(), dialogs::SaveWarnValueName(false, false), Res::SWarnFolder, note,
                                env_.saveWarn);

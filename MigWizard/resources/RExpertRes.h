@@ -202,6 +202,10 @@ inline constexpr const char* SUnitMissingTip = "File not found: %s";
 inline constexpr const char* SWarnFolder = "Units in this folder will be converted and rewritten. Continue?";
 inline constexpr const char* SNoteFolderFormat = "Folder: %s\n%s unit(s) found%s.";
 inline constexpr const char* SNoteWithSubfolders = ", sub-folders included";
+inline constexpr const char* SNoUnitsInFolder =
+    "No units (.pas, .dpr) in folder \"%s\"; nothing was run. Tick \"Include subfolders\" to search below it.";
+inline constexpr const char* SNoUnitsInTree =
+    "No units (.pas, .dpr) in folder \"%s\" or its sub-folders; nothing was run.";
 inline constexpr const char* SFinalStepRestoreHeader = "Step 3 - Restore original files";
 inline constexpr const char* SFinalNoteRestore =
     "If you want to review or change any settings, click Back. Otherwise click Finish to "

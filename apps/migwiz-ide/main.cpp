@@ -185,7 +185,8 @@ int main(int argc, char** argv) {
   NoScreenNeeded(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName("migwiz-ide");
-  QApplication::setApplicationDisplayName("migwiz-ide");
+  // No display name: the window system would add it to every title,
+  // the wizard's and its message boxes' included, and cut them.
   app.setApplicationVersion(MIGWIZ_VERSION);
   QCommandLineParser args;
   args.setApplicationDescription("A host window for migration wizards.");

@@ -411,6 +411,23 @@ TEST_F(FolderRunTest, ARunThatChangesNothingKeepsTheReportBeforeIt) {
   EXPECT_TRUE(dir.Exists("src/Wiz_Report.txt"));
 }
 
+TEST_F(FolderRunTest, AFolderWithoutUnitsRunsNothing) {
+  dir.MakeDir("empty/sub");
+  dir.Write("empty/sub/Deep.pas", "unit Deep;\r\nend.\r\n");
+  answer = [this](dialogs::TWizardForm& form) {
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("empty")));
+    return Finish(form);
+  };
+  Click();
+  EXPECT_EQ(warnings, 0);
+  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|64|No units (.pas, .dpr) in folder \"" +
+                                                dir.Path("empty") +
+                                                "\"; nothing was run. Tick \"Include subfolders\" to search below it."});
+  EXPECT_FALSE(dir.Exists("empty/Wiz_Log.txt"));
+  EXPECT_FALSE(dir.Exists("empty/Wiz_Report.txt"));
+}
+
 TEST_F(FolderRunTest, ViewLogWithoutAViewerSaysSo) {
   options.ViewLog = true;  // as the settings would load it
   answer = [this](dialogs::TWizardForm& form) {
