@@ -14,6 +14,7 @@ TRunWindow::TRunWindow(replace::TComponentReplacer& replacer, TKind kind, QWidge
     : replacer_(replacer), form_(owner), hook_(std::move(hook)) {
   oldProgress_ = std::move(replacer_.OnProgress);
   oldReplacing_ = std::move(replacer_.OnReplacing);
+  oldBackingUp_ = std::move(replacer_.OnBackingUp);
   oldRestoring_ = std::move(replacer_.OnRestoring);
   oldStop_ = std::move(replacer_.StopRequested);
   form_.setWindowTitle(QString::fromStdString(
@@ -23,9 +24,13 @@ TRunWindow::TRunWindow(replace::TComponentReplacer& replacer, TKind kind, QWidge
     const std::string ext = support::UpperCase(support::ExtractFileExt(file));
     Step(ext == ".PAS" || ext == ".DPR" ? Res::SProgressUnit : Res::SProgressForm, file, index, count);
   };
+  // From the first backup on, the run finishes whatever is asked.
+  replacer_.OnBackingUp = [this](const std::string& file, size_t index, size_t count) {
+    NoStopFromHere();
+    Step(Res::SProgressBackingUp, file, index, count);
+  };
   replacer_.OnReplacing = [this](const std::string& file, size_t index, size_t count) {
-    if (!replacing_) form_.DisableCancel();
-    replacing_ = true;
+    NoStopFromHere();
     Step(Res::SProgressReplacing, file, index, count);
   };
   replacer_.OnRestoring = [this](const std::string& file, size_t index, size_t count) {
@@ -36,10 +41,7 @@ TRunWindow::TRunWindow(replace::TComponentReplacer& replacer, TKind kind, QWidge
     return form_.CancelRequested() && !replacing_;
   };
   // A restore is never stopped half-way.
-  if (kind == TKind::Restore) {
-    replacing_ = true;
-    form_.DisableCancel();
-  }
+  if (kind == TKind::Restore) NoStopFromHere();
   form_.show();
   Pump();
 }
@@ -47,9 +49,15 @@ TRunWindow::TRunWindow(replace::TComponentReplacer& replacer, TKind kind, QWidge
 TRunWindow::~TRunWindow() {
   replacer_.OnProgress = std::move(oldProgress_);
   replacer_.OnReplacing = std::move(oldReplacing_);
+  replacer_.OnBackingUp = std::move(oldBackingUp_);
   replacer_.OnRestoring = std::move(oldRestoring_);
   replacer_.StopRequested = std::move(oldStop_);
   form_.hide();
+}
+
+void TRunWindow::NoStopFromHere() {
+  if (!replacing_) form_.DisableCancel();
+  replacing_ = true;
 }
 
 void TRunWindow::Step(const char* phaseFormat, const std::string& file, size_t index, size_t count) {

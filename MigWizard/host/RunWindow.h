@@ -31,6 +31,7 @@ class TRunWindow {
  private:
   void Step(const char* phaseFormat, const std::string& file, size_t index, size_t count);
   void Pump();
+  void NoStopFromHere();
 
   replace::TComponentReplacer& replacer_;
   dialogs::TRunProgressForm form_;
@@ -38,6 +39,7 @@ class TRunWindow {
   bool replacing_ = false;
   decltype(replace::TComponentReplacer::OnProgress) oldProgress_;
   decltype(replace::TComponentReplacer::OnReplacing) oldReplacing_;
+  decltype(replace::TComponentReplacer::OnBackingUp) oldBackingUp_;
   decltype(replace::TComponentReplacer::OnRestoring) oldRestoring_;
   decltype(replace::TComponentReplacer::StopRequested) oldStop_;
 };

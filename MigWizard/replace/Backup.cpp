@@ -62,8 +62,10 @@ void TComponentReplacer::MakeBackups() {
   const std::string undoFile = ConcatPath(opt.BackupDir, Res::SUndoFileName);
   std::vector<TUndoLine> lines = LoadUndoFile(undoFile);
   bool added = false;
+  size_t n = 0;
   for (size_t i : changed_) {
     const std::string& file = unitList_[i];
+    if (OnBackingUp) OnBackingUp(file, n++, changed_.size());
     if (const TUndoLine* listed = FindLine(lines, file)) {
       // A listed copy that went missing is made again where the line says.
       if (env_.fs->KindOf(listed->Backup) == platform::FileKind::Missing)

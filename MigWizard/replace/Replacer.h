@@ -142,6 +142,8 @@ class TComponentReplacer {
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.
   std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
+  // Before each changed original is copied into the backup folder.
+  std::function<void(const std::string& file, size_t index, size_t count)> OnBackingUp;
   // Before each file a restore copies back.
   std::function<void(const std::string& file, size_t index, size_t count)> OnRestoring;
   // Asked between the files of the conversion; true stops the run there

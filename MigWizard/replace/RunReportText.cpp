@@ -121,7 +121,7 @@ void ManualWork(std::string& out, const TRunReport& r) {
 // The choice that links a folder run's datasets, as the user made the run.
 static std::string LinkChoice(const TRunReport& r) {
   if (!r.FromWizard()) return "--link-connections";
-  return std::string("\"") + RExpertRes::SLinkConnectionsHint + "\"";
+  return RExpertRes::SLinkConnectionsHint;
 }
 
 std::string UnlinkedHint(const TRunReport& r, const TDatabaseObject* database) {

@@ -180,6 +180,7 @@ inline constexpr const char* SProgressCaption = "%s - running";
 inline constexpr const char* SProgressUnit = "Processing unit %s of %s";
 inline constexpr const char* SProgressForm = "Processing form %s of %s";
 inline constexpr const char* SProgressReplacing = "Replacing %s of %s";
+inline constexpr const char* SProgressBackingUp = "Backing up %s of %s";
 inline constexpr const char* SProgressRestoring = "Restoring %s of %s";
 inline constexpr const char* SProgressStarting = "Looking for the files of the run";
 inline constexpr const char* SProgressNoStop = "The originals are being replaced; the run can no longer be stopped.";
@@ -214,6 +215,6 @@ inline constexpr const char* SLinkConnections = "&Link datasets to connections (
 inline constexpr const char* SSumLinkConnections = "Link datasets to connections\n\n";
 // How the run report names the choice in a run that came from the wizard.
 inline constexpr const char* SLinkConnectionsHint =
-    "tick \"Link datasets to connections\" on the wizard's options page";
+    "\"Link datasets to connections\" ticked on the wizard's options page";
 
 }  // namespace migwiz::RExpertRes

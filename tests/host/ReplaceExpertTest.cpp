@@ -354,7 +354,9 @@ TEST_F(FolderRunTest, ProgressShowsEachPhaseAndCancelStopsBeforeAnyChange) {
   Click();
   const std::vector<std::string> expected = {
       "Looking for the files of the run", "Processing unit 1 of 2", "Processing unit 2 of 2",
-      "Processing form 1 of 2",           "Processing form 2 of 2", "Replacing 1 of 4 (no cancel)",
+      "Processing form 1 of 2",           "Processing form 2 of 2", "Backing up 1 of 4 (no cancel)",
+      "Backing up 2 of 4 (no cancel)",    "Backing up 3 of 4 (no cancel)", "Backing up 4 of 4 (no cancel)",
+      "Replacing 1 of 4 (no cancel)",
       "Replacing 2 of 4 (no cancel)",     "Replacing 3 of 4 (no cancel)", "Replacing 4 of 4 (no cancel)"};
   EXPECT_EQ(steps, expected);
   ASSERT_EQ(app.shown.size(), 1u);
@@ -464,7 +466,7 @@ TEST_F(FolderRunTest, LinkingConnectionsIsAChoiceOfTheWizard) {
     };
     Click();
     const std::string report = dir.Read("src/Wiz_Report.txt");
-    EXPECT_EQ(report.find("tick \"Link datasets to connections\" on the wizard's options page") != std::string::npos,
+    EXPECT_EQ(report.find("run again with \"Link datasets to connections\" ticked on the wizard's options page, or as") != std::string::npos,
               c.hint) << report;
     EXPECT_EQ(report.find("--link-connections"), std::string::npos);
     EXPECT_EQ(dir.Read("src/Unit1.dfm").find("Connection = ") != std::string::npos, c.linked);
