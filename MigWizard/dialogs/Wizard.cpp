@@ -217,6 +217,7 @@ TWizardForm::TWizardForm(QWidget* owner, IDialogServices* services)
   connect(edUndoFile, &QLineEdit::textChanged, this, &TWizardForm::UpdateActions);
   connect(cbDirectory, &QComboBox::editTextChanged, this, &TWizardForm::UpdateActions);
   connect(pcWizard, &QStackedWidget::currentChanged, this, &TWizardForm::UpdateActions);
+  connect(pcWizard, &QStackedWidget::currentChanged, this, &TWizardForm::UpdateFinalTexts);
   connect(actMakeBackup, &QAction::toggled, this, &TWizardForm::UpdateActions);
   connect(actWriteLog, &QAction::toggled, this, &TWizardForm::UpdateActions);
   // Only what the user does marks the backup folder as chosen.
@@ -415,15 +416,15 @@ TWizardForm::Page TWizardForm::CurrentPage() const {
   return static_cast<Page>(pcWizard->currentIndex());
 }
 
-void TWizardForm::ShowPage(Page page) {
-  if (page == FinalStep) {
-    // The last page of a restore speaks of the restore.
-    const bool restore = rbModeRestore->isChecked();
-    Label13->setText(Q(restore ? Res::SFinalStepRestoreHeader : Res::SFinalStepHeader));
-    Label13->adjustSize();
-    Label15->setText(Q(restore ? Res::SFinalNoteRestore : Res::SFinalNote));
-  }
-  pcWizard->setCurrentIndex(page);
+void TWizardForm::ShowPage(Page page) { pcWizard->setCurrentIndex(page); }
+
+// The last page of a restore speaks of the restore.
+void TWizardForm::UpdateFinalTexts() {
+  if (CurrentPage() != FinalStep) return;
+  const bool restore = rbModeRestore->isChecked();
+  Label13->setText(Q(restore ? Res::SFinalStepRestoreHeader : Res::SFinalStepHeader));
+  Label13->adjustSize();
+  Label15->setText(Q(restore ? Res::SFinalNoteRestore : Res::SFinalNote));
 }
 
 int TWizardForm::GetWizardMode() const { return rbModeRestore->isChecked() ? kRestoreMode : 0; }

@@ -130,6 +130,7 @@ class TWizardForm : public QDialog {
   void SelectAll(bool checked);
   void Message(const QString& text, TMessageKind kind = TMessageKind::Information);
   bool CheckUnitsExist();
+  void UpdateFinalTexts();
   void KeepChoices();
 
   QString projectName_;

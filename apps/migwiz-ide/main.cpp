@@ -75,7 +75,7 @@ void WizardPictures(ide::TIdeWindow& window, const QString& dir, QStringList& sa
   if (!item) return;
   auto save = [&](QWidget* w, const QString& name) {
     w->grab().save(dir + "/" + name);
-    saved << name;
+    if (!saved.contains(name)) saved << name;
   };
   const char* pages[] = {"wizard-1-mode.png",    "wizard-2-restore.png", "wizard-2-location.png", "wizard-3-units.png",
                          "wizard-3-folder.png",  "wizard-4-options.png", "wizard-5-final.png"};

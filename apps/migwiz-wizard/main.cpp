@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryFile>
 #include <QStackedWidget>
 
 #include <iostream>
@@ -65,6 +68,16 @@ int SaveScreenshots(const host::TCompReplaceExpert& expert, const QString& dir) 
     QApplication::processEvents();
     form->grab().save(dir + "/" + names[page] + ".png");
   }
+  // The last page of a restore, walked to with an undo file that exists.
+  QTemporaryFile undo(QDir::tempPath() + "/RExpert-XXXXXX.reu");
+  undo.open();
+  form->rbModeRestore->setChecked(true);
+  form->edUndoFile->setText(undo.fileName());
+  form->pcWizard->setCurrentIndex(dialogs::TWizardForm::Step1);
+  form->NextStep();
+  form->NextStep();
+  QApplication::processEvents();
+  form->grab().save(dir + "/5-final-restore.png");
   const std::string caption = expert.GetDefaultReplacer()->ReplaceOptions().Caption();
   for (bool restore : {false, true})
     SaveWarnPicture(caption, QString::fromUtf8(dialogs::SaveWarnQuestion(restore)),
