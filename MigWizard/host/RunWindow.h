@@ -5,6 +5,8 @@
 // changed nothing.
 #pragma once
 
+#include <QElapsedTimer>
+
 #include <functional>
 
 #include "dialogs/RunProgress.h"
@@ -37,6 +39,8 @@ class TRunWindow {
   dialogs::TRunProgressForm form_;
   Hook hook_;
   bool replacing_ = false;
+  static constexpr int kPumpEveryMs = 16;
+  QElapsedTimer sincePump_;
   decltype(replace::TComponentReplacer::OnProgress) oldProgress_;
   decltype(replace::TComponentReplacer::OnReplacing) oldReplacing_;
   decltype(replace::TComponentReplacer::OnBackingUp) oldBackingUp_;
