@@ -473,4 +473,3 @@ TEST_F(FolderRunTest, LinkingConnectionsIsAChoiceOfTheWizard) {
     EXPECT_NE(Settings().find(c.link ? "LinkConnections=b:1" : "LinkConnections=b:0"), std::string::npos);
   }
 }
-
