@@ -1,6 +1,7 @@
 #include "dialogs/DialogServices.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -12,10 +13,11 @@ class TToolkitDialogs : public IDialogServices {
  public:
   void ShowMessage(QWidget* parent, const QString& title, const QString& text,
                    TMessageKind kind) override {
-    if (kind == TMessageKind::Error)
-      QMessageBox::critical(parent, title, text, QMessageBox::Ok);
-    else
-      QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    QMessageBox box(kind == TMessageKind::Error ? QMessageBox::Critical : QMessageBox::Information, title,
+                    text, QMessageBox::Ok, parent);
+    box.setObjectName("MessageBox");
+    FitTitle(box);
+    box.exec();
   }
 
   std::optional<QString> GetOpenFileName(QWidget* parent, const QString& startDir,
@@ -35,6 +37,13 @@ class TToolkitDialogs : public IDialogServices {
 };
 
 }  // namespace
+
+void FitTitle(QMessageBox& box) {
+  const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 140;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
 
 IDialogServices& DefaultDialogServices() {
   static TToolkitDialogs services;

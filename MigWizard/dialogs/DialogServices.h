@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace migwiz::dialogs {
@@ -24,6 +25,9 @@ class IDialogServices {
   // A folder, or nothing when the user cancels.
   virtual std::optional<QString> SelectDirectory(QWidget* parent, const QString& caption) = 0;
 };
+
+// Widens a message box so that the window manager does not cut its title.
+void FitTitle(QMessageBox& box);
 
 // The toolkit's own message box and choosers.
 IDialogServices& DefaultDialogServices();

@@ -1,5 +1,7 @@
 #include "dialogs/QtApplication.h"
 
+#include "dialogs/DialogServices.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -14,6 +16,7 @@ int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& 
   // A long path in the text is not cut.
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   if (question) box.setDefaultButton(QMessageBox::Yes);
+  FitTitle(box);
   const int pressed = box.exec();
   if (!question) return platform::IDOK;
   return pressed == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
@@ -26,6 +29,7 @@ int TQtApplication::MessageBox(const std::string& text, const std::string& capti
 void TQtApplication::HandleException(const std::string& message) {
   QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
                   QString::fromStdString(message), QMessageBox::Ok, QApplication::activeWindow());
+  FitTitle(box);
   box.exec();
 }
 

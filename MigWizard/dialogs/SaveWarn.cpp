@@ -20,8 +20,8 @@ namespace migwiz::dialogs {
 namespace Res = RExpertRes;
 
 TSaveWarnForm::TSaveWarnForm(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName("SaveWarnForm");
   setFixedSize(302, 143);
   QFont font(QStringLiteral("MS Sans Serif"));
@@ -67,16 +67,27 @@ TSaveWarnForm::TSaveWarnForm(QWidget* owner)
 }
 
 void TSaveWarnForm::SetTexts(const QString& question, const QString& note) {
+  constexpr int kMaxWidth = 640;
   lblWarn->setText(question);
-  lblNote->setText(note);
+  // A long path in the note is shortened in its middle; the tip holds it whole.
+  const QFontMetrics noteMetrics(lblNote->font());
+  QStringList lines = note.split('\n');
+  for (QString& line : lines) line = noteMetrics.elidedText(line, Qt::ElideMiddle, kMaxWidth - 40 - 13);
+  lblNote->setText(lines.join('\n'));
+  lblNote->setToolTip(lines.size() > 1 || lines.value(0) != note ? note : QString());
   lblNote->adjustSize();
   const QFontMetrics metrics(lblWarn->font());
   const int warnWidth = std::max(235, metrics.horizontalAdvance(question) + 4);
   lblWarn->setGeometry(54, 24, warnWidth, std::max(13, metrics.height()));
   const int right = std::max(lblWarn->geometry().right(), lblNote->geometry().right());
-  const int width = std::max(302, right + 13);
-  setFixedSize(width, 143);
-  if (auto* bevel = findChild<QFrame*>("Bevel1")) bevel->setGeometry(5, 98, width - 10, 7);
+  const int width = std::min(kMaxWidth, std::max(302, right + 13));
+  const int extra = std::max(0, lblNote->height() - std::max(13, noteMetrics.height()));
+  chkDontAsk->move(7, 74 + extra);
+  const int shift = (width - 302) / 2;  // the buttons stay in the middle
+  OKBtn->move(69 + shift, 111 + extra);
+  CancelBtn->move(153 + shift, 111 + extra);
+  setFixedSize(width, 143 + extra);
+  if (auto* bevel = findChild<QFrame*>("Bevel1")) bevel->setGeometry(5, 98 + extra, width - 10, 7);
 }
 
 const char* SaveWarnNote(bool isProject, bool isRestore) {
@@ -91,7 +102,12 @@ std::string SaveWarnValueName(bool isProject, bool isRestore) {
 
 bool ShowSaveWarn(const std::string& caption, bool isProject, bool isRestore,
                   TSaveWarnEnvironment env) {
-  const std::string valueName = SaveWarnValueName(isProject, isRestore);
+  return ShowSaveWarn(caption, SaveWarnValueName(isProject, isRestore), SaveWarnQuestion(isRestore),
+                      SaveWarnNote(isProject, isRestore), std::move(env));
+}
+
+bool ShowSaveWarn(const std::string& caption, const std::string& valueName, const std::string& question,
+                  const std::string& note, TSaveWarnEnvironment env) {
   std::unique_ptr<platform::TSettingsStore> opened;
   if (!env.store) {
     opened = std::make_unique<platform::TSettingsStore>(Res::SSettingsRootKey);
@@ -101,8 +117,7 @@ bool ShowSaveWarn(const std::string& caption, bool isProject, bool isRestore,
 
   TSaveWarnForm form(QApplication::activeWindow());
   form.setWindowTitle(QString::fromStdString(caption));
-  form.SetTexts(QString::fromUtf8(SaveWarnQuestion(isRestore)),
-                QString::fromUtf8(SaveWarnNote(isProject, isRestore)));
+  form.SetTexts(QString::fromStdString(question), QString::fromStdString(note));
   int result = env.exec ? env.exec(form) : form.exec();
   if (result != TSaveWarnForm::mrYes) return false;
   env.store->WriteBool(caption, valueName, !form.chkDontAsk->isChecked());

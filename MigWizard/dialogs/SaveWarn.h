@@ -52,5 +52,8 @@ const char* SaveWarnQuestion(bool isRestore);
 // True when the run goes on: the user said Yes, or asked not to be asked.
 bool ShowSaveWarn(const std::string& caption, bool isProject, bool isRestore,
                   TSaveWarnEnvironment env = {});
+// The same with a question and note of the caller's (a note may hold several lines).
+bool ShowSaveWarn(const std::string& caption, const std::string& valueName, const std::string& question,
+                  const std::string& note, TSaveWarnEnvironment env = {});
 
 }  // namespace migwiz::dialogs

@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -95,8 +96,6 @@ void Bind(QPushButton* button, QAction* action) {
   QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
   QObject::connect(action, &QAction::changed, button,
                    [button, action] { button->setEnabled(action->isEnabled()); });
-  button->setAutoDefault(false);
-  button->setDefault(false);
 }
 
 // A check box that shows and sets a checkable action's state.
@@ -161,8 +160,8 @@ void SetHistory(QComboBox* combo, const QString& text) {
 }
 
 TWizardForm::TWizardForm(QWidget* owner, IDialogServices* services)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       services_(services ? services : &DefaultDialogServices()) {
   setObjectName("WizardForm");
   setFixedSize(468, 324);
@@ -193,25 +192,32 @@ TWizardForm::TWizardForm(QWidget* owner, IDialogServices* services)
   separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   CreateButtons();
   SetTabOrder();
-  // No button is the default: a dialog would otherwise make the first button
-  // that can be one the default, and Enter in a box would press it.
+  // Enter presses the button that has the focus; elsewhere it presses Next,
+  // or Finish on the last page (UpdateDefaultButton). No other button is
+  // ever the default.
   for (QPushButton* button : findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
+    button->setAutoDefault(true);
     button->setDefault(false);
   }
 
   connect(actNext, &QAction::triggered, this, &TWizardForm::NextStep);
   connect(actBack, &QAction::triggered, this, &TWizardForm::PrevStep);
   connect(actFinish, &QAction::triggered, this, [this] {
+    if (!CheckUnitsExist()) return;
     Finish();
     accept();
   });
   connect(rbModeReplace, &QRadioButton::clicked, this, &TWizardForm::UpdateCaption);
   connect(rbModeRestore, &QRadioButton::clicked, this, &TWizardForm::UpdateCaption);
+  // A choice reaches the flow only on its own page (see KeepChoices).
+  for (QRadioButton* choice : {rbModeReplace, rbModeRestore, rbDestProject, rbDestFolder})
+    connect(choice, &QRadioButton::clicked, this, &TWizardForm::KeepChoices);
+  connect(rbDestFolder, &QRadioButton::toggled, this, &TWizardForm::UpdateActions);
   connect(rbModeRestore, &QRadioButton::toggled, this, &TWizardForm::UpdateActions);
   connect(edUndoFile, &QLineEdit::textChanged, this, &TWizardForm::UpdateActions);
   connect(cbDirectory, &QComboBox::editTextChanged, this, &TWizardForm::UpdateActions);
   connect(pcWizard, &QStackedWidget::currentChanged, this, &TWizardForm::UpdateActions);
+  connect(pcWizard, &QStackedWidget::currentChanged, this, &TWizardForm::UpdateFinalTexts);
   connect(actMakeBackup, &QAction::toggled, this, &TWizardForm::UpdateActions);
   connect(actWriteLog, &QAction::toggled, this, &TWizardForm::UpdateActions);
   // Only what the user does marks the backup folder as chosen.
@@ -350,6 +356,9 @@ void TWizardForm::CreateStep4() {
   chViewLog = Make<QCheckBox>(p, "chViewLog", 20, 208, 133, 17);
   chViewLog->setText(Q(Res::SViewLogAfterReplace));
   FitText(chViewLog);
+  chLinkConnections = Make<QCheckBox>(p, "chLinkConnections", 8, 244, 318, 17);
+  chLinkConnections->setText(Q(Res::SLinkConnections));
+  FitText(chLinkConnections);
   chMakeBackup->raise();
   chWriteLog->raise();
 }
@@ -381,7 +390,6 @@ void TWizardForm::CreateButtons() {
   Bind(btBack, actBack);
   Bind(btNext, actNext);
   Bind(btFinish, actFinish);
-  btCancel->setAutoDefault(false);
   connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -401,6 +409,7 @@ void TWizardForm::SetTabOrder() {
   setTabOrder(cbBackupDir, btBrowseBackFolder);
   setTabOrder(btBrowseBackFolder, chWriteLog);
   setTabOrder(chWriteLog, chViewLog);
+  setTabOrder(chViewLog, chLinkConnections);
 }
 
 TWizardForm::Page TWizardForm::CurrentPage() const {
@@ -408,6 +417,15 @@ TWizardForm::Page TWizardForm::CurrentPage() const {
 }
 
 void TWizardForm::ShowPage(Page page) { pcWizard->setCurrentIndex(page); }
+
+// The last page of a restore speaks of the restore.
+void TWizardForm::UpdateFinalTexts() {
+  if (CurrentPage() != FinalStep) return;
+  const bool restore = rbModeRestore->isChecked();
+  Label13->setText(Q(restore ? Res::SFinalStepRestoreHeader : Res::SFinalStepHeader));
+  Label13->adjustSize();
+  Label15->setText(Q(restore ? Res::SFinalNoteRestore : Res::SFinalNote));
+}
 
 int TWizardForm::GetWizardMode() const { return rbModeRestore->isChecked() ? kRestoreMode : 0; }
 
@@ -455,6 +473,9 @@ void TWizardForm::UpdateActions() {
   const bool log = chWriteLog->isChecked();
   chViewLog->setEnabled(log);
   lblLogNote->setEnabled(log);
+  chLinkConnections->setEnabled(!rbDestProject->isChecked());
+  btNext->setDefault(page != FinalStep);
+  btFinish->setDefault(page == FinalStep);
 }
 
 void TWizardForm::showEvent(QShowEvent* event) {
@@ -463,6 +484,7 @@ void TWizardForm::showEvent(QShowEvent* event) {
 }
 
 void TWizardForm::FormShow() {
+  ShowPage(Step1);  // before the choices are set: they belong to the first pages
   projectName_ = Q(TIDEUtils::GetProjectName());
   rbDestProject->setEnabled(!projectName_.isEmpty());
   if (!projectName_.isEmpty()) {
@@ -477,11 +499,34 @@ void TWizardForm::FormShow() {
     actMakeBackup->setChecked(replaceOptions_->MakeBackup);
     actWriteLog->setChecked(replaceOptions_->WriteLog);
     chViewLog->setChecked(replaceOptions_->ViewLog);
+    chLinkConnections->setChecked(replaceOptions_->LinkConnections);
   }
   cbBackupDir->setEditText(QString());
-  ShowPage(Step1);
+  restoreChosen_ = rbModeRestore->isChecked();
+  folderChosen_ = rbDestFolder->isChecked();
   UpdateCaption();
   UpdateActions();
+}
+
+// The mode and the destination are taken from their buttons when Next
+// leaves their page. A click that arrives after that (a keyboard
+// accelerator completes its click a moment later) is undone, so the pages,
+// the caption, the summary and Finish follow what Next was given. Only the
+// user's clicks are looked at: the dialog's own settings stand.
+void TWizardForm::KeepChoices() {
+  if (keepingChoices_) return;
+  keepingChoices_ = true;
+  const Page page = CurrentPage();
+  if (page == Step1)
+    restoreChosen_ = rbModeRestore->isChecked();
+  else if (rbModeRestore->isChecked() != restoreChosen_)
+    (restoreChosen_ ? rbModeRestore : rbModeReplace)->setChecked(true);
+  if (page == Step2Replace || page == Step1)
+    folderChosen_ = rbDestFolder->isChecked();
+  else if (rbDestFolder->isChecked() != folderChosen_)
+    (folderChosen_ ? rbDestFolder : rbDestProject)->setChecked(true);
+  keepingChoices_ = false;
+  UpdateCaption();
 }
 
 void TWizardForm::done(int result) {
@@ -491,26 +536,28 @@ void TWizardForm::done(int result) {
 
 void TWizardForm::FormClose() { lbModules->clear(); }
 
-void TWizardForm::Message(const QString& text) {
+void TWizardForm::Message(const QString& text, TMessageKind kind) {
   QString title = replaceOptions_ ? Q(replaceOptions_->Caption()) : windowTitle();
-  Services().ShowMessage(this, title, text, TMessageKind::Information);
+  Services().ShowMessage(this, title, text, kind);
 }
 
 void TWizardForm::NextStep() {
   switch (CurrentPage()) {
     case Step1:
-      ShowPage(rbModeRestore->isChecked() ? Step2Restore : Step2Replace);
+      restoreChosen_ = rbModeRestore->isChecked();
+      ShowPage(restoreChosen_ ? Step2Restore : Step2Replace);
       break;
     case Step2Restore:
       if (platform::SystemFileSystem().FileExists(S(edUndoFile->text()))) {
         BuildRestoreSummary();
         ShowPage(FinalStep);
       } else {
-        Message(Q(support::FormatStr(Res::SUndoFileMissing, {S(edUndoFile->text())})));
+        Message(Q(support::FormatStr(Res::SUndoFileMissing, {S(edUndoFile->text())})), TMessageKind::Error);
         edUndoFile->setFocus();
       }
       break;
     case Step2Replace:
+      folderChosen_ = rbDestFolder->isChecked();
       if (rbDestProject->isChecked()) {
         FillUnitList();
         ShowPage(Step3Proj);
@@ -529,7 +576,8 @@ void TWizardForm::NextStep() {
         SetDefaultBackupDir();
         ShowPage(Step4);
       } else {
-        Message(Q(support::FormatStr(Res::STargetDirMissing, {S(cbDirectory->currentText())})));
+        Message(Q(support::FormatStr(Res::STargetDirMissing, {S(cbDirectory->currentText())})),
+                TMessageKind::Error);
         cbDirectory->setFocus();
       }
       break;
@@ -542,6 +590,7 @@ void TWizardForm::NextStep() {
   }
   UpdateCaption();
   UpdateActions();
+  if (CurrentPage() == FinalStep) btFinish->setFocus(Qt::OtherFocusReason);
 }
 
 void TWizardForm::PrevStep() {
@@ -566,8 +615,31 @@ void TWizardForm::FillUnitList() {
     auto* item = new QListWidgetItem(Q(support::ExtractFileName(name)), lbModules);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
+    item->setData(kUnitPathRole, Q(name));
+    if (!platform::SystemFileSystem().FileExists(name)) {
+      // Shown at once: the run could not read it.
+      item->setForeground(Qt::red);
+      item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+      item->setToolTip(Q(support::FormatStr(Res::SUnitMissingTip, {name})));
+      item->setData(kUnitMissingRole, true);
+    }
   }
   btSelect->click();
+}
+
+// Finish of a replace on the project refuses units that are not on disk,
+// before anything runs.
+bool TWizardForm::CheckUnitsExist() {
+  if (rbModeRestore->isChecked() || !rbDestProject->isChecked()) return true;
+  QString missing;
+  for (int i = 0; i < lbModules->count(); ++i) {
+    const QListWidgetItem* item = lbModules->item(i);
+    if (item->checkState() == Qt::Checked && item->data(kUnitMissingRole).toBool())
+      missing += "\n" + item->data(kUnitPathRole).toString();
+  }
+  if (missing.isEmpty()) return true;
+  Message(Q(Res::SUnitsMissing) + missing, TMessageKind::Error);
+  return false;
 }
 
 void TWizardForm::SelectAll(bool checked) {
@@ -623,7 +695,9 @@ void TWizardForm::Finish() {
   opt.BackupDir = S(GetBackupDir());
   opt.WriteLog = chWriteLog->isChecked();
   opt.ViewLog = chViewLog->isChecked();
-  AddComboHistory(cbDirectory);
+  opt.LinkConnections = chLinkConnections->isChecked();
+  // A folder refused as missing (or never used) does not enter the history.
+  if (platform::SystemFileSystem().DirectoryExists(S(cbDirectory->currentText()))) AddComboHistory(cbDirectory);
   AddComboHistory(cbBackupDir);
 }
 
@@ -658,10 +732,14 @@ void TWizardForm::SaveState(platform::TCustomIniFile& ini, const std::string& se
   ini.WriteString(section, "DirHistory", S(HistoryText(cbDirectory)));
   ini.WriteString(section, "BackDirHistory", S(HistoryText(cbBackupDir)));
   ini.WriteBool(section, "ReplaceMode", rbModeReplace->isChecked());
-  ini.WriteString(section, "LastUndo",
-                  chMakeBackup->isChecked()
-                      ? support::ConcatPath(S(GetBackupDir()), Res::SUndoFileName)
-                      : std::string());
+  // After a restore the undo file it used stays preset; after a replace the
+  // one it wrote.
+  std::string lastUndo;
+  if (rbModeRestore->isChecked())
+    lastUndo = S(edUndoFile->text());
+  else if (chMakeBackup->isChecked())
+    lastUndo = support::ConcatPath(S(GetBackupDir()), Res::SUndoFileName);
+  ini.WriteString(section, "LastUndo", lastUndo);
 }
 
 void TWizardForm::BuildRestoreSummary() {
@@ -681,6 +759,8 @@ void TWizardForm::BuildReplaceSummary() {
     text += Res::SSumProject;
   else
     text += support::FormatStr(Res::SSumFolder, {S(cbDirectory->currentText())});
+  if (!rbDestProject->isChecked() && chLinkConnections->isChecked())
+    text += std::string(Res::SSumLinkConnections);
   if (chMakeBackup->isChecked()) text += support::FormatStr(Res::SSumBackupDir, {S(GetBackupDir())});
   if (chWriteLog->isChecked()) {
     text += Res::SSumWriteLog;

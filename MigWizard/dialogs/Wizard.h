@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "dialogs/DialogServices.h"
 #include "platform/IniFile.h"
 #include "replace/ReplaceOptions.h"
 
@@ -38,6 +39,9 @@ class TWizardForm : public QDialog {
   ~TWizardForm() override;
 
   static constexpr int kRestoreMode = 100;
+  // Of each entry of the unit list: its file name with folder, and whether it is missing.
+  static constexpr int kUnitPathRole = Qt::UserRole;
+  static constexpr int kUnitMissingRole = Qt::UserRole + 1;
 
   // Called by the host through these slots, so a derived dialog may replace them.
   virtual int GetWizardMode() const;
@@ -80,6 +84,7 @@ class TWizardForm : public QDialog {
   QCheckBox* chSubDirs;
   QLabel *Label10, *lBackupFolder, *lblLogNote;
   QCheckBox *chMakeBackup, *chWriteLog, *chViewLog;
+  QCheckBox* chLinkConnections;  // folder runs: link datasets as a project run does
   QComboBox* cbBackupDir;
   QPushButton* btBrowseBackFolder;
   QLabel *Label13, *Label15, *Label14, *lSummary;
@@ -123,12 +128,18 @@ class TWizardForm : public QDialog {
   void BuildReplaceSummary();
   void AddComboHistory(QComboBox* combo);
   void SelectAll(bool checked);
-  void Message(const QString& text);
+  void Message(const QString& text, TMessageKind kind = TMessageKind::Information);
+  bool CheckUnitsExist();
+  void UpdateFinalTexts();
+  void KeepChoices();
 
   QString projectName_;
   QString productName_;
   replace::TReplaceOptions* replaceOptions_ = nullptr;
   bool backupDirModified_ = false;
+  bool restoreChosen_ = false;  // the mode when Next left the first page
+  bool folderChosen_ = false;   // the destination when Next left the second
+  bool keepingChoices_ = false;
   IDialogServices* services_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "dialogs/QtApplication.h"
 #include "host/IDEUtils.h"
+#include "host/RunWindow.h"
 #include "platform/SettingsStore.h"
 #include "resources/RExpertRes.h"
 #include "support/Assert.h"
@@ -25,15 +26,47 @@ dialogs::TWizardForm* CurrentDialog = nullptr;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The busy cursor for as long as a run takes.
-class TBusyCursor {
+// A message of the system's own as a sentence: "cannot open ..." begins
+// with a capital and ends with a full stop.
+std::string Sentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  if (!text.empty() && text.back() != '.') text += '.';
+  return text;
+}
+
+bool IsUnitName(const std::string& name) {
+  const std::string ext = support::UpperCase(support::ExtractFileExt(name));
+  return ext == ".PAS" || ext == ".DPR";
+}
+
+// The units a folder run will meet, as it looks for them.
+size_t CountUnits(const std::string& dir, bool recursive, int depth = 0) {
+  std::vector<platform::DirEntry> entries;
+  if (depth > 64 || !platform::SystemFileSystem().ListDirectory(dir, entries)) return 0;
+  size_t n = 0;
+  for (const platform::DirEntry& e : entries) {
+    if (e.isDirectory) {
+      if (recursive) n += CountUnits(support::ConcatPath(dir, e.name), true, depth + 1);
+    } else if (IsUnitName(e.name)) {
+      ++n;
+    }
+  }
+  return n;
+}
+
+// The log is opened by the wizard after the run, so that a log nobody can
+// show is said to the user (the run itself would pass over it).
+class TViewLogAfterRun {
  public:
-  TBusyCursor() {
-    if (qApp) QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  explicit TViewLogAfterRun(replace::TReplaceOptions& options) : options_(options), wanted_(options.ViewLog) {
+    options_.ViewLog = false;
   }
-  ~TBusyCursor() {
-    if (qApp) QApplication::restoreOverrideCursor();
-  }
+  ~TViewLogAfterRun() { options_.ViewLog = wanted_; }
+  bool Wanted() const { return wanted_ && options_.WriteLog; }
+
+ private:
+  replace::TReplaceOptions& options_;
+  bool wanted_;
 };
 
 }  // namespace
@@ -163,14 +196,31 @@ void TCompReplaceExpert::PerformReplace(TComponentReplacer* componentReplacer) {
       return;
     }
     HideProjectForms();
+  } else if (!ConfirmFolderRun(options)) {
+    return;
   }
-  bool done;
+  options.FromWizard = true;
+  bool done = false;
+  bool stopped = false;
+  std::string error;
+  TViewLogAfterRun viewLog(options);
   {
-    TBusyCursor busy;
-    done = componentReplacer->PerformReplace();
+    TRunWindow run(*componentReplacer, TRunWindow::TKind::Replace, QApplication::activeWindow(),
+                   env_.onProgress);
+    try {
+      done = componentReplacer->PerformReplace();
+    } catch (const replace::ERunStopped&) {
+      stopped = true;
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
   }
-  if (!done) {
-    ShowMessage(caption, Res::SReplaceFailed, platform::MB_ICONSTOP);
+  if (stopped) {
+    ShowMessage(caption, Res::SRunStoppedByUser, platform::MB_ICONINFORMATION);
+    return;
+  }
+  if (!error.empty() || !done) {
+    ShowReplaceFailed(*componentReplacer, caption, error);
     return;
   }
   if (projectMode) {
@@ -180,16 +230,69 @@ void TCompReplaceExpert::PerformReplace(TComponentReplacer* componentReplacer) {
         TIDEUtils::ReloadFile(name);
     }
   }
+  if (viewLog.Wanted()) ViewLog(*componentReplacer, caption);
   ShowReplaceDone(*componentReplacer, caption);
 }
 
-// The success message names the run report and offers to open it.
+// A folder run rewrites what it finds there: the user sees which folder and
+// how much before it starts (the project run asks its own question).
+bool TCompReplaceExpert::ConfirmFolderRun(const replace::TReplaceOptions& options) {
+  const size_t units = CountUnits(options.Directory, options.IncludeSubDirs);
+  if (units == 0) {
+    // Nothing to convert: no run, so no log or report is left in the folder.
+    ShowMessage(options.Caption(),
+                support::FormatStr(options.IncludeSubDirs ? Res::SNoUnitsInTree : Res::SNoUnitsInFolder,
+                                   {options.Directory}),
+                platform::MB_ICONINFORMATION);
+    return false;
+  }
+  const std::string note = support::FormatStr(
+      Res::SNoteFolderFormat, {options.Directory, std::to_string(units),
+                               options.IncludeSubDirs ? Res::SNoteWithSubfolders : ""});
+  return dialogs::ShowSaveWarn(options.Caption(), dialogs::SaveWarnValueName(false, false), Res::SWarnFolder, note,
+                               env_.saveWarn);
+}
+
+// What the command says of a failed run: the cause with its file, the
+// read-only originals, the files left as they were, and where the log is.
+void TCompReplaceExpert::ShowReplaceFailed(const TComponentReplacer& componentReplacer, const std::string& caption,
+                                           const std::string& reason) {
+  std::string text = Res::SReplaceFailed;
+  if (!reason.empty()) text += "\n\n" + Sentence(reason);
+  std::string readOnly;
+  for (const std::string& warning : componentReplacer.Warnings())
+    if (warning.rfind(support::FormatStr(Res::SReadOnlyOriginal, {""}), 0) == 0) readOnly += "\n" + warning;
+  if (reason.empty() && !readOnly.empty()) {
+    text += std::string("\n\n") + Res::SReadOnlyFailed + readOnly;
+  } else if (reason.empty()) {
+    text += std::string("\n\n") + Res::SCopyBackFailed;
+    if (!componentReplacer.UndoFileName().empty())
+      text += " " + support::FormatStr(Res::SCopyBackUndo, {componentReplacer.UndoFileName()});
+  }
+  if (!componentReplacer.LogFileName().empty())
+    text += "\n\n" + support::FormatStr(Res::SLogFileIs, {componentReplacer.LogFileName()});
+  ShowMessage(caption, text, platform::MB_ICONSTOP);
+}
+
+void TCompReplaceExpert::ViewLog(const TComponentReplacer& componentReplacer, const std::string& caption) {
+  const std::string& log = componentReplacer.LogFileName();
+  if (log.empty()) return;
+  platform::IShell& shell = env_.shell ? *env_.shell : platform::DefaultShell();
+  if (!shell.Open(log)) ShowMessage(caption, support::FormatStr(Res::SLogNotOpened, {log}), platform::MB_ICONSTOP);
+}
+
+// The success message names the run report and offers to open it; a run
+// that changed nothing says that it kept the report of the run before.
 void TCompReplaceExpert::ShowReplaceDone(const TComponentReplacer& componentReplacer,
                                          const std::string& caption) {
   std::string text = Res::SReplaceSucceeded;
   const std::string& report = componentReplacer.ReportFileName();
   if (!componentReplacer.ReportError().empty())
     text += "\n\n" + support::FormatStr(Res::SReportNotWritten, {componentReplacer.ReportError()});
+  if (componentReplacer.ReportKept())
+    text += std::string("\n\n") + Res::SNothingChanged + "\n" + componentReplacer.ReportPath();
+  else if (componentReplacer.ChangedFiles().empty())
+    text += std::string("\n\n") + Res::SNothingChangedNoReport;
   if (report.empty()) {
     ShowMessage(caption, text, platform::MB_ICONINFORMATION);
     return;
@@ -226,7 +329,9 @@ void TCompReplaceExpert::PerformRestore(const std::string& undoFile) {
   const std::string caption = replacer->ReplaceOptions().Caption();
   if (!dialogs::ShowSaveWarn(caption, false, true, env_.saveWarn)) return;
   const std::string projectName = TIDEUtils::GetProjectName();
-  TIDEUtils::CloseProject();
+  // The host asks what becomes of unsaved edits; Cancel there keeps the
+  // project open and nothing is restored under it.
+  if (!TIDEUtils::CloseProject()) return;
   // The project comes back whatever the restore did.
   struct Reopen {
     const std::string& name;
@@ -237,15 +342,22 @@ void TCompReplaceExpert::PerformRestore(const std::string& undoFile) {
       }
     }
   } reopen{projectName};
-  bool restored;
+  bool restored = false;
+  std::string why;
   {
-    TBusyCursor busy;
-    restored = replacer->PerformRestore(undoFile);
+    TRunWindow run(*replacer, TRunWindow::TKind::Restore, QApplication::activeWindow(), env_.onProgress);
+    try {
+      restored = replacer->PerformRestore(undoFile);
+      why = replacer->RestoreError();
+    } catch (const std::exception& e) {
+      why = e.what();
+    }
   }
   if (restored)
     ShowMessage(caption, Res::SRestoreSucceeded, platform::MB_ICONINFORMATION);
   else
-    ShowMessage(caption, Res::SRestoreFailed, platform::MB_ICONSTOP);
+    ShowMessage(caption, std::string(Res::SRestoreFailed) + (why.empty() ? "" : "\n\n" + Sentence(why)),
+                platform::MB_ICONSTOP);
 }
 
 int TCompReplaceExpert::ShowMessage(const std::string& caption, const std::string& text, int flags) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/RunProgress.h"
 #include "dialogs/SaveWarn.h"
 #include "dialogs/Wizard.h"
 #include "platform/IniFile.h"
@@ -30,6 +31,8 @@ struct TExpertEnvironment {
   dialogs::TSaveWarnEnvironment saveWarn;
   // Opens the run report when the user asks; null uses the desktop's.
   platform::IShell* shell = nullptr;
+  // Called after each step the progress window shows (tests press Cancel here).
+  std::function<void(dialogs::TRunProgressForm&)> onProgress;
 };
 
 class TCompReplaceExpert : public platform::TInterfacedObject, public platform::IOTAWizard {
@@ -75,6 +78,12 @@ class TCompReplaceExpert : public platform::TInterfacedObject, public platform::
   void MenuClick();
   void HideProjectForms();
   void ShowReplaceDone(const replace::TComponentReplacer& componentReplacer, const std::string& caption);
+  // Before a folder run: the folder and how many units it holds.
+  bool ConfirmFolderRun(const replace::TReplaceOptions& options);
+  // Why a run failed, as the command says it: the file, the reason, the log.
+  void ShowReplaceFailed(const replace::TComponentReplacer& componentReplacer, const std::string& caption,
+                         const std::string& reason);
+  void ViewLog(const replace::TComponentReplacer& componentReplacer, const std::string& caption);
   int ShowMessage(const std::string& caption, const std::string& text, int flags);
   std::unique_ptr<platform::TCustomIniFile> OpenSettings() const;
 

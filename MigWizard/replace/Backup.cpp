@@ -62,8 +62,10 @@ void TComponentReplacer::MakeBackups() {
   const std::string undoFile = ConcatPath(opt.BackupDir, Res::SUndoFileName);
   std::vector<TUndoLine> lines = LoadUndoFile(undoFile);
   bool added = false;
+  size_t n = 0;
   for (size_t i : changed_) {
     const std::string& file = unitList_[i];
+    if (OnBackingUp) OnBackingUp(file, n++, changed_.size());
     if (const TUndoLine* listed = FindLine(lines, file)) {
       // A listed copy that went missing is made again where the line says.
       if (env_.fs->KindOf(listed->Backup) == platform::FileKind::Missing)
@@ -162,6 +164,7 @@ bool TComponentReplacer::PerformRestore(const std::string& undoFile) {
   std::vector<TUndoLine> lines;
   if (!CheckRestoreLines(undoFile, lines)) return false;
   for (const TUndoLine& line : lines) {
+    if (OnRestoring) OnRestoring(line.File, restored_.size(), lines.size());
     if (!RestoreFile(line)) return false;
     restored_.push_back(line.File);
   }

@@ -19,6 +19,7 @@ void TReplaceOptions::LoadFromIniFile(platform::TCustomIniFile& ini, const std::
   ViewLog = ini.ReadBool(section, "ViewLog", ViewLog);
   // An unknown name keeps the current layout.
   grammar::LayoutFromName(ini.ReadString(section, "Layout", grammar::LayoutName(Layout)), Layout);
+  LoadWizardChoices(ini, section);
 }
 
 void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::string& section) const {
@@ -29,6 +30,16 @@ void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::st
   ini.WriteBool(section, "WriteLog", WriteLog);
   ini.WriteBool(section, "ViewLog", ViewLog);
   ini.WriteString(section, "Layout", grammar::LayoutName(Layout));
+  SaveWizardChoices(ini, section);
+}
+
+// Choices the wizard offers beyond the original set of values.
+void TReplaceOptions::LoadWizardChoices(platform::TCustomIniFile& ini, const std::string& section) {
+  LinkConnections = ini.ReadBool(section, "LinkConnections", LinkConnections);
+}
+
+void TReplaceOptions::SaveWizardChoices(platform::TCustomIniFile& ini, const std::string& section) const {
+  ini.WriteBool(section, "LinkConnections", LinkConnections);
 }
 
 }  // namespace migwiz::replace

@@ -35,8 +35,13 @@ class TReplaceOptions {
   // Not kept in the settings: chosen for each run.
   bool WriteReport = true;       // Wiz_Report.txt beside the log
   bool LinkConnections = false;  // sdDirectory: link datasets to the TDatabase objects of the run
+  // The run was set up in the wizard: the report names its choices as the wizard does.
+  bool FromWizard = false;
 
  private:
+  void LoadWizardChoices(platform::TCustomIniFile& iniFile, const std::string& section);
+  void SaveWizardChoices(platform::TCustomIniFile& iniFile, const std::string& section) const;
+
   std::string sourceName_;
 };
 

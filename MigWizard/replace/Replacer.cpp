@@ -87,6 +87,13 @@ void TComponentReplacer::Warn(const std::string& line) {
   LogLine(line);
 }
 
+void TComponentReplacer::LogFailure(const std::string& reason) noexcept {
+  try {
+    LogLine(FormatStr(Res::SLogRunFailed, {reason}));
+  } catch (...) {  // the failure itself is what the caller reports
+  }
+}
+
 void TComponentReplacer::CheckStop() {
   if (!StopRequested || !StopRequested()) return;
   LogLine(Res::SLogRunStopped);
@@ -126,7 +133,15 @@ bool TComponentReplacer::PerformReplace() {
   bool result;
   {
     EndOfRun end{*this};
-    result = RunSteps();
+    try {
+      result = RunSteps();
+    } catch (const ERunStopped&) {
+      throw;
+    } catch (const std::exception& e) {
+      LogFailure(e.what());
+      throw;
+    }
+    if (!result) LogFailure(Res::SLogNotEveryFileReplaced);
   }
   const TReplaceOptions& opt = *replaceOptions_;
   if (result && opt.WriteLog && opt.ViewLog && !logFileName_.empty()) env_.shell->Open(logFileName_);

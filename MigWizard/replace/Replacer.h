@@ -152,6 +152,10 @@ class TComponentReplacer {
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.
   std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
+  // Before each changed original is copied into the backup folder.
+  std::function<void(const std::string& file, size_t index, size_t count)> OnBackingUp;
+  // Before each file a restore copies back.
+  std::function<void(const std::string& file, size_t index, size_t count)> OnRestoring;
   // Asked between the files of the conversion; true stops the run there
   // (ERunStopped), with every original as it was. Once backups are being
   // made the run is finished whatever it answers.
@@ -177,6 +181,10 @@ class TComponentReplacer {
   const TRunReport& Report() const { return report_; }
   const std::string& ReportFileName() const { return reportFileName_; }
   const std::string& ReportError() const { return reportError_; }
+  // The last run changed nothing and left the report of the run before it
+  // in place (at ReportPath), instead of writing its own.
+  bool ReportKept() const { return reportKept_; }
+  std::string ReportPath() const;
   // Each file converted: the original's name and the bytes that replace it.
   std::function<void(const std::string& original, const std::string& converted)> OnFileConverted;
 
@@ -259,6 +267,9 @@ class TComponentReplacer {
   // The run report
   void BeginReport();
   void FinishReport() noexcept;
+  bool KeepsEarlierReport(const std::string& file) const;
+  // The last line of the log of a run that failed.
+  void LogFailure(const std::string& reason) noexcept;
 
   // Backup and undo file
   void MakeBackups();
@@ -317,6 +328,7 @@ class TComponentReplacer {
   TRunReport report_;
   std::string reportFileName_;
   std::string reportError_;
+  bool reportKept_ = false;
 };
 
 }  // namespace migwiz::replace

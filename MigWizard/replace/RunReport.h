@@ -152,6 +152,9 @@ class TRunReport {
   const std::string& Root() const { return root_; }
   bool DryRun() const { return dryRun_; }
   bool LinkConnections() const { return linkConnections_; }
+  // Set up in the wizard: hints name the wizard's choices, not the command's options.
+  void SetFromWizard(bool fromWizard) { fromWizard_ = fromWizard; }
+  bool FromWizard() const { return fromWizard_; }
   const std::string& LogFile() const { return logFile_; }
   const std::string& UndoFile() const { return undoFile_; }
   const std::string& ReportFile() const { return reportFile_; }
@@ -192,6 +195,7 @@ class TRunReport {
   std::string root_;
   bool dryRun_ = false;
   bool linkConnections_ = false;
+  bool fromWizard_ = false;
   std::string logFile_, undoFile_, reportFile_;
   std::vector<TChangedFile> changedFiles_;
   std::vector<TConvertedObject> converted_;

@@ -16,8 +16,16 @@ void TComponentReplacer::BeginReport() {
   report_.Begin(inFolder ? TReportMode::rmFolder : TReportMode::rmProject,
                 inFolder ? opt.Directory : host::TIDEUtils::GetProjectName(), dryRun_,
                 inFolder && opt.LinkConnections);
+  report_.SetFromWizard(opt.FromWizard);
   reportFileName_.clear();
   reportError_.clear();
+  reportKept_ = false;
+}
+
+// A run that changed nothing leaves the report of the run before it alone:
+// that one still lists what is left to do.
+bool TComponentReplacer::KeepsEarlierReport(const std::string& file) const {
+  return changedFiles_.empty() && env_.fs->KindOf(file) != platform::FileKind::Missing;
 }
 
 // A run that does not link still tells each dataset which TDatabase a
@@ -47,6 +55,10 @@ void TComponentReplacer::FinishReport() noexcept {
   for (const TFileChanges& f : changedFiles_) report_.AddChangedFile(f.FileName, f.Changes);
   std::string file;
   if (opt.WriteReport && !dryRun_) file = ConcatPath(report_.Root(), kReportFileName);
+  if (!file.empty() && KeepsEarlierReport(file)) {
+    reportKept_ = true;
+    file.clear();
+  }
   report_.SetFiles(logFileName_, undoFileName_, file);
   if (file.empty()) return;
   try {
@@ -57,5 +69,7 @@ void TComponentReplacer::FinishReport() noexcept {
     reportError_ = e.what();
   }
 }
+
+std::string TComponentReplacer::ReportPath() const { return ConcatPath(report_.Root(), kReportFileName); }
 
 }  // namespace migwiz::replace

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "resources/RExpertRes.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::replace {
@@ -157,6 +158,12 @@ void ManualWork(std::string& out, const TRunReport& r) {
 
 }  // namespace
 
+// The choice that links a folder run's datasets, as the user made the run.
+static std::string LinkChoice(const TRunReport& r) {
+  if (!r.FromWizard()) return "--link-connections";
+  return RExpertRes::SLinkConnectionsHint;
+}
+
 std::string UnlinkedHint(const TRunReport& r, const TUnlinkedDataset& d) {
   const TConnectionChoice& c = d.Choice;
   const std::string where = c.Chosen.Reference + " (" + r.Relative(c.Chosen.FormFile) + ")";
@@ -178,8 +185,8 @@ std::string UnlinkedHint(const TRunReport& r, const TUnlinkedDataset& d) {
              " too, so a reference to it could mean either: set its Connection once the forms' names differ.";
     case TLinkReason::lrNotLinking:
       if (!c.Chosen.Reference.empty())
-        return "The TDatabase " + where + " carries this name: run again with --link-connections, or as "
-               "a project run, to link it, or set its Connection to " + c.Chosen.Reference + ".";
+        return "The TDatabase " + where + " carries this name: run again with " + LinkChoice(r) +
+               ", or as a project run, to link it, or set its Connection to " + c.Chosen.Reference + ".";
       return "No TDatabase of the run carries this name: set its Connection to the TTarnConnection "
              "that reaches this database.";
   }

@@ -5,7 +5,7 @@
 namespace migwiz::RExpertRes {
 
 // Menu, wizard identity and settings.
-inline constexpr const char* SMenuItemCaption = "&Migration Wizard";
+inline constexpr const char* SMenuItemCaption = "&Migration Wizard...";
 inline constexpr const char* SMenuItemNamePrefix = "RExpertItem";
 inline constexpr const char* SProductName = "&Tarnbase";
 inline constexpr const char* SWizardIDFormat = "Corvane.%sMigrationWizard";
@@ -170,5 +170,51 @@ inline constexpr const char* SLogNotWritten = "The log could not be written: %s"
 inline constexpr const char* STempFolderLeft = "The temporary folder \"%s\" could not be removed.";
 inline constexpr const char* SUndoFileNotRetired =
     "Undo file \"%s\" could not be removed after the restore: %s";
+
+}  // namespace migwiz::RExpertRes
+
+namespace migwiz::RExpertRes {
+
+// The wizard in a host: progress, causes of failures, folder runs.
+inline constexpr const char* SProgressCaption = "%s - running";
+inline constexpr const char* SProgressUnit = "Processing unit %s of %s";
+inline constexpr const char* SProgressForm = "Processing form %s of %s";
+inline constexpr const char* SProgressReplacing = "Replacing %s of %s";
+inline constexpr const char* SProgressBackingUp = "Backing up %s of %s";
+inline constexpr const char* SProgressRestoring = "Restoring %s of %s";
+inline constexpr const char* SProgressStarting = "Looking for the files of the run";
+inline constexpr const char* SProgressNoStop = "The originals are being replaced; the run can no longer be stopped.";
+inline constexpr const char* SRunStoppedByUser = "The run was stopped: no file was changed.";
+inline constexpr const char* SLogFileIs = "The log: %s";
+inline constexpr const char* SLogRunFailed = "Replace failed: %s";
+inline constexpr const char* SLogNotEveryFileReplaced = "not every converted file replaced its original";
+inline constexpr const char* SReadOnlyFailed =
+    "Read-only files cannot be replaced; no original was changed:";
+inline constexpr const char* SCopyBackFailed =
+    "Not every converted file could replace its original; the log names them.";
+inline constexpr const char* SCopyBackUndo = "The undo file %s restores the others.";
+inline constexpr const char* SNothingChanged =
+    "No file needed a change; the report of the run before was kept:";
+inline constexpr const char* SNothingChangedNoReport = "No file needed a change.";
+inline constexpr const char* SLogNotOpened = "No program could open the log \"%s\".";
+inline constexpr const char* SUnitsMissing =
+    "These units do not exist on disk; untick them or bring the files back:";
+inline constexpr const char* SUnitMissingTip = "File not found: %s";
+inline constexpr const char* SWarnFolder = "Units in this folder will be converted and rewritten. Continue?";
+inline constexpr const char* SNoteFolderFormat = "Folder: %s\n%s unit(s) found%s.";
+inline constexpr const char* SNoteWithSubfolders = ", sub-folders included";
+inline constexpr const char* SNoUnitsInFolder =
+    "No units (.pas, .dpr) in folder \"%s\"; nothing was run. Tick \"Include subfolders\" to search below it.";
+inline constexpr const char* SNoUnitsInTree =
+    "No units (.pas, .dpr) in folder \"%s\" or its sub-folders; nothing was run.";
+inline constexpr const char* SFinalStepRestoreHeader = "Step 3 - Restore original files";
+inline constexpr const char* SFinalNoteRestore =
+    "If you want to review or change any settings, click Back. Otherwise click Finish to "
+    "start restoring.";
+inline constexpr const char* SLinkConnections = "&Link datasets to connections (folder run)";
+inline constexpr const char* SSumLinkConnections = "Link datasets to connections\n\n";
+// How the run report names the choice in a run that came from the wizard.
+inline constexpr const char* SLinkConnectionsHint =
+    "\"Link datasets to connections\" ticked on the wizard's options page";
 
 }  // namespace migwiz::RExpertRes

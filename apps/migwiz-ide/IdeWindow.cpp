@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -34,6 +35,15 @@ constexpr const char* kRecentSection = "Recent Projects";
 enum { kFileRole = Qt::UserRole, kFormRole };
 
 }  // namespace
+
+// A message box is as wide as its text needs, which may be narrower than
+// the window manager's title bar needs for the title and its buttons.
+void FitTitle(QMessageBox& box) {
+  const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 140;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
 
 // The project: its file and members as the project file lists them.
 class TIdeWindow::Project : public platform::IOTAProject {
@@ -85,8 +95,8 @@ TIdeWindow::TIdeWindow(QWidget* parent) : QMainWindow(parent) {
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({240, 720});
   setCentralWidget(splitter);
+  // A double click also activates: one connection, so one page or one message.
   connect(ProjectTree, &QTreeWidget::itemActivated, this, &TIdeWindow::TreeActivated);
-  connect(ProjectTree, &QTreeWidget::itemDoubleClicked, this, &TIdeWindow::TreeActivated);
   CreateMenus();
   platform::TSettingsStore settings(kIdeSettingsKey);
   for (int i = 0; i < kMaxRecent; ++i) {
@@ -121,6 +131,7 @@ void TIdeWindow::CreateMenus() {
     if (!SaveModules(false, err)) MessageBox(err, S(windowTitle()), platform::MB_ICONSTOP);
   });
   add("FileCloseProjectItem", tr("&Close Project"), QKeySequence(), [this] { CloseProjectGroup(); });
+
   FileMenu->addSeparator();
   RecentMenu = FileMenu->addMenu(tr("&Reopen"));
   RecentMenu->menuAction()->setObjectName("FileReopenItem");
@@ -143,8 +154,30 @@ void TIdeWindow::CreateMenus() {
 void TIdeWindow::ChooseProject() {
   QString file = QFileDialog::getOpenFileName(this, tr("Open Project"), QString(),
                                               tr("Delphi projects (*.dpr *.dproj);;All files (*)"));
-  if (!file.isEmpty() && !OpenProjectFile(S(file)))
+  if (!file.isEmpty() && !OpenProjectFile(S(file)) && !lastError_.empty())
     MessageBox(lastError_, S(windowTitle()), platform::MB_ICONSTOP);
+}
+
+// Save, Discard or Cancel for the modified pages, as every close of the
+// project asks; true when the close may go on.
+bool TIdeWindow::QuerySaveModified() {
+  QStringList modified;
+  for (const auto& module : modules_)
+    if (module->Modified()) modified << Q(support::ExtractFileName(module->FileName()));
+  if (modified.isEmpty()) return true;
+  QMessageBox box(QMessageBox::Question, windowTitle(), tr("Save changes to the open units?"),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+  box.setObjectName("SaveChangesBox");
+  box.setInformativeText(tr("Modified: %1").arg(modified.join(", ")));
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  FitTitle(box);
+  const int answer = box.exec();
+  if (answer == QMessageBox::Discard) return true;
+  if (answer != QMessageBox::Save) return false;
+  if (SaveAll()) return true;
+  MessageBox(lastError_, S(windowTitle()), platform::MB_ICONSTOP);
+  return false;
 }
 
 bool TIdeWindow::OpenProjectFile(const std::string& fileName) {
@@ -155,7 +188,10 @@ bool TIdeWindow::OpenProjectFile(const std::string& fileName) {
     lastError_ = "Cannot open project \"" + fileName + "\": " + e.what();
     return false;
   }
-  CloseProjectGroup();
+  if (!CloseProjectGroup()) {
+    lastError_.clear();  // the user kept the open project: nothing to report
+    return false;
+  }
   project_ = std::make_unique<Project>(this, std::move(source));
   group_ = std::make_unique<Group>(this, project_.get());
   const std::string name = project_->FileName();
@@ -179,6 +215,7 @@ bool TIdeWindow::CloseProjectGroup() {
   if (!group_) {
     return true;  // nothing to close
   }
+  if (!QuerySaveModified()) return false;
   std::vector<std::string> desktop;
   for (const auto& module : modules_) desktop.push_back(module->FileName());
   desktops_[project_->FileName()] = desktop;
@@ -248,7 +285,11 @@ TEditorModule* TIdeWindow::OpenUnit(const std::string& fileName) {
   try {
     module = std::make_unique<TEditorModule>(fileName, project_.get());
   } catch (const std::exception& e) {
-    lastError_ = "Cannot open \"" + fileName + "\": " + e.what();
+    // The reason names the file already.
+    std::string why = e.what();
+    if (why.find(fileName) == std::string::npos) why = "\"" + fileName + "\": " + why;
+    if (!why.empty() && why[0] >= 'a' && why[0] <= 'z') why[0] = static_cast<char>(why[0] - 'a' + 'A');
+    lastError_ = why;
     return nullptr;
   }
   TEditorModule* raw = module.get();
@@ -294,6 +335,7 @@ void TIdeWindow::UpdateTitles() {
 }
 
 void TIdeWindow::AddRecent(const QString& fileName) {
+  if (!rememberProjects_) return;
   recent_.removeAll(fileName);
   recent_.prepend(fileName);
   while (recent_.size() > kMaxRecent) recent_.removeLast();
@@ -312,22 +354,17 @@ void TIdeWindow::UpdateRecentMenu() {
   for (const QString& file : recent_) {
     QAction* action = RecentMenu->addAction(file);
     connect(action, &QAction::triggered, this, [this, file] {
-      if (!OpenProjectFile(S(file))) MessageBox(lastError_, S(windowTitle()), platform::MB_ICONSTOP);
+      if (!OpenProjectFile(S(file)) && !lastError_.empty())
+        MessageBox(lastError_, S(windowTitle()), platform::MB_ICONSTOP);
     });
   }
   RecentMenu->setEnabled(!recent_.isEmpty());
 }
 
 void TIdeWindow::closeEvent(QCloseEvent* event) {
-  bool modified = false;
-  for (const auto& module : modules_) modified = modified || module->Modified();
-  if (modified && !OnMessage) {
-    auto answer = QMessageBox::question(this, windowTitle(), tr("Save changes to the open units?"),
-                                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !SaveAll())) {
-      event->ignore();
-      return;
-    }
+  if (!QuerySaveModified()) {
+    event->ignore();
+    return;
   }
   event->accept();
 }
@@ -468,6 +505,7 @@ int TIdeWindow::MessageBox(const std::string& text, const std::string& caption, 
   box.setObjectName("MessageBox");
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   if (question) box.setDefaultButton(QMessageBox::Yes);
+  FitTitle(box);
   const int pressed = box.exec();
   if (!question) return platform::IDOK;
   return pressed == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
@@ -479,6 +517,7 @@ void TIdeWindow::HandleException(const std::string& message) {
     return;
   }
   QMessageBox box(QMessageBox::Critical, tr("migwiz-ide"), Q(message), QMessageBox::Ok, this);
+  FitTitle(box);
   box.exec();
 }
 

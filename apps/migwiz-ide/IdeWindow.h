@@ -18,6 +18,7 @@
 #include "platform/WizardLibrary.h"
 
 class QAction;
+class QMessageBox;
 class QMenu;
 class QTabWidget;
 class QTreeWidget;
@@ -42,8 +43,16 @@ class TIdeWindow : public QMainWindow,
   // (see LastError) when it cannot be read.
   bool OpenProjectFile(const std::string& fileName);
   // Closes the project group and every editor; remembers which units were
-  // open so that opening the project again brings them back.
+  // open so that opening the project again brings them back. Modified pages
+  // are first saved or discarded as the user answers; false when the user
+  // cancels (the project stays open) or a page could not be saved.
   bool CloseProjectGroup();
+  // Asks Save, Discard or Cancel when a page is modified; true when the
+  // close may go on.
+  bool QuerySaveModified();
+  // Whether opened projects go into File > Reopen (and the settings); a
+  // picture run leaves them alone.
+  void SetRememberProjects(bool remember) { rememberProjects_ = remember; }
   // Saves every modified editor; false when one could not be written.
   bool SaveAll();
   // The open page of a unit, opening it first; null when it cannot be read.
@@ -124,7 +133,11 @@ class TIdeWindow : public QMainWindow,
   QStringList wizardErrors_;
   QStringList recent_;
   std::string lastError_;
+  bool rememberProjects_ = true;
 };
+
+// Widens a message box so that its title is not cut.
+void FitTitle(QMessageBox& box);
 
 // The folders searched for wizard libraries: the installed folder
 // (MIGWIZ_PLUGIN_DIR below the prefix, the program being in bin/), then

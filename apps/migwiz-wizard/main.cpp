@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryFile>
 #include <QStackedWidget>
 
 #include <iostream>
@@ -13,6 +16,7 @@
 
 #include "dialogs/DialogServices.h"
 #include "dialogs/QtApplication.h"
+#include "dialogs/RunProgress.h"
 #include "dialogs/SaveWarn.h"
 #include "dialogs/TarnWizard.h"
 #include "host/ReplaceExpert.h"
@@ -20,6 +24,7 @@
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
 #include "resources/RExpertRes.h"
+#include "support/StrUtils.h"
 
 using namespace migwiz;
 namespace Res = RExpertRes;
@@ -38,11 +43,10 @@ class TPictureServices : public dialogs::IDialogServices {
   std::optional<QString> SelectDirectory(QWidget*, const QString&) override { return std::nullopt; }
 };
 
-void SaveWarnPicture(const std::string& caption, bool isProject, bool isRestore, const QString& file) {
+void SaveWarnPicture(const std::string& caption, const QString& question, const QString& note, const QString& file) {
   dialogs::TSaveWarnForm warn;
   warn.setWindowTitle(QString::fromStdString(caption));
-  warn.SetTexts(QString::fromUtf8(dialogs::SaveWarnQuestion(isRestore)),
-                QString::fromUtf8(dialogs::SaveWarnNote(isProject, isRestore)));
+  warn.SetTexts(question, note);
   warn.show();
   QApplication::processEvents();
   warn.grab().save(file);
@@ -64,9 +68,37 @@ int SaveScreenshots(const host::TCompReplaceExpert& expert, const QString& dir) 
     QApplication::processEvents();
     form->grab().save(dir + "/" + names[page] + ".png");
   }
+  // The last page of a restore, walked to with an undo file that exists.
+  QTemporaryFile undo(QDir::tempPath() + "/RExpert-XXXXXX.reu");
+  undo.open();
+  form->rbModeRestore->setChecked(true);
+  form->edUndoFile->setText(undo.fileName());
+  form->pcWizard->setCurrentIndex(dialogs::TWizardForm::Step1);
+  form->NextStep();
+  form->NextStep();
+  QApplication::processEvents();
+  form->grab().save(dir + "/5-final-restore.png");
   const std::string caption = expert.GetDefaultReplacer()->ReplaceOptions().Caption();
-  SaveWarnPicture(caption, true, false, dir + "/savewarn-replace.png");
-  SaveWarnPicture(caption, false, true, dir + "/savewarn-restore.png");
+  for (bool restore : {false, true})
+    SaveWarnPicture(caption, QString::fromUtf8(dialogs::SaveWarnQuestion(restore)),
+                    QString::fromUtf8(dialogs::SaveWarnNote(!restore, restore)),
+                    dir + (restore ? "/savewarn-restore.png" : "/savewarn-replace.png"));
+  SaveWarnPicture(caption, QString::fromUtf8(Res::SWarnFolder),
+                  QString::fromStdString(support::FormatStr(Res::SNoteFolderFormat,
+                                                            {"/home/user/src/Orders", "42", Res::SNoteWithSubfolders})),
+                  dir + "/savewarn-folder.png");
+  // The progress window as a run shows it, before and after the point
+  // where Cancel can no longer stop it.
+  dialogs::TRunProgressForm progress;
+  progress.setWindowTitle(QString::fromStdString(support::FormatStr(Res::SProgressCaption, {caption})));
+  progress.SetStep(QString::fromUtf8(Res::SProgressForm), "/home/user/src/Orders/Main.dfm", 11, 40);
+  progress.show();
+  QApplication::processEvents();
+  progress.grab().save(dir + "/progress-converting.png");
+  progress.SetStep(QString::fromUtf8(Res::SProgressReplacing), "/home/user/src/Orders/Report.dfm", 61, 80);
+  progress.DisableCancel();
+  QApplication::processEvents();
+  progress.grab().save(dir + "/progress-replacing.png");
   std::cout << "pictures saved in " << dir.toStdString() << "\n";
   return 0;
 }
@@ -77,8 +109,14 @@ int main(int argc, char** argv) {
   // Answered before Qt starts, so that it works without a display.
   for (int i = 1; i < argc; ++i)
     if (std::string_view(argv[i]) == "--version") return std::cout << "migwiz-wizard " MIGWIZ_VERSION "\n", 0;
+  // Pictures need no screen: without a platform chosen they use the offscreen one.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if ((arg == "--screenshots" || arg.rfind("--screenshots=", 0) == 0) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName("migwiz-wizard");
+  QApplication::setApplicationName("migwiz-wizard");  // no display name: it would be added to every title
   app.setApplicationVersion(MIGWIZ_VERSION);
   QCommandLineParser args;
   args.addHelpOption();

@@ -159,6 +159,7 @@ void PrintSummary(const replace::TComponentReplacer& replacer) {
   if (size_t n = r.SelfCheckFindings().size()) row("self-check findings", n);
   PrintLinkHint(r);
   if (!replacer.ReportFileName().empty()) std::cout << "Report: " << replacer.ReportFileName() << "\n";
+  if (replacer.ReportKept()) std::cout << "Nothing changed; the report of the run before is kept: " << replacer.ReportPath() << "\n";
   if (!replacer.ReportError().empty())
     std::cerr << "migwiz: warning: the report was not written: " << replacer.ReportError() << "\n";
 }

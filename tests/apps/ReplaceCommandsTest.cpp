@@ -207,3 +207,19 @@ TEST(MigwizReplace, UnitsByRelativePathAndWindowsPaths) {
                    "  \\\\server\\share\\Z.pas\n");
   EXPECT_EQ(dir.Read("w/Main.pas"), kUnit);
 }
+
+TEST(MigwizReplace, ARunThatChangesNothingKeepsTheReportBeforeIt) {
+  TempDir dir;
+  dir.Write("src/Main.pas", kUnit);
+  dir.Write("src/Main.dfm", kForm);
+  Migwiz migwiz;
+  ASSERT_EQ(migwiz({"replace", dir.Path("src")}).status, 0);
+  const std::string report = dir.Read("src/Wiz_Report.txt");
+  ASSERT_NE(report.find("Main.dfm"), std::string::npos);
+  auto again = migwiz({"replace", dir.Path("src")});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(dir.Read("src/Wiz_Report.txt"), report);
+  EXPECT_NE(again.out.find("Nothing changed; the report of the run before is kept: " + dir.Path("src/Wiz_Report.txt")),
+            std::string::npos) << again.out;
+  EXPECT_EQ(again.out.find("Report: "), std::string::npos) << again.out;
+}

@@ -10,8 +10,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "dialogs/DialogServices.h"
 #include "dialogs/TarnWizard.h"
@@ -29,9 +32,11 @@ namespace {
 class FakeServices : public IDialogServices {
  public:
   std::vector<std::string> messages;
+  std::vector<TMessageKind> kinds;
   std::optional<QString> nextFolder, nextFile;
-  void ShowMessage(QWidget*, const QString& title, const QString& text, TMessageKind) override {
+  void ShowMessage(QWidget*, const QString& title, const QString& text, TMessageKind kind) override {
     messages.push_back(title.toStdString() + ": " + text.toStdString());
+    kinds.push_back(kind);
   }
   std::optional<QString> GetOpenFileName(QWidget*, const QString&, const QString&) override {
     return nextFile;
@@ -193,7 +198,9 @@ TEST_F(WizardTest, RestoreSequence) {
   Next();
   ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
   EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 3 of 3");
-  EXPECT_EQ(form.Label13->text(), "Step 5 - Start units converting");
+  // The last page of a restore speaks of the restore.
+  EXPECT_EQ(form.Label13->text(), "Step 3 - Restore original files");
+  EXPECT_TRUE(form.Label15->text().endsWith("click Finish to start restoring."));
   EXPECT_EQ(form.lSummary->text().toStdString(),
             "Mode: Restore original files from backup\n\nUndo file: \"" + undo + "\"\n\n");
   Back();
@@ -235,6 +242,9 @@ TEST_F(WizardTest, StateRoundTripAndHistoryOfTen) {
 
   form.rbModeRestore->setChecked(true);
   form.move(33, 44);
+  form.SaveState(ini, "S");
+  EXPECT_EQ(ini.ReadString("S", "LastUndo", "?"), "");  // a restore keeps the undo file it was given
+  form.edUndoFile->setText(QString::fromStdString(dir.Path("F5/RBackup/RExpert.reu")));
   form.SaveState(ini, "S");
   EXPECT_EQ(ini.ReadString("S", "LastUndo", "?"), dir.Path("F5/RBackup/RExpert.reu"));
 
@@ -305,23 +315,96 @@ TEST_F(WizardTest, BrowseButtonsAndTabOrder) {
   EXPECT_EQ(form.btNext->nextInFocusChain(), form.btFinish);
   EXPECT_EQ(form.btFinish->nextInFocusChain(), form.btBack);
   EXPECT_EQ(form.btBack->nextInFocusChain(), form.btCancel);
-  EXPECT_FALSE(form.btNext->isDefault() || form.btFinish->isDefault() || form.btCancel->autoDefault());
+  EXPECT_TRUE(form.btNext->isDefault());  // Enter in a box goes on
+  EXPECT_FALSE(form.btFinish->isDefault() || form.btBrowseBackFolder->isDefault());
 }
 
-TEST_F(WizardTest, EnterNeverPressesAButtonOfItsOwn) {
+TEST_F(WizardTest, EnterPressesTheFocusedButtonElseNextOrFinish) {
+  const std::string undo = dir.Write("RBackup/RExpert.reu", "");
   Show();
-  Next();  // Step 1 -> 2; then back to Restore
-  Back();
-  form.rbModeRestore->setChecked(true);
-  Next();
+  form.btNext->setFocus();
+  QTest::keyClick(form.btNext, Qt::Key_Return);  // the focused button
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step2Replace);
+  form.btBack->setFocus();
+  QTest::keyClick(form.btBack, Qt::Key_Return);
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step1);
+  form.rbModeRestore->click();
+  form.rbModeRestore->setFocus();
+  QTest::keyClick(form.rbModeRestore, Qt::Key_Return);  // from a radio button: Next
   ASSERT_EQ(form.CurrentPage(), TWizardForm::Step2Restore);
-  for (QPushButton* b : form.findChildren<QPushButton*>()) EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+  // From the box: Next, never Browse (it would open the file chooser).
   services.nextFile = QString("/chosen.reu");
   form.edUndoFile->setFocus();
-  form.edUndoFile->setText("typed");
+  form.edUndoFile->setText(QString::fromStdString(undo));
   QTest::keyClick(form.edUndoFile, Qt::Key_Return);
-  EXPECT_EQ(form.edUndoFile->text(), "typed");  // no file chooser opened
-  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.edUndoFile->text().toStdString(), undo);
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  // The last page opens with the focus on Finish, which is its default button.
+  EXPECT_EQ(form.focusWidget(), form.btFinish);
+  EXPECT_TRUE(form.btFinish->isDefault());
+  EXPECT_FALSE(form.btNext->isDefault() || form.btRestoreBrowse->isDefault() || form.btSelect->isDefault());
+  QTest::keyClick(form.btFinish, Qt::Key_Return);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_FALSE(form.isVisible());
+}
+
+// Alt+E completes its click a moment after the key (the button is shown
+// pressed first); Next handled in between takes the mode as it was, and a
+// click that comes after it changes neither the pages nor what Finish does.
+TEST_F(WizardTest, ALateModeClickNeverChangesTheFlow) {
+  Show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QSignalSpy clicks(form.rbModeRestore, &QAbstractButton::clicked);
+  // Alt+E, and Enter on Next before its click has come.
+  QTest::keyClick(&form, Qt::Key_E, Qt::AltModifier);
+  QTest::keyClick(form.btNext, Qt::Key_Return);
+  ASSERT_EQ(clicks.count(), 0);
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step2Replace);
+  ASSERT_TRUE(clicks.wait());
+  EXPECT_TRUE(form.rbModeReplace->isChecked());
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 2 of 5");
+  EXPECT_EQ(form.GetWizardMode(), 0);
+  form.cbDirectory->setEditText(QString::fromStdString(dir.MakeDir("src")));
+  Next();
+  Next();
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 5 of 5");
+  EXPECT_EQ(form.lSummary->text().left(33), "Mode: Replace BDE components\n\nSca");
+  EXPECT_EQ(form.GetWizardMode(), 0);
+  // On its own page a click counts at once.
+  Back();
+  Back();
+  Back();
+  Back();
+  form.rbModeRestore->click();
+  EXPECT_EQ(Caption(), "Tarnbase Migration Wizard - Step 1 of 3");
+  EXPECT_EQ(form.GetWizardMode(), TWizardForm::kRestoreMode);
+}
+
+TEST_F(WizardTest, MissingPathsAreErrorsAndStayOutOfTheHistory) {
+  Show();
+  Next();
+  Next();  // no project: the folder page
+  const std::string gone = dir.Path("gone");
+  form.cbDirectory->setEditText(QString::fromStdString(gone));
+  Next();
+  ASSERT_EQ(services.kinds.size(), 1u);
+  EXPECT_EQ(services.kinds[0], TMessageKind::Error);
+  EXPECT_EQ(form.CurrentPage(), TWizardForm::Step3Dir);
+  // Back to Restore with the refused folder still in the box: Finish keeps it out.
+  Back();
+  Back();
+  form.rbModeRestore->click();
+  Next();
+  form.edUndoFile->setText(QString::fromStdString(dir.Write("RExpert.reu", "")));
+  Next();
+  form.btFinish->click();
+  EXPECT_EQ(form.cbDirectory->count(), 0);
+  // A fixed-size dialog offers no maximize button.
+  EXPECT_TRUE(form.windowFlags() & Qt::CustomizeWindowHint);
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST_F(WizardTest, FirstUseCentredAndSavedPositionKeptOnScreen) {
@@ -348,4 +431,40 @@ TEST_F(WizardTest, FirstUseCentredAndSavedPositionKeptOnScreen) {
       EXPECT_TRUE(area.contains(QRect(form.pos(), form.size()))) << c.left << "," << c.top;
     }
   }
+}
+
+TEST_F(WizardTest, MissingUnitsAreMarkedAndFinishRefusesThem) {
+  OpenProject();
+  std::filesystem::remove(dir.Path("P/B.pas"));
+  Show();
+  Next();
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::Step3Proj);
+  ASSERT_EQ(form.lbModules->count(), 3);
+  struct Row {
+    int item;
+    bool missing;
+  };
+  for (Row row : {Row{0, false}, Row{1, true}, Row{2, false}}) {
+    const QListWidgetItem* item = form.lbModules->item(row.item);
+    EXPECT_EQ(item->data(TWizardForm::kUnitMissingRole).toBool(), row.missing) << row.item;
+    EXPECT_EQ(item->toolTip().contains(QString::fromStdString(dir.Path("P/B.pas"))), row.missing) << row.item;
+  }
+  Next();
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  form.btFinish->click();
+  EXPECT_TRUE(form.isVisible());  // refused, nothing filled in
+  ASSERT_EQ(services.messages.size(), 1u);
+  EXPECT_NE(services.messages[0].find(dir.Path("P/B.pas")), std::string::npos) << services.messages[0];
+  EXPECT_EQ(services.kinds[0], TMessageKind::Error);
+  EXPECT_TRUE(options.ModuleList.empty());
+  Back();
+  Back();
+  form.lbModules->item(1)->setCheckState(Qt::Unchecked);
+  Next();
+  Next();
+  form.btFinish->click();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(options.ModuleList, "A.pas\r\nC.pas\r\n");
 }

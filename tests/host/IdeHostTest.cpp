@@ -3,6 +3,7 @@
 // confirmation, and what the editors show afterwards.
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 
 #include "IdeWindow.h"
 #include "ModalDriver.h"
+#include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 
 using namespace migwiz;
@@ -146,7 +148,7 @@ TEST_F(IdeHostTest, LibraryPutsItsItemIntoTheProductMenu) {
   QAction* product = window->FindMenuAction("TarnbaseMenu");
   ASSERT_TRUE(product && product->menu());
   ASSERT_EQ(product->menu()->actions().size(), 1);
-  EXPECT_EQ(product->menu()->actions()[0]->text(), "&Migration Wizard");
+  EXPECT_EQ(product->menu()->actions()[0]->text(), "&Migration Wizard...");
   EXPECT_EQ(product->menu()->actions()[0]->objectName(), "RExpertItemBDETarnbase");
 }
 
@@ -239,7 +241,11 @@ TEST_F(IdeHostTest, DontAskSurvivesARunAndARestart) {
     Click(driver);
   }
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, Done(dir.Path("Orders/Wiz_Report.txt")));
+  // The second run over the converted units changes nothing and keeps the
+  // first run's report, which still lists what is left to do.
+  EXPECT_EQ(messages[0].text, "Replace procedure was performed sucessfully.\n\n"
+                              "No file needed a change; the report of the run before was kept:\n" +
+                                  dir.Path("Orders/Wiz_Report.txt"));
 }
 
 TEST_F(IdeHostTest, SuccessMessageIsAQuestionInTheHostsBox) {
@@ -332,4 +338,159 @@ TEST(PluginFolders, InstalledFolderThenEnvironmentThenCommandLine) {
   EXPECT_EQ(ide::PluginFolders("/opt/mw/bin", "/a::/b", {"/c"}),
             (std::vector<std::string>{"/opt/mw/lib/migwiz/plugins", "/a", "/b", "/c"}));
   EXPECT_EQ(ide::PluginFolders("/usr/bin", "", {}), std::vector<std::string>{"/usr/lib/migwiz/plugins"});
+}
+
+namespace {
+
+ModalDriver::Act Answer(QMessageBox::StandardButton button) {
+  return [button](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    box->button(button)->click();
+  };
+}
+
+}  // namespace
+
+TEST_F(IdeHostTest, EveryCloseOfTheProjectAsksAboutUnsavedEdits) {
+  const std::string project = dir.Path("Orders/Orders.dpr");
+  ide::TEditorModule* main = window->FindModule(dir.Path("Orders/Main.pas"));
+  main->SourceEdit()->appendPlainText("// mine");
+  // Cancel stops the close and whatever asked for it: the project, the edit and the file stay.
+  struct Closer {
+    const char* what;
+    std::function<void()> close;
+  };
+  const Closer closers[] = {
+      {"File > Close Project", [&] { window->FindMenuAction("FileCloseProjectItem")->trigger(); }},
+      {"File > Reopen", [&] { window->RecentMenu->actions().value(0)->trigger(); }},
+      {"opening a project", [&] { EXPECT_FALSE(window->OpenProjectFile(project)); }},
+      {"closing the window", [&] { EXPECT_FALSE(window->close()); }},
+  };
+  for (const Closer& c : closers) {
+    ModalDriver driver;
+    driver.Expect("SaveChangesBox", Answer(QMessageBox::Cancel));
+    c.close();
+    for (const std::string& problem : driver.Problems()) ADD_FAILURE() << c.what << ": " << problem;
+    EXPECT_EQ(window->ProjectFileName(), project) << c.what;
+    ASSERT_EQ(window->FindModule(dir.Path("Orders/Main.pas")), main) << c.what;
+    EXPECT_TRUE(main->Modified()) << c.what;
+  }
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), originals["Main.pas"]);
+  {  // Discard closes without writing
+    ModalDriver driver;
+    driver.Expect("SaveChangesBox", Answer(QMessageBox::Discard));
+    EXPECT_TRUE(window->CloseProjectGroup());
+    EXPECT_TRUE(driver.Done());
+  }
+  EXPECT_EQ(window->ProjectFileName(), "");
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), originals["Main.pas"]);
+  ASSERT_TRUE(window->OpenProjectFile(project));  // nothing modified: nothing asked
+  main = window->FindModule(dir.Path("Orders/Main.pas"));
+  main->SourceEdit()->appendPlainText("// kept");
+  {  // Save writes the edit, then closes
+    ModalDriver driver;
+    driver.Expect("SaveChangesBox", Answer(QMessageBox::Save));
+    window->FindMenuAction("FileCloseProjectItem")->trigger();
+    EXPECT_TRUE(driver.Done());
+  }
+  EXPECT_EQ(window->ProjectFileName(), "");
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), originals["Main.pas"] + "\r\n// kept");
+}
+
+TEST_F(IdeHostTest, ARestoreOverUnsavedEditsAsksBeforeAnythingRuns) {
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", ReplaceProject);
+    driver.Expect("SaveWarnForm", Yes(false));
+    Click(driver);
+  }
+  const std::string converted = dir.Read("Orders/Main.pas");
+  window->FindModule(dir.Path("Orders/Main.pas"))->SourceEdit()->appendPlainText("// after the run");
+  messages.clear();
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", Restore);
+    driver.Expect("SaveWarnForm", Yes(false));
+    driver.Expect("SaveChangesBox", Answer(QMessageBox::Cancel));
+    Click(driver);
+  }
+  EXPECT_TRUE(messages.empty());  // cancelled: nothing to say
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), converted);  // nothing restored
+  EXPECT_TRUE(dir.Exists("Orders/RBackup/RExpert.reu"));
+  EXPECT_EQ(window->ProjectFileName(), dir.Path("Orders/Orders.dpr"));
+  EXPECT_TRUE(window->FindModule(dir.Path("Orders/Main.pas"))->Modified());
+}
+
+TEST_F(IdeHostTest, AMissingUnitInTheTreeIsSaidOnceWithItsPathOnce) {
+  ASSERT_TRUE(window->CloseProjectGroup());
+  std::filesystem::remove(dir.Path("Orders/DataMod.pas"));
+  ASSERT_TRUE(window->OpenProjectFile(dir.Path("Orders/Orders.dpr")));
+  QTreeWidgetItem* unit = nullptr;
+  for (QTreeWidgetItem* item : window->ProjectTree->findItems("DataMod.pas", Qt::MatchRecursive)) unit = item;
+  ASSERT_NE(unit, nullptr);
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->ProjectTree->scrollToItem(unit);
+  QWidget* viewport = window->ProjectTree->viewport();
+  const QPoint at = window->ProjectTree->visualItemRect(unit).center();
+  QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
+  ASSERT_EQ(messages.size(), 1u);  // a double click also activates: one message
+  const std::string path = dir.Path("Orders/DataMod.pas");
+  const std::string& text = messages[0].text;
+  EXPECT_NE(text.find(path), std::string::npos) << text;
+  EXPECT_EQ(text.find(path), text.rfind(path)) << text;
+  EXPECT_EQ(text.rfind("Cannot open \"" + path + "\": ", 0), 0u) << text;
+}
+
+TEST_F(IdeHostTest, AFolderChosenElsewhereIsConfirmedWithItsUnits) {
+  // migwiz-wizard ran over another folder and left it in the shared settings.
+  fs::create_directories(dir.Path("elsewhere/sub"));
+  dir.Write("elsewhere/A.pas", "unit A;\r\nend.\r\n");
+  dir.Write("elsewhere/sub/B.pas", "unit B;\r\nend.\r\n");
+  dir.Write("config/Software/Corvane.ini", "[BDE Migration Wizard]\nDest=i:1\nIncludeSubDirs=b:1\nDirectory=s:" +
+                                               dir.Path("elsewhere") + "\n");
+  std::string question, note;
+  {
+    ModalDriver driver;
+    driver.Expect("TarnWizardForm", [](QWidget* w) {
+      EXPECT_TRUE(w->findChild<QRadioButton*>("rbDestFolder")->isChecked());
+      ReplaceProject(w);
+    });
+    driver.Expect("SaveWarnForm", [&](QWidget* w) {
+      question = w->findChild<QLabel*>("lblWarn")->text().toStdString();
+      note = w->findChild<QLabel*>("lblNote")->text().toStdString();
+      Press(w, "CancelBtn");
+    });
+    Click(driver);
+  }
+  EXPECT_EQ(question, "Units in this folder will be converted and rewritten. Continue?");
+  EXPECT_EQ(note, "Folder: " + dir.Path("elsewhere") + "\n2 unit(s) found, sub-folders included.");
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(dir.Read("elsewhere/A.pas"), "unit A;\r\nend.\r\n");
+  EXPECT_FALSE(dir.Exists("elsewhere/Wiz_Log.txt"));
+}
+
+TEST(IdeProgram, PicturesNeedNoScreenAndLeaveReopenAlone) {
+  TempDir dir;
+  fs::copy(MIGWIZ_EXAMPLES "/Orders", dir.Path("Orders"));
+  fs::create_directories(dir.Path("plugins"));
+  fs::copy_file(MIGWIZ_PLUGIN_FILE, dir.Path("plugins/libmigwiz-expert.so"));
+  // No display and no platform chosen: as in a terminal without X.
+  auto result = migwiz::testing::RunProgram(
+      MIGWIZ_IDE_BIN, {"--plugin-dir", dir.Path("plugins"), "--screenshots", dir.Path("shots"), dir.Path("Orders/Orders.dpr")},
+      {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + dir.Path("config")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  for (const char* picture : {"ide-project.png", "ide-menu.png", "ide-save-changes.png", "wizard-1-mode.png",
+                              "wizard-3-units.png", "wizard-5-final.png", "wizard-2-restore.png", "wizard-message.png"})
+    EXPECT_TRUE(dir.Exists(std::string("shots/") + picture)) << picture;
+  EXPECT_FALSE(dir.Exists("config/Software/Corvane/MigWizIDE.ini"));  // Reopen untouched
+  EXPECT_EQ(dir.Read("Orders/Main.pas"), migwiz::testing::ReadAll(MIGWIZ_EXAMPLES "/Orders/Main.pas"));
+  auto list = migwiz::testing::RunProgram(MIGWIZ_IDE_BIN, {"--plugin-dir", dir.Path("plugins"), "--list-plugins"},
+                                          {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("libmigwiz-expert.so"), std::string::npos) << list.out;
 }

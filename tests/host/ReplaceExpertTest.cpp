@@ -1,11 +1,17 @@
 // The wizard object and the flow behind its menu item, over the host-less
 // project model, with the dialogs answered by the test.
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <map>
 
 #include "dialogs/TarnWizard.h"
 #include "host/IDEUtils.h"
@@ -14,6 +20,7 @@
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
 #include "support/Assert.h"
+#include "support/StrUtils.h"
 #include "testing/TempDir.h"
 
 using namespace migwiz;
@@ -68,9 +75,14 @@ class ReplaceExpertTest : public ::testing::Test {
       form.hide();
       return result;
     };
-    env.saveWarn.exec = [this](dialogs::TSaveWarnForm&) {
+    env.saveWarn.exec = [this](dialogs::TSaveWarnForm& form) {
       ++warnings;
+      const QString note = form.lblNote->toolTip().isEmpty() ? form.lblNote->text() : form.lblNote->toolTip();
+      questions.push_back((form.lblWarn->text() + "|" + note).toStdString());
       return dialogs::TSaveWarnForm::mrYes;
+    };
+    env.onProgress = [this](dialogs::TRunProgressForm& form) {
+      if (onProgress) onProgress(form);
     };
     env.shell = &shell;
     expert = TIntf<TCompReplaceExpert>(new TCompReplaceExpert(
@@ -93,6 +105,8 @@ class ReplaceExpertTest : public ::testing::Test {
   std::unique_ptr<replace::TComponentReplacer> replacer;
   TIntf<TCompReplaceExpert> expert;
   std::function<int(dialogs::TWizardForm&)> answer;
+  std::function<void(dialogs::TRunProgressForm&)> onProgress;
+  std::vector<std::string> questions;
   int dialogs = 0, warnings = 0;
 };
 
@@ -122,7 +136,7 @@ TEST_F(ReplaceExpertTest, IdentityAndRegistry) {
   ASSERT_NE(product, nullptr);
   EXPECT_EQ(product->Caption, "&Tarnbase");
   ASSERT_EQ(product->Items.size(), 1u);
-  EXPECT_EQ(product->Items[0]->Caption, "&Migration Wizard");
+  EXPECT_EQ(product->Items[0]->Caption, "&Migration Wizard...");
 }
 
 TEST_F(ReplaceExpertTest, ProjectModeWithoutProjectStopsAtTheSave) {
@@ -133,7 +147,7 @@ TEST_F(ReplaceExpertTest, ProjectModeWithoutProjectStopsAtTheSave) {
                            "BDE Migration Wizard|64|Cannot start replace process.\nProject was not saved."});
 }
 
-TEST_F(ReplaceExpertTest, FolderModeAsksNothingAndReloadsNothing) {
+TEST_F(ReplaceExpertTest, FolderModeNamesTheFolderAndReloadsNothing) {
   dir.Write("src/Unit1.pas", "unit Unit1;\r\ninterface\r\nuses DBTables;\r\nvar Q: TQuery;\r\nimplementation\r\nend.\r\n");
   dir.Write("P/App.dpr", "program App;\r\nuses Unit2 in 'Unit2.pas';\r\nbegin end.\r\n");
   dir.Write("P/Unit2.pas", "unit Unit2;\r\nend.\r\n");
@@ -146,7 +160,9 @@ TEST_F(ReplaceExpertTest, FolderModeAsksNothingAndReloadsNothing) {
     return Finish(form);
   };
   Click();
-  EXPECT_EQ(warnings, 0);
+  // A run that rewrites a folder says which and how much first.
+  EXPECT_EQ(questions, std::vector<std::string>{"Units in this folder will be converted and rewritten. Continue?|Folder: " +
+                                                dir.Path("src") + "\n1 unit(s) found."});
   EXPECT_TRUE(ide.Reloaded().empty());
   ASSERT_EQ(app.shown.size(), 1u);
   EXPECT_EQ(app.shown[0].rfind("BDE Migration Wizard|68|Replace procedure was performed sucessfully.\n", 0), 0u);
@@ -230,11 +246,17 @@ TEST_F(ReplaceExpertTest, RestoreClosesAndReopensWhateverTheOutcome) {
   ide.opened.clear();
   expert->PerformRestore(dir.Path("P/RBackup/RExpert.reu"));
   EXPECT_EQ(warnings, 1);
-  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|16|Failed to restore files."});
+  // The message says why.
+  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|16|Failed to restore files.\n\n"
+                                                "Undo file line 1 is not of the form file=backup."});
   EXPECT_EQ(ide.opened, std::vector<std::string>{dir.Path("P/App.dpr")});
-  // A restore that raises still brings the project back, then lets the error go.
+  // An undo file that cannot be read: the cause with its path, and the project back.
   ide.opened.clear();
-  EXPECT_ANY_THROW(expert->PerformRestore(dir.Path("missing/RExpert.reu")));
+  app.shown.clear();
+  expert->PerformRestore(dir.Path("missing/RExpert.reu"));
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0].rfind("BDE Migration Wizard|16|Failed to restore files.\n\nCannot open \"" +
+                               dir.Path("missing/RExpert.reu") + "\": ", 0), 0u) << app.shown[0];
   EXPECT_EQ(ide.opened, std::vector<std::string>{dir.Path("P/App.dpr")});
   // With no project open, the host is asked to open an empty name.
   ASSERT_TRUE(host::TIDEUtils::CloseProject());
@@ -243,7 +265,7 @@ TEST_F(ReplaceExpertTest, RestoreClosesAndReopensWhateverTheOutcome) {
   EXPECT_EQ(ide.opened, std::vector<std::string>{""});
 }
 
-TEST_F(ReplaceExpertTest, CancelSavesNothingAndAnErrorSkipsTheSave) {
+TEST_F(ReplaceExpertTest, CancelSavesNothingAndAFailedRunSaysWhy) {
   dir.Write("config/Software/Corvane.ini", "[BDE Migration Wizard]\nDest=i:0\n");
   answer = [](dialogs::TWizardForm& form) {
     form.rbModeRestore->setChecked(true);
@@ -253,7 +275,8 @@ TEST_F(ReplaceExpertTest, CancelSavesNothingAndAnErrorSkipsTheSave) {
   EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(Settings(), "[BDE Migration Wizard]\nDest=i:0\n");
   EXPECT_TRUE(app.shown.empty());
-  // A run that raises: the error leaves the click, the settings stay as they were.
+  // A run that fails: the message names the cause and the log, which ends
+  // with the failure; the settings are saved as after any run.
   dir.Write("src/Unit1.pas", "unit Unit1;\r\nuses DBTables;\r\nvar Q: TQuery;\r\nend.\r\n");
   dir.Write("blocker", "a file where the backup folder should go");
   answer = [this](dialogs::TWizardForm& form) {
@@ -262,8 +285,15 @@ TEST_F(ReplaceExpertTest, CancelSavesNothingAndAnErrorSkipsTheSave) {
     form.cbBackupDir->setEditText(QString::fromStdString(dir.Path("blocker/RBackup")));
     return Finish(form);
   };
-  EXPECT_ANY_THROW(Click());
-  EXPECT_EQ(Settings(), "[BDE Migration Wizard]\nDest=i:0\n");
+  Click();
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0].rfind("BDE Migration Wizard|16|Replace failed.\n\nFailed to create directory. ", 0), 0u)
+      << app.shown[0];
+  EXPECT_NE(app.shown[0].find("blocker/RBackup"), std::string::npos) << app.shown[0];
+  EXPECT_NE(app.shown[0].find("\n\nThe log: " + dir.Path("src/Wiz_Log.txt")), std::string::npos) << app.shown[0];
+  const std::string log = dir.Read("src/Wiz_Log.txt");
+  EXPECT_EQ(log.rfind("Replace failed: Failed to create directory."), log.rfind("\r\n\r\n", log.size() - 5) + 4) << log;
+  EXPECT_NE(Settings().find("Dest=i:1"), std::string::npos);
   EXPECT_EQ(dir.Read("src/Unit1.pas"), "unit Unit1;\r\nuses DBTables;\r\nvar Q: TQuery;\r\nend.\r\n");
 }
 
@@ -280,4 +310,166 @@ TEST(SettingsStore, NoStaleCopyOverwritesNewerValues) {
   EXPECT_FALSE(after.ReadBool("BDE Migration Wizard", "ReplaceProjWarn", true));
   EXPECT_EQ(after.ReadInteger("BDE Migration Wizard", "Left", 0), 10);
   EXPECT_FALSE(early.ReadBool("BDE Migration Wizard", "ReplaceProjWarn", true));  // and it sees it now
+}
+
+namespace {
+
+const char* const kUnit =
+    "unit %s;\r\ninterface\r\nuses DBTables;\r\nvar Q: TQuery;\r\nimplementation\r\n{$R *.dfm}\r\nend.\r\n";
+const char* const kForm = "object Form1: TForm1\r\n  object Q: TQuery\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n";
+
+}  // namespace
+
+// Two units with their forms in src/; the wizard set to a folder run over it.
+class FolderRunTest : public ReplaceExpertTest {
+ protected:
+  FolderRunTest() {
+    for (const char* unit : {"Unit1", "Unit2"}) {
+      files[std::string(unit) + ".pas"] = support::FormatStr(kUnit, {unit});
+      files[std::string(unit) + ".dfm"] = kForm;
+    }
+    for (const auto& [name, text] : files) dir.Write("src/" + name, text);
+    answer = [this](dialogs::TWizardForm& form) {
+      form.rbDestFolder->setChecked(true);
+      form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+      return Finish(form);
+    };
+  }
+  bool Unchanged() {
+    for (const auto& [name, text] : files)
+      if (dir.Read("src/" + name) != text) return false;
+    return true;
+  }
+  std::map<std::string, std::string> files;
+};
+
+TEST_F(FolderRunTest, ProgressShowsEachPhaseAndCancelStopsBeforeAnyChange) {
+  // Every step the window shows, once each, with whether Cancel was offered.
+  std::vector<std::string> steps;
+  onProgress = [&](dialogs::TRunProgressForm& form) {
+    EXPECT_TRUE(form.isVisible() && form.isModal());
+    const std::string step = form.lblPhase->text().toStdString() + (form.btCancel->isEnabled() ? "" : " (no cancel)");
+    if (steps.empty() || steps.back() != step) steps.push_back(step);
+  };
+  Click();
+  const std::vector<std::string> expected = {
+      "Looking for the files of the run", "Processing unit 1 of 2", "Processing unit 2 of 2",
+      "Processing form 1 of 2",           "Processing form 2 of 2", "Backing up 1 of 4 (no cancel)",
+      "Backing up 2 of 4 (no cancel)",    "Backing up 3 of 4 (no cancel)", "Backing up 4 of 4 (no cancel)",
+      "Replacing 1 of 4 (no cancel)",
+      "Replacing 2 of 4 (no cancel)",     "Replacing 3 of 4 (no cancel)", "Replacing 4 of 4 (no cancel)"};
+  EXPECT_EQ(steps, expected);
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_FALSE(Unchanged());
+
+  // Cancel at each step before the copy back: nothing changed, said so, logged.
+  for (const char* at : {"Processing unit 1 of 2", "Processing form 1 of 2", "Processing form 2 of 2"}) {
+    for (const auto& [name, text] : files) dir.Write("src/" + name, text);
+    std::filesystem::remove_all(dir.Path("src/RBackup"));
+    app.shown.clear();
+    onProgress = [&](dialogs::TRunProgressForm& form) {
+      if (form.lblPhase->text() == at && form.btCancel->isEnabled()) form.btCancel->click();
+    };
+    Click();
+    EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|64|The run was stopped: no file was changed."})
+        << at;
+    EXPECT_TRUE(Unchanged()) << at;
+    EXPECT_FALSE(dir.Exists("src/RBackup/RExpert.reu")) << at;
+    EXPECT_NE(dir.Read("src/Wiz_Log.txt").find("Replace was stopped"), std::string::npos) << at;
+  }
+}
+
+TEST_F(FolderRunTest, AReadOnlyFormNamesTheFileAndTheLog) {
+  ASSERT_EQ(chmod(dir.Path("src/Unit2.dfm").c_str(), 0444), 0);
+  Click();
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0], "BDE Migration Wizard|16|Replace failed.\n\n"
+                          "Read-only files cannot be replaced; no original was changed:\n"
+                          "Read-only, not replaced: " + dir.Path("src/Unit2.dfm") + "\n\n"
+                          "The log: " + dir.Path("src/Wiz_Log.txt"));
+  EXPECT_TRUE(Unchanged());
+  const std::string log = dir.Read("src/Wiz_Log.txt");
+  EXPECT_NE(log.find("Replace failed: not every converted file replaced its original\r\n"), std::string::npos);
+}
+
+TEST_F(FolderRunTest, ARunThatChangesNothingKeepsTheReportBeforeIt) {
+  Click();
+  const std::string report = dir.Read("src/Wiz_Report.txt");
+  ASSERT_NE(report.find("Unit1.dfm"), std::string::npos);
+  app.shown.clear();
+  Click();  // over the converted units
+  EXPECT_EQ(dir.Read("src/Wiz_Report.txt"), report);
+  EXPECT_EQ(app.shown, std::vector<std::string>{
+                           "BDE Migration Wizard|64|Replace procedure was performed sucessfully.\n\n"
+                           "No file needed a change; the report of the run before was kept:\n" +
+                           dir.Path("src/Wiz_Report.txt")});
+  // With no report before it, the run writes its own and names it.
+  std::filesystem::remove(dir.Path("src/Wiz_Report.txt"));
+  app.shown.clear();
+  Click();
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0].rfind("BDE Migration Wizard|68|Replace procedure was performed sucessfully.\n\n"
+                               "No file needed a change.\n\nWhat the run did", 0), 0u) << app.shown[0];
+  EXPECT_TRUE(dir.Exists("src/Wiz_Report.txt"));
+}
+
+TEST_F(FolderRunTest, AFolderWithoutUnitsRunsNothing) {
+  dir.MakeDir("empty/sub");
+  dir.Write("empty/sub/Deep.pas", "unit Deep;\r\nend.\r\n");
+  answer = [this](dialogs::TWizardForm& form) {
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("empty")));
+    return Finish(form);
+  };
+  Click();
+  EXPECT_EQ(warnings, 0);
+  EXPECT_EQ(app.shown, std::vector<std::string>{"BDE Migration Wizard|64|No units (.pas, .dpr) in folder \"" +
+                                                dir.Path("empty") +
+                                                "\"; nothing was run. Tick \"Include subfolders\" to search below it."});
+  EXPECT_FALSE(dir.Exists("empty/Wiz_Log.txt"));
+  EXPECT_FALSE(dir.Exists("empty/Wiz_Report.txt"));
+}
+
+TEST_F(FolderRunTest, ViewLogWithoutAViewerSaysSo) {
+  options.ViewLog = true;  // as the settings would load it
+  answer = [this](dialogs::TWizardForm& form) {
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+    form.chViewLog->setChecked(true);
+    return Finish(form);
+  };
+  shell.works = false;
+  Click();
+  ASSERT_EQ(app.shown.size(), 2u);
+  EXPECT_EQ(app.shown[0], "BDE Migration Wizard|16|No program could open the log \"" + dir.Path("src/Wiz_Log.txt") + "\".");
+  EXPECT_EQ(shell.opened, std::vector<std::string>{dir.Path("src/Wiz_Log.txt")});
+  EXPECT_TRUE(options.ViewLog);  // the choice stays for the next run
+}
+
+TEST_F(FolderRunTest, LinkingConnectionsIsAChoiceOfTheWizard) {
+  files["Data.pas"] = support::FormatStr(kUnit, {"Data"});
+  files["Data.dfm"] = "object Data: TDataModule\r\n  object Sales: TDatabase\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n";
+  struct Case {
+    bool link;
+    bool hint;     // the report tells how to link, in the wizard's words
+    bool linked;   // Unit1's query refers to the connection
+  };
+  for (Case c : {Case{false, true, false}, Case{true, false, true}}) {
+    for (const auto& [name, text] : files) dir.Write("src/" + name, text);
+    std::filesystem::remove(dir.Path("src/Wiz_Report.txt"));
+    answer = [&](dialogs::TWizardForm& form) {
+      form.rbDestFolder->setChecked(true);
+      form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+      EXPECT_TRUE(form.chLinkConnections->isEnabled());
+      form.chLinkConnections->setChecked(c.link);
+      return Finish(form);
+    };
+    Click();
+    const std::string report = dir.Read("src/Wiz_Report.txt");
+    EXPECT_EQ(report.find("run again with \"Link datasets to connections\" ticked on the wizard's options page, or as") != std::string::npos,
+              c.hint) << report;
+    EXPECT_EQ(report.find("--link-connections"), std::string::npos);
+    EXPECT_EQ(dir.Read("src/Unit1.dfm").find("Connection = ") != std::string::npos, c.linked);
+    EXPECT_NE(Settings().find(c.link ? "LinkConnections=b:1" : "LinkConnections=b:0"), std::string::npos);
+  }
 }

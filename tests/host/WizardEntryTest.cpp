@@ -57,7 +57,7 @@ TEST(WizardEntry, CalledTwiceMakesTwoWizardsAndTwoItems) {
     ASSERT_EQ(items.size(), 2u);
     for (TMenuItem* item : items) {
       EXPECT_EQ(item->Name, "RExpertItemBDETarnbase");
-      EXPECT_EQ(item->Caption, "&Migration Wizard");
+      EXPECT_EQ(item->Caption, "&Migration Wizard...");  // it opens a dialog
     }
     MigWizWizard* w = library.Wizards()[0];
     EXPECT_EQ(WizardIDString(w), "Corvane.BDEMigrationWizard.Tarnbase");

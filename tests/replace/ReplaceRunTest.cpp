@@ -287,7 +287,7 @@ TEST_F(ReplaceRun, OptionsLoadAndSave) {
   EXPECT_EQ(other.Directory, "/keep");
   EXPECT_TRUE(other.IncludeSubDirs);
   EXPECT_EQ(other.Dest, replace::TSearchDestination::sdDirectory);
-  EXPECT_EQ(ini.Sections().at("S").size(), 7u);  // BackupDir and ModuleList are not stored
+  EXPECT_EQ(ini.Sections().at("S").size(), 8u);  // BackupDir and ModuleList are not stored
   EXPECT_EQ(ini.ReadString("S", "Layout", ""), "kept");
 
   // The layout is kept by name; an unknown name keeps the current one.
