@@ -242,6 +242,21 @@ void TCompReplaceExpert::PerformRestore(const std::string& undoFile) {
     TBusyCursor busy;
     restored = replacer->PerformRestore(undoFile);
   }
+  // Files changed after the run: restored over only when the user says so.
+  if (!restored && !replacer->EditedFiles().empty()) {
+    std::string files;
+    for (const std::string& file : replacer->EditedFiles()) files += file + "\n";
+    if (ShowMessage(caption, support::FormatStr(Res::SRestoreEditedQuestion, {files}),
+                    platform::MB_ICONSTOP | platform::MB_YESNO) == platform::IDYES) {
+      replacer->SetRestoreOverEdits(true);
+      struct NoForce {
+        TComponentReplacer* r;
+        ~NoForce() { r->SetRestoreOverEdits(false); }
+      } noForce{replacer};
+      TBusyCursor busy;
+      restored = replacer->PerformRestore(undoFile);
+    }
+  }
   if (restored)
     ShowMessage(caption, Res::SRestoreSucceeded, platform::MB_ICONINFORMATION);
   else

@@ -42,8 +42,11 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
   for (const auto& e : fs::recursive_directory_iterator(root)) {
     if (!e.is_regular_file()) continue;
     std::string rel = fs::relative(e.path(), root).string();
-    // What the run writes of its own (backups, log, report) is no original.
-    if (rel.rfind("RBackup", 0) == 0 || rel == "Wiz_Log.txt" || rel == "Wiz_Report.txt") continue;
+    // What the run writes of its own (backups, log, report, the lock a
+    // killed run leaves for the next to take over) is no original.
+    if (rel.rfind("RBackup", 0) == 0 || rel == "Wiz_Log.txt" || rel == "Wiz_Report.txt" ||
+        rel == "Wiz_Run.lock")
+      continue;
     files[rel] = migwiz::testing::ReadAll(e.path().string());
   }
   return files;
