@@ -245,6 +245,15 @@ bool TComponentReplacer::PerformRestore(const std::string& undoFile) {
     std::vector<std::string>& list;
     ~ClearOnExit() { list.clear(); }
   } clear{unitList_};
+  // The folders first, as a replace takes them, so that of two runs that
+  // meet one goes ahead: the record is read once before the locks for them.
+  TRunRecord record;
+  std::string bytes, err;
+  if (env_.fs->ReadFile(RecordFileOf(undoFile), bytes, err) && record.Parse(bytes)) {
+    for (const std::string& folder : record.Folders())
+      if (env_.fs->DirectoryExists(folder))
+        locks_.Take(*env_.fs, TRunLocks::FolderLockFile(folder), folder);
+  }
   locks_.Take(*env_.fs, TRunLocks::UndoLockFile(undoFile), undoFile);
   return RunRestore(undoFile);
 }
@@ -265,7 +274,8 @@ bool TComponentReplacer::RunRestore(const std::string& undoFile) {
       return false;
     }
   }
-  // A replace over the same folders waits for the restore's end.
+  // A replace over the same folders waits for the restore's end (the
+  // record may have changed since the folders were locked).
   for (const std::string& folder : record.Folders())
     if (env_.fs->DirectoryExists(folder))
       locks_.Take(*env_.fs, TRunLocks::FolderLockFile(folder), folder);

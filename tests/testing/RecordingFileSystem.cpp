@@ -120,7 +120,7 @@ bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_vie
     err = "cannot write \"" + path + "\": injected failure";
     return false;
   }
-  if (failOverwriteHalfWay.count(path)) {
+  if (failOverwriteHalfWay.erase(path)) {
     std::string mixed, ignored;
     PosixFileSystem::ReadFile(path, mixed, ignored);
     const size_t half = contents.size() / 2;

@@ -27,7 +27,7 @@ class RecordingFileSystem : public platform::PosixFileSystem {
   // (another owner, an ACL, an immutable flag).
   std::set<std::string> failCanWrite;
   // Overwrites that stop half-way, as on a full disk: half the new bytes
-  // are written over the old ones, then the write fails.
+  // are written over the old ones, then the write fails (once a file).
   std::set<std::string> failOverwriteHalfWay;
   // Writes by a user without the right to keep set-user-id and
   // set-group-id: every overwrite clears them, as the host does.
