@@ -249,6 +249,8 @@ bool TComponentReplacer::PerformRestore(const std::string& undoFile) {
   // meet one goes ahead: the record is read once before the locks for them.
   TRunRecord record;
   std::string bytes, err;
+  if (env_.fs->KindOf(undoFile) == platform::FileKind::Missing && !env_.fs->ReadFile(undoFile, bytes, err))
+    throw EFOpenError(err);  // no lock file made for an undo file that is not there
   if (env_.fs->ReadFile(RecordFileOf(undoFile), bytes, err) && record.Parse(bytes)) {
     for (const std::string& folder : record.Folders())
       if (env_.fs->DirectoryExists(folder))
