@@ -27,8 +27,6 @@ struct TComponentReplacer::TReplaced {
 
 namespace {
 
-constexpr size_t kHeldOriginalBytes = size_t{64} << 20;
-
 bool SameFile(const platform::FileStamp& a, const platform::FileStamp& b) {
   return a.size == b.size && a.modifiedNs == b.modifiedNs && a.device == b.device &&
          a.inode == b.inode;
@@ -137,7 +135,8 @@ bool TComponentReplacer::StillAsRead(size_t i, std::string& current, std::string
 
 void TComponentReplacer::HoldOriginal(size_t i, std::string current, const std::string& tempDir,
                                       TReplaced& r) {
-  if (heldOriginalBytes_ + current.size() <= kHeldOriginalBytes) {
+  // The same bound as for the converted copies, counted apart.
+  if (heldOriginalBytes_ + current.size() <= memoryForCopies_) {
     heldOriginalBytes_ += current.size();
     r.held = std::move(current);
     return;
