@@ -11,6 +11,10 @@ that changed the output).
     bench/tree_bench.py --migwiz build/apps/migwiz/migwiz               # all measurements
     bench/tree_bench.py --migwiz OLD --migwiz NEW --only tree --size-mb 20
     bench/tree_bench.py --migwiz "NEW --jobs 1" --migwiz NEW       # options after the program
+    bench/tree_bench.py --migwiz OLD --migwiz NEW --only tree --with-backup   # backups and undo file too
+
+The fresh copy is flushed to disk before each timed run (`sync`), so that a
+run that flushes what it wrote is not charged with the copy's writes.
 
 Measurements:
   tree     a --size-mb tree (data modules and plain forms, every fifth data
@@ -51,14 +55,18 @@ def timed(cmd):
     return elapsed
 
 
+WITH_BACKUP = False
+
+
 def replace_cmd(migwiz, folder):
     cmd = shlex.split(migwiz)
-    return [cmd[0], "replace", folder, "-r", "--no-backup", "--no-log"] + cmd[1:]
+    backup = [] if WITH_BACKUP else ["--no-backup"]
+    return [cmd[0], "replace", folder, "-r", *backup, "--no-log"] + cmd[1:]
 
 
 def same_trees(a, b):
     # The report names the folder of the run, which differs from copy to copy.
-    return subprocess.run(["diff", "-rq", "-x", "Wiz_Report.txt", a, b],
+    return subprocess.run(["diff", "-rq", "-x", "Wiz_Report.txt", "-x", "RBackup", a, b],
                           stdout=subprocess.DEVNULL).returncode == 0
 
 
@@ -75,6 +83,7 @@ def run_rounds(work, pristine, programs, rounds, with_cp=True):
         for i, p in enumerate(programs):
             copy = os.path.join(work, "run%d_%d" % (r, i))
             subprocess.run(["cp", "-r", pristine, copy], check=True)
+            os.sync()
             best[p] = min(best[p], timed(replace_cmd(p, copy)))
             if r == 0:
                 kept[p] = copy
@@ -82,6 +91,7 @@ def run_rounds(work, pristine, programs, rounds, with_cp=True):
                 shutil.rmtree(copy)
         if with_cp:
             copy = os.path.join(work, "cp%d" % r)
+            os.sync()
             best["cp -r"] = min(best["cp -r"], timed(["cp", "-r", pristine, copy]))
             shutil.rmtree(copy)
     last = programs[-1]
@@ -163,9 +173,12 @@ def main():
     ap.add_argument("--allow-differences", action="store_true",
                     help="go on when a build's converted tree differs from the last one's "
                          "(a build from before a fix that changed the output)")
+    ap.add_argument("--with-backup", action="store_true",
+                    help="keep backups and the undo file (RBackup in each copy) as a run does by default")
     a = ap.parse_args()
-    global ALLOW_DIFFERENCES
+    global ALLOW_DIFFERENCES, WITH_BACKUP
     ALLOW_DIFFERENCES = a.allow_differences
+    WITH_BACKUP = a.with_backup
     a.migwiz = [shlex.join([os.path.abspath(program(p))] + shlex.split(p)[1:]) for p in a.migwiz]
     work = tempfile.mkdtemp(prefix="tree_bench", dir=a.work)
     try:

@@ -353,6 +353,29 @@ void TCompReplaceExpert::PerformRestore(const std::string& undoFile) {
       why = e.what();
     }
   }
+  // Files changed after the run: restored over only when the user says so.
+  if (!restored && !replacer->EditedFiles().empty()) {
+    std::string files;
+    for (const std::string& file : replacer->EditedFiles()) files += file + "\n";
+    if (ShowMessage(caption, support::FormatStr(Res::SRestoreEditedQuestion, {files}),
+                    platform::MB_ICONSTOP | platform::MB_YESNO) != platform::IDYES) {
+      // The files are named in the question just answered; the command's --force means nothing here.
+      why = support::FormatStr(Res::SRestoreEditedRefused, {std::to_string(replacer->EditedFiles().size())});
+    } else {
+      replacer->SetRestoreOverEdits(true);
+      struct NoForce {
+        TComponentReplacer* r;
+        ~NoForce() { r->SetRestoreOverEdits(false); }
+      } noForce{replacer};
+      TRunWindow run(*replacer, TRunWindow::TKind::Restore, QApplication::activeWindow(), env_.onProgress);
+      try {
+        restored = replacer->PerformRestore(undoFile);
+        why = replacer->RestoreError();
+      } catch (const std::exception& e) {
+        why = e.what();
+      }
+    }
+  }
   if (restored)
     ShowMessage(caption, Res::SRestoreSucceeded, platform::MB_ICONINFORMATION);
   else

@@ -61,9 +61,9 @@ enum class TStringKinds { Unicode, CodePage };
 // The same with the text in UTF-8, for callers that hold decoded text: no
 // character is lost to the code page on the way. kinds, when given, learns
 // how the stream wrote its strings (CodePage when a code-page string holds a
-// byte outside ASCII).
+// byte outside ASCII); streamEnd, when given, where the root object ends.
 std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset = 0,
-                                   TStringKinds* kinds = nullptr);
+                                   TStringKinds* kinds = nullptr, size_t* streamEnd = nullptr);
 std::string ObjectTextToBinaryUtf8(std::string_view utf8,
                                    TStringKinds kinds = TStringKinds::Unicode);
 

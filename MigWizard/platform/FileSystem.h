@@ -37,6 +37,24 @@ class WritableFile {
 // Identity of a real folder (device and inode), to notice link cycles.
 using FolderId = std::pair<std::uint64_t, std::uint64_t>;
 
+// What a regular file is on disk, enough to tell that it was changed or
+// replaced since it was looked at: size, time of the last change, identity.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint32_t specialBits = 0;  // set-user-id and set-group-id, as the host has them
+  bool operator==(const FileStamp&) const = default;
+};
+
+// An exclusive lock on a lock file, held until it is destroyed; the lock
+// file goes with it.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -79,6 +97,27 @@ class FileSystem {
                              std::string& err) = 0;
   // Creates (or truncates) a file for writing; null on failure.
   virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) = 0;
+
+  // --- What a run needs to lose nothing to another program or a power cut ---
+  // The stamp of a regular file (links followed); none when there is none.
+  virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
+  // Whether this process may write into the existing file, by every rule of
+  // the host (not only the mode bits): asked of the host and by opening it
+  // for writing, which changes nothing. err says why not.
+  virtual bool CanWrite(const std::string& path, std::string& err) = 0;
+  // Takes the lock of a lock file, creating it; a lock whose holder died is
+  // taken over. Null when another holds it: holder then names it ("pid N")
+  // and err is empty; on any other failure err says why.
+  virtual std::unique_ptr<FileLock> TryLock(const std::string& path, std::string& holder,
+                                            std::string& err) = 0;
+  // Puts what was written on the file system that holds the path onto the
+  // disk (every file and folder entry of it), so that a power cut cannot
+  // lose it.
+  virtual bool SyncFileSystem(const std::string& path, std::string& err) = 0;
+  // Gives the file back the special bits of a stamp (set-user-id,
+  // set-group-id) that a write took away, where the user may set them.
+  // False when they could not be given back.
+  virtual bool RestoreSpecialBits(const std::string& path, std::uint32_t specialBits) = 0;
 };
 
 // The file system of the machine we run on.

@@ -99,6 +99,7 @@ class Converter {
   explicit Converter(std::string_view stream) : in_(stream) {}
 
   TStringKinds Kinds() const { return kinds_; }
+  size_t End() const { return in_.Pos(); }
 
   std::string Run() {
     if (in_.ReadBytes(4, "the signature") != "TPF0") throw EStreamError("not a component stream (no TPF0 signature)", 0);
@@ -397,11 +398,13 @@ class Converter {
 
 }  // namespace
 
-std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset, TStringKinds* kinds) {
+std::string ObjectBinaryToTextUtf8(std::string_view stream, size_t baseOffset, TStringKinds* kinds,
+                                   size_t* streamEnd) {
   try {
     Converter converter(stream);
     std::string text = converter.Run();
     if (kinds) *kinds = converter.Kinds();
+    if (streamEnd) *streamEnd = converter.End();
     return text;
   } catch (const EStreamError& e) {
     if (baseOffset == 0) throw;

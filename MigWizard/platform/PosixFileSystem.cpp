@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,11 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   bool Close() {
     int fd = fd_;
     fd_ = -1;
@@ -81,7 +87,9 @@ TargetInfo InfoOf(const std::string& target, mode_t fallback) {
 template <class Fill>
 bool ReplaceFileWith(const std::string& target, mode_t fallbackMode, std::string& err, Fill fill) {
   const TargetInfo info = InfoOf(target, fallbackMode);
-  std::string tmp = info.path + ".migwiz-tmp";
+  // Named by the process, so that two programs writing the same file never
+  // write into one temporary file.
+  std::string tmp = info.path + ".migwiz-tmp" + std::to_string(::getpid());
   Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.mode));
   if (fd.get() < 0) {
     err = ErrorText("cannot create", target);
@@ -168,11 +176,16 @@ class PosixWritableFile : public WritableFile {
 
 }  // namespace
 
+// A link at the name is not written through: what a run creates stays
+// where the run was pointed.
 std::unique_ptr<WritableFile> PosixFileSystem::CreateFile(const std::string& path,
                                                           std::string& err) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) {
-    err = ErrorText("cannot create", path);
+    if (errno == ELOOP)
+      err = "cannot create \"" + path + "\": it is a symbolic link";
+    else
+      err = ErrorText("cannot create", path);
     return nullptr;
   }
   return std::make_unique<PosixWritableFile>(fd, path);
@@ -333,6 +346,123 @@ bool PosixFileSystem::OverwriteFile(const std::string& path, std::string_view co
     return false;
   }
   return true;
+}
+
+std::optional<FileStamp> PosixFileSystem::StampOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  FileStamp stamp;
+  stamp.size = static_cast<std::uint64_t>(st.st_size);
+  stamp.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  stamp.device = static_cast<std::uint64_t>(st.st_dev);
+  stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+  stamp.specialBits = st.st_mode & (S_ISUID | S_ISGID);
+  return stamp;
+}
+
+// Owner, mode bits, ACLs and read-only mounts are the host's to judge
+// (access); an immutable flag or a lease shows only when the file is
+// opened for writing. Neither changes the file.
+bool PosixFileSystem::CanWrite(const std::string& path, std::string& err) {
+  if (::access(path.c_str(), W_OK) != 0) {
+    err = ErrorText("cannot write", path);
+    return false;
+  }
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) {
+    err = ErrorText("cannot write", path);
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The lock is the file's flock: the kernel lets it go when its holder ends,
+// however it ends, so a lock file left by a killed run blocks nothing.
+class PosixFileLock : public FileLock {
+ public:
+  PosixFileLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  // Removed while still held, so that no one takes a lock on a file that is
+  // about to go.
+  ~PosixFileLock() override { ::unlink(path_.c_str()); }
+
+ private:
+  Fd fd_;
+  std::string path_;
+};
+
+std::string LockHolder(int fd) {
+  char buf[64] = {};
+  ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+  std::string text(buf, n > 0 ? static_cast<size_t>(n) : 0);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text.rfind("pid ", 0) == 0 ? text : "pid unknown";
+}
+
+}  // namespace
+
+std::unique_ptr<FileLock> PosixFileSystem::TryLock(const std::string& path, std::string& holder,
+                                                   std::string& err) {
+  holder.clear();
+  err.clear();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (fd.get() < 0) {
+      err = errno == ELOOP ? "cannot lock \"" + path + "\": it is a symbolic link"
+                           : ErrorText("cannot create the lock file", path);
+      return nullptr;
+    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno == EWOULDBLOCK) {
+        holder = LockHolder(fd.get());
+        return nullptr;
+      }
+      err = ErrorText("cannot lock", path);
+      return nullptr;
+    }
+    // Its holder may have ended and removed the file between our open and
+    // our lock: a lock on a file no one else can open again is no lock.
+    struct stat held, named;
+    if (::fstat(fd.get(), &held) != 0) {
+      err = ErrorText("cannot lock", path);
+      return nullptr;
+    }
+    if (::lstat(path.c_str(), &named) != 0 || named.st_ino != held.st_ino ||
+        named.st_dev != held.st_dev)
+      continue;
+    const std::string text = "pid " + std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd.get(), 0) != 0 || !WriteAll(fd.get(), text.data(), text.size())) {
+      err = ErrorText("cannot write the lock file", path);
+      return nullptr;
+    }
+    return std::make_unique<PosixFileLock>(fd.Release(), path);
+  }
+  err = "cannot lock \"" + path + "\": it keeps being replaced";
+  return nullptr;
+}
+
+// One syncfs for the whole file system: far cheaper than a sync of each
+// file written, and it takes the folder entries along.
+bool PosixFileSystem::SyncFileSystem(const std::string& path, std::string& err) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0 || ::syncfs(fd.get()) != 0) {
+    err = ErrorText("cannot flush to disk", path);
+    return false;
+  }
+  return true;
+}
+
+bool PosixFileSystem::RestoreSpecialBits(const std::string& path, std::uint32_t specialBits) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const mode_t special = S_ISUID | S_ISGID;
+  if ((st.st_mode & special) == (specialBits & special)) return true;
+  if (::chmod(path.c_str(), (st.st_mode & 07777 & ~special) | (specialBits & special)) != 0)
+    return false;
+  // Without the file's group, the host drops set-group-id without a word.
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & special) == (specialBits & special);
 }
 
 }  // namespace migwiz::platform

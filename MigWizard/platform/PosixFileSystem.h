@@ -23,6 +23,12 @@ class PosixFileSystem : public FileSystem {
   bool WriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   bool OverwriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) override;
+  std::optional<FileStamp> StampOf(const std::string& path) override;
+  bool CanWrite(const std::string& path, std::string& err) override;
+  std::unique_ptr<FileLock> TryLock(const std::string& path, std::string& holder,
+                                    std::string& err) override;
+  bool SyncFileSystem(const std::string& path, std::string& err) override;
+  bool RestoreSpecialBits(const std::string& path, std::uint32_t specialBits) override;
 };
 
 }  // namespace migwiz::platform

@@ -6,8 +6,10 @@
 // The undo file is merged, never truncated, and it is written before the
 // first original is replaced.
 #include <algorithm>
+#include <set>
 
 #include "platform/TextCodec.h"
+#include "support/Checksum.h"
 #include "replace/Replacer.h"
 #include "resources/RExpertRes.h"
 #include "support/FileErrors.h"
@@ -42,6 +44,25 @@ bool IsUnitOrFormName(const std::string& file) {
   return ext == ".PAS" || ext == ".DPR" || ext == ".DFM" || ext == ".NFM";
 }
 
+// An absolute path with no empty, "." or ".." level, of a length a real
+// tree has: what a run writes into an undo file, and nothing else.
+bool IsPlainAbsolutePath(const std::string& path) {
+  constexpr size_t kMaxPath = 4096, kMaxName = 255;
+  if (path.size() < 2 || path.size() > kMaxPath || path[0] != platform::kPathDelim) return false;
+  size_t begin = 1;
+  for (;;) {
+    size_t end = path.find(platform::kPathDelim, begin);
+    const std::string_view name = std::string_view(path).substr(begin, end - begin);
+    if (name.empty() || name == "." || name == ".." || name.size() > kMaxName) return false;
+    if (end == std::string::npos) return true;
+    begin = end + 1;
+  }
+}
+
+std::string RecordFileOf(const std::string& undoFile) {
+  return ConcatPath(ExtractFileDir(undoFile), RExpertRes::SRunRecordFileName);
+}
+
 }  // namespace
 
 void TComponentReplacer::CheckUndoNames() const {
@@ -60,7 +81,17 @@ void TComponentReplacer::MakeBackups() {
   if (!ForceDirectory(opt.BackupDir, *env_.fs, &err))
     throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " " + err);
   const std::string undoFile = ConcatPath(opt.BackupDir, Res::SUndoFileName);
-  std::vector<TUndoLine> lines = LoadUndoFile(undoFile);
+  locks_.Take(*env_.fs, TRunLocks::UndoLockFile(undoFile), undoFile);
+  // What is there now, to be put back if the run is undone.
+  backupsBefore_ = {};
+  backupsBefore_.undoExisted = env_.fs->KindOf(undoFile) != platform::FileKind::Missing;
+  const std::string recordFile = RecordFileOf(undoFile);
+  backupsBefore_.recordExisted = env_.fs->KindOf(recordFile) != platform::FileKind::Missing;
+  if (backupsBefore_.recordExisted && !env_.fs->ReadFile(recordFile, backupsBefore_.recordBytes, err))
+    throw EFOpenError(err);
+  std::vector<TUndoLine> lines = LoadUndoFile(undoFile, backupsBefore_.undoBytes);
+  backupsBefore_.done = true;
+  undoFileName_ = undoFile;
   bool added = false;
   size_t n = 0;
   for (size_t i : changed_) {
@@ -74,22 +105,63 @@ void TComponentReplacer::MakeBackups() {
     }
     bool adopted = false;
     std::string backupPath = FreeBackupPath(file, RelativePath(file), adopted);
-    if (!adopted) BackupFile(file, backupPath);
+    if (!adopted) {
+      backupsBefore_.newCopies.push_back(backupPath);
+      BackupFile(file, backupPath);
+    }
     lines.push_back({file, backupPath});
     added = true;
   }
-  undoFileName_ = undoFile;
   if (added) WriteUndoFile(lines);
+  WriteRunRecord();
   LogLine(FormatStr(Res::SLogBackupFile, {undoFileName_}));
+}
+
+// Written after the undo file: a line the record does not know yet is
+// restored without the check for edits, never refused.
+void TComponentReplacer::WriteRunRecord() {
+  TRunRecord record;
+  const std::string recordFile = RecordFileOf(undoFileName_);
+  if (backupsBefore_.recordExisted && !record.Parse(backupsBefore_.recordBytes))
+    throw EFOpenError(FormatStr(Res::SRestoreRecordDamaged, {recordFile}));
+  record.AddFolder(RunFolder());
+  // What the run read may stay there too: a restore after a run stopped
+  // half-way finds files it did not reach yet as they were.
+  for (size_t i : changed_) record.SetChecksums(unitList_[i], {reads_[i].Checksum, writtenSums_[i]});
+  std::string err;
+  if (!env_.fs->WriteFile(recordFile, record.Serialize(), err))
+    throw EFCreateError(FormatStr(Res::SFailedToWriteUndoFile, {recordFile}) + " " + err);
+}
+
+// The run is undone: the undo file and the record get back what they held,
+// and the copies made by this run go. What fails here is only told: every
+// original is as it was, so a leftover copy or line loses nothing.
+void TComponentReplacer::UndoBackups() noexcept {
+  if (!backupsBefore_.done) return;
+  backupsBefore_.done = false;
+  try {
+    const std::string recordFile = RecordFileOf(undoFileName_);
+    std::string err;
+    auto putBack = [&](const std::string& file, bool existed, const std::string& bytes) {
+      bool ok = existed ? env_.fs->WriteFile(file, bytes, err) : env_.fs->DeleteFile(file) ||
+                                                                     env_.fs->KindOf(file) == platform::FileKind::Missing;
+      if (!ok) warnings_.push_back(FormatStr(Res::SUndoFileNotRetired, {file, err}));
+    };
+    putBack(recordFile, backupsBefore_.recordExisted, backupsBefore_.recordBytes);
+    putBack(undoFileName_, backupsBefore_.undoExisted, backupsBefore_.undoBytes);
+    for (const std::string& copy : backupsBefore_.newCopies) env_.fs->DeleteFile(copy);
+    if (!backupsBefore_.undoExisted) undoFileName_.clear();
+  } catch (...) {
+  }
 }
 
 // The lines of an undo file already in the backup folder (none when there
 // is no file). One that cannot be read or understood stops the run: it is
 // somebody's way back.
-std::vector<TUndoLine> TComponentReplacer::LoadUndoFile(const std::string& undoFile) {
+std::vector<TUndoLine> TComponentReplacer::LoadUndoFile(const std::string& undoFile, std::string& bytes) {
   std::vector<TUndoLine> lines;
   if (env_.fs->KindOf(undoFile) == platform::FileKind::Missing) return lines;
-  std::string bytes, err;
+  std::string err;
   if (!env_.fs->ReadFile(undoFile, bytes, err)) throw EFOpenError(err);
   std::vector<std::string> text = SplitTextLines(ReadTextFile(bytes).text);
   for (size_t n = 0; n < text.size(); ++n) {
@@ -149,35 +221,103 @@ void TComponentReplacer::WriteUndoFile(const std::vector<TUndoLine>& lines) {
     throw EFCreateError(FormatStr(Res::SFailedToWriteUndoFile, {undoFileName_}) + " " + err);
 }
 
+// One file of a restore: its backup's bytes, and what stood at its place
+// before, to be put back if the restore fails later.
+struct TComponentReplacer::TRestoreStep {
+  const TUndoLine* line = nullptr;
+  std::string backup;
+  std::optional<platform::FileStamp> backupStamp;
+  bool existed = false;
+  bool same = false;      // already holds the backup's bytes
+  bool written = false;   // written to, perhaps in part
+  std::string held;       // what it held before
+  std::vector<std::string> madeFolders;  // outermost first
+};
+
 bool TComponentReplacer::PerformRestore(const std::string& undoFile) {
   restoreError_.clear();
   restored_.clear();
   warnings_.clear();
-  std::string bytes, err;
-  if (!env_.fs->ReadFile(undoFile, bytes, err)) throw EFOpenError(err);
-  unitList_ = SplitTextLines(ReadTextFile(bytes).text);
+  edited_.clear();
+  struct ReleaseLocks {
+    TRunLocks& locks;
+    ~ReleaseLocks() { locks.Release(); }
+  } releaseLocks{locks_};
   struct ClearOnExit {
     std::vector<std::string>& list;
     ~ClearOnExit() { list.clear(); }
   } clear{unitList_};
+  // The folders first, as a replace takes them, so that of two runs that
+  // meet one goes ahead: the record is read once before the locks for them.
+  TRunRecord record;
+  std::string bytes, err;
+  if (env_.fs->KindOf(undoFile) == platform::FileKind::Missing && !env_.fs->ReadFile(undoFile, bytes, err))
+    throw EFOpenError(err);  // no lock file made for an undo file that is not there
+  if (env_.fs->ReadFile(RecordFileOf(undoFile), bytes, err) && record.Parse(bytes)) {
+    for (const std::string& folder : record.Folders())
+      if (env_.fs->DirectoryExists(folder))
+        locks_.Take(*env_.fs, TRunLocks::FolderLockFile(folder), folder);
+  }
+  locks_.Take(*env_.fs, TRunLocks::UndoLockFile(undoFile), undoFile);
+  return RunRestore(undoFile);
+}
+
+// Every line is checked, and every file to restore read, before anything is
+// written; a failure while copying puts back what was already restored.
+bool TComponentReplacer::RunRestore(const std::string& undoFile) {
+  std::string bytes, err;
+  if (!env_.fs->ReadFile(undoFile, bytes, err)) throw EFOpenError(err);
+  unitList_ = SplitTextLines(ReadTextFile(bytes).text);
+  TRunRecord record;
+  const std::string recordFile = RecordFileOf(undoFile);
+  if (env_.fs->KindOf(recordFile) != platform::FileKind::Missing) {
+    std::string recordBytes;
+    if (!env_.fs->ReadFile(recordFile, recordBytes, err)) throw EFOpenError(err);
+    if (!record.Parse(recordBytes)) {
+      restoreError_ = FormatStr(Res::SRestoreRecordDamaged, {recordFile});
+      return false;
+    }
+  }
+  // A replace over the same folders waits for the restore's end (the
+  // record may have changed since the folders were locked).
+  for (const std::string& folder : record.Folders())
+    if (env_.fs->DirectoryExists(folder))
+      locks_.Take(*env_.fs, TRunLocks::FolderLockFile(folder), folder);
 
   std::vector<TUndoLine> lines;
-  if (!CheckRestoreLines(undoFile, lines)) return false;
-  for (const TUndoLine& line : lines) {
-    if (OnRestoring) OnRestoring(line.File, restored_.size(), lines.size());
-    if (!RestoreFile(line)) return false;
-    restored_.push_back(line.File);
+  if (!CheckRestoreLines(undoFile, lines, record)) return false;
+  std::vector<TRestoreStep> steps;
+  if (!CheckRestoreTargets(lines, record, steps)) return false;
+  for (size_t k = 0; k < steps.size(); ++k) {
+    if (OnRestoring) OnRestoring(steps[k].line->File, k, steps.size());
+    if (RestoreFile(steps[k])) continue;
+    UnrestoreFiles(steps, k + 1);
+    restoreError_ = FormatStr(Res::SRestoreRolledBack, {restoreError_});
+    return false;
   }
-  RetireRestored(undoFile, lines);
+  for (const TUndoLine& line : lines) restored_.push_back(line.File);
+  // On disk before the backups go.
+  std::set<std::uint64_t> devices;
+  bool flushed = true;
+  for (const TRestoreStep& step : steps) {
+    auto stamp = env_.fs->StampOf(step.line->File);
+    if (stamp && !devices.insert(stamp->device).second) continue;
+    if (!env_.fs->SyncFileSystem(ExtractFileDir(step.line->File), err)) {
+      warnings_.push_back(FormatStr(Res::SNotFlushed, {err}));
+      flushed = false;
+    }
+  }
+  if (flushed) RetireRestored(undoFile, lines);
   return true;
 }
 
-// Every line is checked before anything is copied. A line is taken only
-// when its backup copy lies inside the folder of the undo file (a run
-// always puts it there) and it names a unit or form file, the only files a
-// run backs up: an undo file from elsewhere cannot write anywhere else.
+// A line is taken only when its backup copy lies inside the folder of the
+// undo file (a run always puts it there), it names a unit or form file (the
+// only files a run backs up) by a plain absolute path, not a link, in a
+// folder that exists or lies inside a folder of the run: an undo file from
+// elsewhere cannot write anywhere else.
 bool TComponentReplacer::CheckRestoreLines(const std::string& undoFile,
-                                           std::vector<TUndoLine>& lines) {
+                                           std::vector<TUndoLine>& lines, const TRunRecord& record) {
   if (unitList_.empty()) {
     restoreError_ = FormatStr(Res::SRestoreNoLines, {undoFile});
     return false;
@@ -190,57 +330,128 @@ bool TComponentReplacer::CheckRestoreLines(const std::string& undoFile,
       restoreError_ = FormatStr(Res::SRestoreBadLine, {number});
       return false;
     }
-    if (!IsUnitOrFormName(line.File)) {
-      restoreError_ = FormatStr(Res::SRestoreRefusedLine, {number, Res::SRestoreNotUnitOrForm, unitList_[n]});
+    auto refuse = [&](const char* why) {
+      restoreError_ = FormatStr(Res::SRestoreRefusedLine, {number, why, unitList_[n]});
       return false;
-    }
+    };
+    if (!IsUnitOrFormName(line.File)) return refuse(Res::SRestoreNotUnitOrForm);
+    if (!IsPlainAbsolutePath(line.File)) return refuse(Res::SRestoreNotNormal);
     if (env_.fs->KindOf(line.Backup) != platform::FileKind::Regular) {
       restoreError_ = FormatStr(Res::SRestoreMissingBackup, {line.Backup});
       return false;
     }
-    if (!IsInsideFolder(env_.fs->RealPath(line.Backup), folder)) {
-      restoreError_ = FormatStr(Res::SRestoreRefusedLine, {number, Res::SRestoreOutsideFolder, unitList_[n]});
-      return false;
-    }
+    if (!IsInsideFolder(env_.fs->RealPath(line.Backup), folder)) return refuse(Res::SRestoreOutsideFolder);
+    if (env_.fs->IsLink(line.File)) return refuse(Res::SRestoreOriginalIsLink);
+    const std::string dir = ExtractFileDir(line.File);
+    if (!env_.fs->DirectoryExists(dir) &&
+        std::none_of(record.Folders().begin(), record.Folders().end(),
+                     [&](const std::string& f) { return IsInsideFolder(dir, f); }))
+      return refuse(Res::SRestoreNoFolder);
     if (!FindLine(lines, line.File)) lines.push_back(std::move(line));  // the first line wins
   }
   return true;
 }
 
+// Reads each backup and each file it goes over. A file that holds neither
+// its backup's bytes nor what a run left there was edited since: the
+// restore refuses them all, naming each, unless told to write over them.
+bool TComponentReplacer::CheckRestoreTargets(const std::vector<TUndoLine>& lines,
+                                             const TRunRecord& record,
+                                             std::vector<TRestoreStep>& steps) {
+  for (const TUndoLine& line : lines) {
+    TRestoreStep step;
+    step.line = &line;
+    std::string err;
+    step.backupStamp = env_.fs->StampOf(line.Backup);
+    if (!env_.fs->ReadFile(line.Backup, step.backup, err)) {
+      restoreError_ = FormatStr(Res::SRestoreCopyFailed, {line.Backup, line.File}) + " " + err;
+      return false;
+    }
+    switch (env_.fs->KindOf(line.File)) {
+      case platform::FileKind::Missing:
+        break;
+      case platform::FileKind::Regular:
+        step.existed = true;
+        if (!env_.fs->ReadFile(line.File, step.held, err)) {
+          restoreError_ = FormatStr(Res::SRestoreCopyFailed, {line.Backup, line.File}) + " " + err;
+          return false;
+        }
+        step.same = step.held == step.backup;
+        if (!step.same && record.Knows(line.File) &&
+            !record.Accepts(line.File, ContentChecksum(step.held)))
+          edited_.push_back(line.File);
+        break;
+      default:
+        restoreError_ = FormatStr(Res::SRestoreCopyFailed, {line.Backup, line.File}) +
+                        " it is not a regular file";
+        return false;
+    }
+    steps.push_back(std::move(step));
+  }
+  if (edited_.empty() || restoreOverEdits_) return true;
+  restoreError_ = FormatStr(Res::SRestoreEditedRefused, {std::to_string(edited_.size())});
+  for (const std::string& file : edited_) restoreError_ += "\n" + FormatStr(Res::SRestoreEdited, {file});
+  return false;
+}
+
 // A file that already holds its backup's bytes is left alone (a read-only
 // original the run could not replace is one); a file that no longer exists
-// is made again.
-bool TComponentReplacer::RestoreFile(const TUndoLine& line) {
-  std::string bytes, current, err;
-  if (!env_.fs->ReadFile(line.Backup, bytes, err)) {
+// is made again, with the levels of its folder that are missing.
+bool TComponentReplacer::RestoreFile(TRestoreStep& step) {
+  const TUndoLine& line = *step.line;
+  if (step.same) return true;
+  std::string err;
+  std::vector<std::string> missing;
+  for (std::string dir = ExtractFileDir(line.File); !dir.empty() && dir.size() > 1 &&
+                                                    !env_.fs->DirectoryExists(dir);
+       dir = ExtractFileDir(dir))
+    missing.insert(missing.begin(), dir);
+  for (const std::string& dir : missing) {
+    if (env_.fs->MakeDirectory(dir) == platform::MakeDirResult::Failed) {
+      restoreError_ = std::string(Res::SFailedToCreateDirectory) + " \"" + dir + "\"";
+      return false;
+    }
+    step.madeFolders.push_back(dir);
+  }
+  step.written = true;
+  if (!env_.fs->OverwriteFile(line.File, step.backup, err)) {
     restoreError_ = FormatStr(Res::SRestoreCopyFailed, {line.Backup, line.File}) + " " + err;
     return false;
   }
-  if (env_.fs->KindOf(line.File) == platform::FileKind::Regular &&
-      env_.fs->ReadFile(line.File, current, err) && current == bytes)
-    return true;
-  const std::string dir = ExtractFileDir(line.File);
-  if (!dir.empty() && !env_.fs->DirectoryExists(dir) && !ForceDirectory(dir, *env_.fs, &err)) {
-    restoreError_ = std::string(Res::SFailedToCreateDirectory) + " " + err;
-    return false;
-  }
-  if (!env_.fs->OverwriteFile(line.File, bytes, err)) {
-    restoreError_ = FormatStr(Res::SRestoreCopyFailed, {line.Backup, line.File}) + " " + err;
-    return false;
-  }
+  GiveBackSpecialBits(line.File, step.backupStamp);
   return true;
 }
 
+// The first count steps, the last first: each file gets back what it held,
+// a file that was not there goes, and so do the folders made for it.
+void TComponentReplacer::UnrestoreFiles(std::vector<TRestoreStep>& steps, size_t count) noexcept {
+  try {
+    for (size_t k = count; k-- > 0;) {
+      TRestoreStep& step = steps[k];
+      std::string err;
+      if (step.written) {
+        bool ok = step.existed ? env_.fs->OverwriteFile(step.line->File, step.held, err)
+                               : env_.fs->DeleteFile(step.line->File);
+        if (!ok) warnings_.push_back(FormatStr(Res::SLogNotPutBack, {step.line->File, err}));
+      }
+      for (auto dir = step.madeFolders.rbegin(); dir != step.madeFolders.rend(); ++dir)
+        env_.fs->RemoveDirectory(*dir);
+    }
+  } catch (...) {
+  }
+}
+
 // A restore that succeeded leaves no way back to follow again: the undo file
-// goes first (so that a stop in between leaves it whole), then the backup
-// copies and the folders they leave empty. A later run then backs up the
-// originals as they are at that time.
+// goes first (so that a stop in between leaves it whole), then the record of
+// the runs, the backup copies and the folders they leave empty. A later run
+// then backs up the originals as they are at that time.
 void TComponentReplacer::RetireRestored(const std::string& undoFile,
                                         const std::vector<TUndoLine>& lines) {
   if (!env_.fs->DeleteFile(undoFile)) {
     warnings_.push_back(FormatStr(Res::SUndoFileNotRetired, {undoFile, "it could not be deleted"}));
     return;
   }
+  env_.fs->DeleteFile(RecordFileOf(undoFile));
   const std::string folder = ExtractFileDir(undoFile);
   for (const TUndoLine& line : lines) {
     env_.fs->DeleteFile(line.Backup);

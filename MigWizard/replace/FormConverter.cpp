@@ -74,9 +74,16 @@ TFormFileContents TComponentReplacer::ReadFormFile(const std::string& bytes) con
   if (platform::IsBinaryForm(bytes)) {
     form.binary = true;
     size_t start = platform::ReadResourceHeader(bytes, form.header);
+    size_t streamEnd = 0;
     form.text = platform::ObjectBinaryToTextUtf8(std::string_view(bytes).substr(start), start,
-                                                 &form.stringKinds);
+                                                 &form.stringKinds, &streamEnd);
     form.encoding = TEncoding::Ansi;
+    // What follows the root object, inside the resource's size and beyond
+    // it, is written back as it was.
+    streamEnd += start;
+    const size_t dataEnd = std::max(streamEnd, std::min<size_t>(bytes.size(), start + form.header.Size));
+    form.trailer = bytes.substr(streamEnd, dataEnd - streamEnd);
+    form.outsideTrailer = bytes.substr(dataEnd);
     return form;
   }
   TextFileContents text = ReadTextFile(bytes);
@@ -302,13 +309,14 @@ void TComponentReplacer::WriteFormFile(TFileConversion& c, const std::string& ou
     // Named after the original: the temporary copy means nothing to the user.
     throw EWriteError(c.File + ": converted form is not a valid form text: " + e.what());
   }
-  c.Output = platform::WriteResourceForm(form.header.Name, stream);
+  c.Output = platform::WriteResourceForm(form.header.Name, stream + form.trailer) + form.outsideTrailer;
 }
 
 // The TDatabase objects of a form, under the form's root name, by their
 // decoded DatabaseName.
 void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
   c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));  // kept for the conversion
+  if (!c.Form->refusal.empty()) return;  // refused when it is converted
   const std::string& text = c.Form->text;
   TFormLexer lexer(text);
   TFormObject object;

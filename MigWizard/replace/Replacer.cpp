@@ -13,6 +13,7 @@
 #include "replace/ConversionPool.h"
 #include "resources/RExpertRes.h"
 #include "support/Assert.h"
+#include "support/Checksum.h"
 #include "support/FileErrors.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
@@ -110,7 +111,21 @@ bool TComponentReplacer::PerformReplace() {
   logFileName_.clear();
   undoFileName_.clear();
   copyBackStarted_ = false;
+  originalsUnchanged_ = false;
+  reads_.clear();
+  writtenSums_.clear();
+  formOwners_.clear();
+  backupsBefore_ = {};
   BeginReport();
+
+  // Held from before the first read to after the last write, whatever
+  // happens in between.
+  struct ReleaseLocks {
+    TRunLocks& locks;
+    ~ReleaseLocks() { locks.Release(); }
+  } releaseLocks{locks_};
+  if (!dryRun_) LockRun();
+  CheckRunFileNames();
 
   struct EndOfRun {
     TComponentReplacer& r;
@@ -163,13 +178,22 @@ bool TComponentReplacer::RunSteps() {
       CheckStop();
       if (!OriginalsWritable()) {
         result = false;
+        originalsUnchanged_ = true;
       } else {
-        if (opt.MakeBackup) MakeBackups();
+        if (opt.MakeBackup) {
+          MakeBackups();
+          // The backups and the undo file reach the disk before any
+          // original is touched.
+          std::string err;
+          if (!env_.fs->SyncFileSystem(opt.BackupDir, err))
+            throw EWriteError(FormatStr(Res::SNotFlushed, {err}));
+        }
         result = ReplaceOriginalFiles(tempDir);
       }
     }
     if (result) CheckOwnOutput(tempDir);
   } catch (...) {
+    if (!copyBackStarted_) UndoBackups();
     RemoveTempFolder(tempDir);
     throw;
   }
@@ -177,6 +201,39 @@ bool TComponentReplacer::RunSteps() {
   if (result) LogLine(Res::SReplaceSucceeded);
   if (result) FinishReport();
   return result;
+}
+
+// The folder the run converts: the chosen one, or the project's.
+std::string TComponentReplacer::RunFolder() const {
+  const TReplaceOptions& opt = *replaceOptions_;
+  return opt.Dest == TSearchDestination::sdDirectory ? opt.Directory
+                                                     : ExtractFileDir(TIDEUtils::GetProjectName());
+}
+
+// The folder of the run, and the undo file when its folder is there
+// already (else it is locked once the backup folder is made).
+void TComponentReplacer::LockRun() {
+  const TReplaceOptions& opt = *replaceOptions_;
+  const std::string folder = RunFolder();
+  if (!folder.empty() && env_.fs->DirectoryExists(folder))
+    locks_.Take(*env_.fs, TRunLocks::FolderLockFile(folder), folder);
+  if (opt.MakeBackup && env_.fs->DirectoryExists(opt.BackupDir)) {
+    const std::string undoFile = ConcatPath(opt.BackupDir, Res::SUndoFileName);
+    locks_.Take(*env_.fs, TRunLocks::UndoLockFile(undoFile), undoFile);
+  }
+}
+
+// The log and the report are written at their names in the folder of the
+// run, never through a link to a file elsewhere.
+void TComponentReplacer::CheckRunFileNames() {
+  const TReplaceOptions& opt = *replaceOptions_;
+  if (dryRun_) return;
+  const std::string folder = RunFolder();
+  if (opt.WriteLog && env_.fs->IsLink(ConcatPath(folder, Res::SLogFileName)))
+    throw EFCreateError(FormatStr(Res::SRunFileIsLink, {ConcatPath(folder, Res::SLogFileName)}));
+  const std::string report = ConcatPath(report_.Root(), kReportFileName);
+  if (opt.WriteReport && env_.fs->IsLink(report))
+    throw EFCreateError(FormatStr(Res::SRunFileIsLink, {report}));
 }
 
 void TComponentReplacer::OpenLog() {
@@ -472,11 +529,22 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   // only added to in a run that does not link.
   if (!c.RootName.empty() && !Linking()) resolver_.AddForm(c.File, c.RootName);
   NoteChanges(c.File, c.Changes);
+  for (const std::string& warning : c.Warnings) Warn(warning);
+  if (c.Form && !c.Form->refusal.empty()) {
+    // The unit that names a refused form may have been converted: say so.
+    auto owner = formOwners_.find(c.File);
+    if (owner != formOwners_.end() &&
+        std::any_of(changedFiles_.begin(), changedFiles_.end(),
+                    [&](const TFileChanges& f) { return f.FileName == owner->second; }))
+      Warn(FormatStr(Res::SUnitFormRefused, {owner->second, c.File}));
+  }
   unresolved_.insert(unresolved_.end(), c.Unresolved.begin(), c.Unresolved.end());
   unconverted_.insert(unconverted_.end(), c.Unconverted.begin(), c.Unconverted.end());
   TakeReport(c.Report);
   if (c.Error) std::rethrow_exception(c.Error);
   if (!c.Changed) return;
+  reads_[i] = c.Read;
+  writtenSums_[i] = ContentChecksum(c.Output);
   // Converted copies wait for the copy back in memory, up to a bound, and
   // beyond it in the temporary folder: either way no original is touched
   // before every file is converted.
@@ -500,7 +568,10 @@ void TComponentReplacer::TakeFormFile(const std::string& formFile, const std::st
   const platform::DirEntry* entry = nullptr;
   std::string onDisk = FindPathNoCase(formFile, listings_, &unreadable, &entry);
   if (!onDisk.empty()) resolver_.AddFormUnit(onDisk, unitFile);
-  if (!onDisk.empty() && AcceptFile(onDisk, entry)) AddToUnitList(onDisk);
+  if (!onDisk.empty() && AcceptFile(onDisk, entry)) {
+    AddToUnitList(onDisk);
+    formOwners_.emplace(onDisk, unitFile);
+  }
   if (onDisk.empty() && !unreadable.empty()) Warn(FormatStr(Res::SFolderUnreadable, {unreadable}));
 }
 
@@ -560,11 +631,24 @@ void TComponentReplacer::MakeTempFolder(const std::string& tempDir, const std::s
   tempFolders_.insert(rel);
 }
 
+namespace {
+
+// The stamp is taken before the bytes are read: an edit in between shows as
+// a changed stamp when the original is about to be replaced.
+std::string ReadOriginal(platform::FileSystem& fs, const std::string& file, TOriginalRead& read) {
+  std::string bytes, err;
+  read.Stamp = fs.StampOf(file);
+  if (!fs.ReadFile(file, bytes, err)) throw EFOpenError(err);
+  read.Checksum = ContentChecksum(bytes);
+  return bytes;
+}
+
+}  // namespace
+
 void TComponentReplacer::ProcessFile(TFileConversion& c) {
   std::string ext = UpperCase(ExtractFileExt(c.File));
   if (ext == ".PAS" || ext == ".DPR") {
-    std::string bytes, err;
-    if (!env_.fs->ReadFile(c.File, bytes, err)) throw EFOpenError(err);
+    std::string bytes = ReadOriginal(*env_.fs, c.File, c.Read);
     TextFileContents unit = ReadTextFile(bytes);
     bytes = std::string();
     c.Recorder.UnitRead(c.File, unit.text);
@@ -572,21 +656,34 @@ void TComponentReplacer::ProcessFile(TFileConversion& c) {
     return;
   }
   if (!c.Form) c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));
+  c.Read = c.Form->read;
+  if (!c.Form->refusal.empty()) {
+    c.Warnings.push_back(c.Form->refusal);
+    c.Noted = true;
+    return;  // kept for TakeConversion, which names the unit
+  }
   ProcessForm(c, c.Form->text, *c.Form);
   c.Form.reset();  // only the output is waited for
 }
 
-// A form file's text, cut at its first NUL character.
+// A text form with a NUL character is refused whole: what follows the NUL
+// would otherwise be lost, and a form is never converted in part.
 TFormFileContents TComponentReplacer::ReadForm(const std::string& fileName) const {
-  std::string bytes, err;
-  if (!env_.fs->ReadFile(fileName, bytes, err)) throw EFOpenError(err);
+  TOriginalRead read;
+  std::string bytes = ReadOriginal(*env_.fs, fileName, read);
   TFormFileContents form;
   try {
     form = ReadFormFile(bytes);
   } catch (const platform::EStreamError& e) {
     throw EFOpenError(fileName + ": " + e.what());
   }
-  form.text.resize(std::min(form.text.size(), form.text.find('\0')));
+  form.read = read;
+  const size_t nul = form.text.find('\0');
+  if (!form.binary && nul != std::string::npos) {
+    const size_t line = 1 + static_cast<size_t>(std::count(form.text.begin(), form.text.begin() +
+                                                           static_cast<std::ptrdiff_t>(nul), '\n'));
+    form.refusal = FormatStr(Res::SFormNulRefused, {std::to_string(line), fileName});
+  }
   return form;
 }
 
@@ -600,47 +697,6 @@ void TComponentReplacer::WriteOutput(const std::string& original, const std::str
   std::string err;
   if (!env_.fs->WriteFile(fileName, bytes, err)) throw EFCreateError(err);
   if (OnFileConverted) OnFileConverted(original, bytes);
-}
-
-// A read-only original is a file its owner does not want changed (in many
-// shops one not checked out): found before anything is written, it stops
-// the copy back of every file.
-bool TComponentReplacer::OriginalsWritable() {
-  std::vector<std::string> readOnly;
-  for (size_t i : changed_) {
-    const std::string& file = unitList_[i];
-    if (env_.fs->IsReadOnly(file)) readOnly.push_back(file);
-  }
-  if (readOnly.empty()) return true;
-  for (const std::string& file : readOnly) Warn(FormatStr(Res::SReadOnlyOriginal, {file}));
-  for (size_t i : changed_) LogLine(FormatStr(Res::SLogNotReplaced, {unitList_[i]}));
-  return false;
-}
-
-// Writes each converted file into its original, in the order of the run.
-// The first write that fails stops the rest: every original not replaced is
-// logged and stays as it was; the undo file restores the others.
-bool TComponentReplacer::ReplaceOriginalFiles(const std::string& tempDir) {
-  copyBackStarted_ = true;
-  LogLine(Res::SLogReplacingOriginals);
-  bool ok = true;
-  size_t n = 0;
-  for (size_t i : changed_) {
-    const std::string& file = unitList_[i];
-    if (ok && OnReplacing) OnReplacing(file, n++, changed_.size());
-    if (ok) {
-      std::string bytes, err;
-      auto kept = keptOutputs_.find(i);
-      if (kept != keptOutputs_.end()) bytes = std::move(kept->second);
-      ok = (kept != keptOutputs_.end() ||
-            env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err)) &&
-           env_.fs->OverwriteFile(file, bytes, err);
-      if (ok) continue;
-      warnings_.push_back(err);
-    }
-    LogLine(FormatStr(Res::SLogNotReplaced, {file}));
-  }
-  return ok;
 }
 
 }  // namespace migwiz::replace

@@ -3,10 +3,12 @@
 // converted files over the originals only when every file was converted.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -19,6 +21,8 @@
 #include "platform/Shell.h"
 #include "replace/ReplaceOptions.h"
 #include "replace/ReportRecorder.h"
+#include "replace/RunLocks.h"
+#include "replace/RunRecord.h"
 #include "replace/UnconvertedObject.h"
 #include "replace/RunReport.h"
 #include "support/LogWriter.h"
@@ -46,8 +50,19 @@ struct TReplaceEnvironment {
   support::TLogWriter::Clock clock;
 };
 
+// An original as the run read it: what it was on disk just before, and
+// the checksum of the bytes read. Before it is replaced, it must still be so.
+struct TOriginalRead {
+  std::optional<platform::FileStamp> Stamp;
+  std::uint64_t Checksum = 0;
+};
+
 // A form file as read: its text (UTF-8) and how to write it back.
 struct TFormFileContents {
+  TOriginalRead read;
+  std::string refusal;  // why the form is not converted ("" when it is)
+  std::string trailer;  // bytes after a binary form's root object, kept as they are
+  std::string outsideTrailer;  // the same beyond the size in its header
   TRCData header;
   std::string text;
   support::TEncoding encoding = support::TEncoding::Ansi;
@@ -97,6 +112,8 @@ struct TFileConversion {
   // DatabaseName until it is asked for).
   TConnectionChoice Choice;
   std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
+  TOriginalRead Read;
+  std::vector<std::string> Warnings;
   std::exception_ptr Error;
 };
 
@@ -133,6 +150,14 @@ class TComponentReplacer {
   bool PerformReplace();
   // True when every file of the undo file was restored.
   bool PerformRestore(const std::string& undoFile);
+  // A restore writes over files changed since the run wrote them.
+  void SetRestoreOverEdits(bool force) { restoreOverEdits_ = force; }
+  // Of the last restore: the files it refused because they were changed
+  // after the run that converted them.
+  const std::vector<std::string>& EditedFiles() const { return edited_; }
+  // Of the last replace that returned false: every original is as it was
+  // (the files already replaced were put back).
+  bool OriginalsUnchanged() const { return originalsUnchanged_; }
 
   TReplaceOptions& ReplaceOptions() { return *replaceOptions_; }
   const support::TNameValueList& DBList() const { return dbList_; }
@@ -147,7 +172,8 @@ class TComponentReplacer {
   void SetJobs(unsigned jobs) { jobs_ = jobs; }
   unsigned Jobs() const { return jobs_; }
   // Converted copies wait for the copy back in memory up to this many bytes
-  // (16 MB unless set), the others in the temporary folder.
+  // (16 MB unless set), the others in the temporary folder; so do, during
+  // the copy back, the originals' bytes held to undo it.
   void SetMemoryForCopies(size_t bytes) { memoryForCopies_ = bytes; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.
@@ -236,6 +262,18 @@ class TComponentReplacer {
   std::unique_ptr<TFormFileContents> TakeKeptForm(TPass pass, size_t i);
   bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
+  // Copy back, one file
+  struct TReplaced;
+  bool ReplaceOne(size_t i, const std::string& tempDir, std::vector<TReplaced>& done,
+                  std::string& err);
+  bool StillAsRead(size_t i, std::string& current, std::string& err);
+  void HoldOriginal(size_t i, std::string current, const std::string& tempDir, TReplaced& r);
+  bool PutBack(const TReplaced& r, bool& untouched, std::string& err);
+  bool RollBack(std::vector<TReplaced>& done);
+  void GiveBackSpecialBits(const std::string& file, const std::optional<platform::FileStamp>& before);
+  void FlushOriginals();
+  void LockRun();
+  void CheckRunFileNames();
   void RemoveTempFolder(const std::string& tempDir) noexcept;
   // Where a file of the run goes below the temporary and backup folders.
   std::string RelativePath(const std::string& fileName) const;
@@ -274,12 +312,21 @@ class TComponentReplacer {
   // Backup and undo file
   void MakeBackups();
   void CheckUndoNames() const;
-  std::vector<TUndoLine> LoadUndoFile(const std::string& undoFile);
+  std::vector<TUndoLine> LoadUndoFile(const std::string& undoFile, std::string& bytes);
   std::string FreeBackupPath(const std::string& fileName, const std::string& rel, bool& adopted);
   void BackupFile(const std::string& fileName, const std::string& backupPath);
   void WriteUndoFile(const std::vector<TUndoLine>& lines);
-  bool CheckRestoreLines(const std::string& undoFile, std::vector<TUndoLine>& lines);
-  bool RestoreFile(const TUndoLine& line);
+  void WriteRunRecord();
+  void UndoBackups() noexcept;
+  std::string RunFolder() const;
+  bool CheckRestoreLines(const std::string& undoFile, std::vector<TUndoLine>& lines,
+                         const TRunRecord& record);
+  struct TRestoreStep;
+  bool CheckRestoreTargets(const std::vector<TUndoLine>& lines, const TRunRecord& record,
+                           std::vector<TRestoreStep>& steps);
+  bool RestoreFile(TRestoreStep& step);
+  void UnrestoreFiles(std::vector<TRestoreStep>& steps, size_t count) noexcept;
+  bool RunRestore(const std::string& undoFile);
   void RetireRestored(const std::string& undoFile, const std::vector<TUndoLine>& lines);
 
   struct NoCaseLess {
@@ -303,6 +350,21 @@ class TComponentReplacer {
   TReplaceEnvironment env_;
 
   bool dryRun_ = false;
+  bool restoreOverEdits_ = false;
+  size_t heldOriginalBytes_ = 0;
+  bool originalsUnchanged_ = false;
+  TRunLocks locks_;
+  std::map<size_t, TOriginalRead> reads_;           // of the changed files, by unit list entry
+  std::map<size_t, std::uint64_t> writtenSums_;     // checksums of their converted copies
+  std::map<std::string, std::string> formOwners_;   // form file -> the unit that named it first
+  // What the backup stage added, taken away again when the run is undone.
+  struct TBackupsBefore {
+    bool done = false;
+    bool undoExisted = false, recordExisted = false;
+    std::string undoBytes, recordBytes;
+    std::vector<std::string> newCopies;
+  } backupsBefore_;
+  std::vector<std::string> edited_;
   unsigned jobs_ = 0;
   bool copyBackStarted_ = false;
   std::set<std::string> listed_;  // the unit list's entries, to list each file once

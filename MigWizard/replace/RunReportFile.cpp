@@ -5,6 +5,7 @@
 #include "replace/RunReportText.h"
 #include "resources/RExpertRes.h"
 #include "support/FileUtils.h"
+#include "support/StrUtils.h"
 
 namespace migwiz::replace {
 
@@ -63,6 +64,10 @@ void TComponentReplacer::FinishReport() noexcept {
   if (file.empty()) return;
   try {
     std::string err;
+    if (env_.fs->IsLink(file)) {  // made during the run: never written through
+      reportError_ = FormatStr(RExpertRes::SRunFileIsLink, {file});
+      return;
+    }
     if (env_.fs->WriteFile(file, RunReportText(report_), err)) reportFileName_ = file;
     else reportError_ = err;
   } catch (const std::exception& e) {

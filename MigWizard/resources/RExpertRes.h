@@ -217,4 +217,50 @@ inline constexpr const char* SSumLinkConnections = "Link datasets to connections
 inline constexpr const char* SLinkConnectionsHint =
     "\"Link datasets to connections\" ticked on the wizard's options page";
 
+// Runs that lose nothing to another run, another program or a power cut:
+// locks, originals checked before they are replaced, a copy back that is
+// undone when it fails, restores that are all or nothing.
+inline constexpr const char* SRunLockFileName = "Wiz_Run.lock";
+inline constexpr const char* SLockFileSuffix = ".lock";
+inline constexpr const char* SRunRecordFileName = "RExpert.sum";
+inline constexpr const char* SRunBusy =
+    "\"%s\" is being converted or restored by another run (%s); nothing was changed.";
+inline constexpr const char* SRunLockFailed = "\"%s\" cannot be locked for this run: %s";
+inline constexpr const char* SNotWritable = "Cannot be written, not replaced: %s";
+inline constexpr const char* SChangedSinceRead =
+    "Changed by another program while the run was converting it, not replaced: %s";
+inline constexpr const char* SLogPutBack = "Put back as it was: %s";
+inline constexpr const char* SLogNotPutBack = "Could not be put back: %s (%s)";
+inline constexpr const char* SRunUndone =
+    "The copy back failed; every original already replaced was put back as it was, so no "
+    "original is changed.";
+inline constexpr const char* SRunNotUndone =
+    "The copy back failed and not every original could be put back; the log names them.";
+inline constexpr const char* SNotFlushed = "What the run wrote could not be flushed to disk: %s";
+inline constexpr const char* SSpecialBitsLost =
+    "The set-user-id or set-group-id bit of \"%s\" could not be given back.";
+inline constexpr const char* SRunFileIsLink =
+    "\"%s\" is a symbolic link; the run writes its log and report only as plain files in the "
+    "folder it runs over. Remove the link, or run without a log or report.";
+inline constexpr const char* SRestoreEdited =
+    "Changed since the run wrote it (restore with --force to lose the change): %s";
+inline constexpr const char* SRestoreEditedRefused =
+    "%s file(s) were changed after the run that converted them; nothing was restored.";
+inline constexpr const char* SRestoreEditedQuestion =
+    "These files were changed after the run that converted them:\n\n%s\nRestoring them loses "
+    "those changes. Restore them all the same?";
+inline constexpr const char* SRestoreNotNormal = "its path is not a plain absolute path";
+inline constexpr const char* SRestoreOriginalIsLink = "the file to restore is a symbolic link";
+inline constexpr const char* SRestoreNoFolder =
+    "the folder of the file to restore does not exist and lies outside the folders of the run";
+inline constexpr const char* SRestoreRolledBack =
+    "%s Every file already restored was put back as it was; nothing was changed.";
+inline constexpr const char* SRestoreRecordDamaged =
+    "\"%s\" is not a record of what the runs wrote; nothing was restored.";
+inline constexpr const char* SFormNulRefused =
+    "Form holds a NUL character on line %s and was left unconverted: %s";
+inline constexpr const char* SUnitFormRefused =
+    "Unit %s was converted, but its form %s was left unconverted; convert or fix the form by "
+    "hand before compiling.";
+
 }  // namespace migwiz::RExpertRes

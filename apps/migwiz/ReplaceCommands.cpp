@@ -40,6 +40,7 @@ struct ReplaceArgs {
 struct RestoreArgs {
   std::string undoFile;
   bool quiet = false;
+  bool force = false;
 };
 
 std::string Absolute(const std::string& path) {
@@ -198,11 +199,15 @@ void RunReplace(const ReplaceArgs& args) {
   if (TStopSignals::Requested())
     std::cerr << "migwiz: " << TStopSignals::SignalName()
               << " came after the conversion; the run was finished first.\n";
+  if (!ok && replacer->OriginalsUnchanged()) {
+    throw ECommandFailed(std::string(Res::SReplaceFailed) +
+                         "\nNo original was changed; the warnings above and the log say why.");
+  }
   if (!ok) {
     throw ECommandFailed(std::string(Res::SReplaceFailed) +
-                         "\nNot every converted file could replace its original; the log names them" +
+                         "\nNot every original could be put back as it was; the log names them" +
                          (replacer->UndoFileName().empty() ? "." : ", and " + replacer->UndoFileName() +
-                                                                       " restores the others."));
+                                                                       " restores them."));
   }
   if (args.report.diff) std::cout << diffs.Text();
   WriteJsonReport(args.report, *replacer);
@@ -218,6 +223,7 @@ void RunReplace(const ReplaceArgs& args) {
 void RunRestore(const RestoreArgs& args) {
   replace::TReplaceOptions options(replace::kTarnSourceName);
   auto replacer = replace::CreateTarnReplacer(options);
+  replacer->SetRestoreOverEdits(args.force);
   TStopSignals stops;
   bool ok;
   try {
@@ -277,6 +283,8 @@ void AddReplaceCommands(CLI::App& app) {
   auto* restoreCmd = app.add_subcommand("restore", "Copy the backups an undo file lists back.");
   restoreCmd->add_option("UNDOFILE", s.undoFile, "undo file (RExpert.reu)")->required();
   restoreCmd->add_flag("-q,--quiet", s.quiet, "print errors only");
+  restoreCmd->add_flag("--force", s.force,
+                       "restore also the files changed since the run wrote them (their changes are lost)");
   restoreCmd->callback([] { RunRestore(s); });
 }
 

@@ -42,8 +42,11 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
   for (const auto& e : fs::recursive_directory_iterator(root)) {
     if (!e.is_regular_file()) continue;
     std::string rel = fs::relative(e.path(), root).string();
-    // What the run writes of its own (backups, log, report) is no original.
-    if (rel.rfind("RBackup", 0) == 0 || rel == "Wiz_Log.txt" || rel == "Wiz_Report.txt") continue;
+    // What the run writes of its own (backups, log, report, the lock a
+    // killed run leaves for the next to take over) is no original.
+    if (rel.rfind("RBackup", 0) == 0 || rel == "Wiz_Log.txt" || rel == "Wiz_Report.txt" ||
+        rel == "Wiz_Run.lock")
+      continue;
     files[rel] = migwiz::testing::ReadAll(e.path().string());
   }
   return files;
@@ -238,7 +241,9 @@ TEST(InterruptedRun, KillAtAnyMomentLosesNoOriginal) {
     const std::string where = "killed after \"" + point.after + "\" + " + std::to_string(point.delay) + " s";
     if (fs::exists(undo)) {
       if (replacing) ++duringCopyBack;
-      auto r = RunProgram(kMigwiz, {"restore", "-q", undo}, {"TMPDIR=" + tmp.path()});
+      // --force: a file the kill caught half-written holds neither its backup
+      // nor what the run wrote, which a restore otherwise takes for an edit.
+      auto r = RunProgram(kMigwiz, {"restore", "-q", "--force", undo}, {"TMPDIR=" + tmp.path()});
       ASSERT_EQ(r.status, 0) << where << ": " << r.err;
     } else {
       ++beforeUndoFile;
@@ -248,4 +253,73 @@ TEST(InterruptedRun, KillAtAnyMomentLosesNoOriginal) {
   std::printf("%zu kill points: %d before the undo file, %d with originals being replaced, "
               "%d after the end\n", points.size(), beforeUndoFile, duringCopyBack, afterTheEnd);
   EXPECT_GE(duringCopyBack, 3);
+}
+
+// A restore and a replace of the same tree at once: whichever comes second
+// refuses at once, naming the other's process, and changes nothing; in the
+// end the tree restores to its first state byte for byte, whatever the order.
+TEST(InterruptedRun, RestoreRacingAReplace) {
+  TempDir pristine;
+  WriteTree(pristine, 300);
+  const auto before = Snapshot(pristine.path());
+  const std::string busy = "is being converted or restored by another run (pid ";
+  auto finalRestore = [&](const TempDir& work, const std::string& tmp, const std::string& where) {
+    const std::string undo = work.Path("RBackup/RExpert.reu");
+    if (fs::exists(undo)) {
+      auto r = RunProgram(kMigwiz, {"restore", "-q", undo}, {"TMPDIR=" + tmp});
+      EXPECT_EQ(r.status, 0) << where << ": " << r.err;
+    }
+    EXPECT_EQ(Snapshot(work.path()), before) << where;
+    EXPECT_FALSE(fs::exists(work.Path("Wiz_Run.lock"))) << where;
+  };
+
+  // A restore started while a replace converts: refused.
+  {
+    TempDir work, tmp;
+    fs::copy(pristine.path(), work.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_EQ(RunProgram(kMigwiz, {"replace", work.path(), "-r", "-q"}, {"TMPDIR=" + tmp.path()}).status, 0);
+    work.Write("f0/U0.pas", "unit U0;\r\nuses DBTables;\r\nend.\r\n");  // something for a second run
+    const auto converted = Snapshot(work.path());
+    Running replace({"replace", work.path(), "-r"}, tmp.path());
+    int restoreStatus = -1;
+    std::string restoreErr;
+    replace.ReadUntil(-1, [&](const std::string& line) {
+      if (restoreStatus != -1 || line.rfind("Processing unit", 0) != 0) return;
+      auto r = RunProgram(kMigwiz, {"restore", work.Path("RBackup/RExpert.reu")}, {"TMPDIR=" + tmp.path()});
+      restoreStatus = r.status;
+      restoreErr = r.err;
+    });
+    EXPECT_EQ(replace.Wait(), 0) << replace.Err();
+    EXPECT_EQ(restoreStatus, 1) << restoreErr;
+    EXPECT_NE(restoreErr.find(busy), std::string::npos) << restoreErr;
+    EXPECT_NE(Snapshot(work.path()), converted);  // the replace went through
+    finalRestore(work, tmp.path(), "restore during a replace");
+  }
+
+  // A replace started at moments spread over a restore.
+  int refused = 0, after = 0, restoreRefused = 0;
+  for (double delay : {0.0, 0.02, 0.08, 0.2}) {
+    TempDir work, tmp;
+    fs::copy(pristine.path(), work.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_EQ(RunProgram(kMigwiz, {"replace", work.path(), "-r", "-q"}, {"TMPDIR=" + tmp.path()}).status, 0);
+    Running restore({"restore", "-q", work.Path("RBackup/RExpert.reu")}, tmp.path());
+    restore.ReadUntil(delay);
+    auto r = RunProgram(kMigwiz, {"replace", work.path(), "-r", "-q"}, {"TMPDIR=" + tmp.path()});
+    const int restoreStatus = restore.Wait();
+    const std::string where = "replace after " + std::to_string(delay) + " s";
+    if (r.status == 1) {
+      EXPECT_NE(r.err.find(busy), std::string::npos) << where << ": " << r.err;
+      ++refused;
+    } else {
+      EXPECT_EQ(r.status, 0) << where << ": " << r.err;
+      ++after;
+    }
+    if (restoreStatus != 0) {
+      EXPECT_NE(restore.Err().find(busy), std::string::npos) << where << ": " << restore.Err();
+      ++restoreRefused;
+    }
+    finalRestore(work, tmp.path(), where);
+  }
+  std::printf("replace during a restore: %d refused, %d ran after it, %d restores refused\n", refused,
+              after, restoreRefused);
 }

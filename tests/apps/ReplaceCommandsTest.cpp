@@ -223,3 +223,34 @@ TEST(MigwizReplace, ARunThatChangesNothingKeepsTheReportBeforeIt) {
             std::string::npos) << again.out;
   EXPECT_EQ(again.out.find("Report: "), std::string::npos) << again.out;
 }
+
+// A file edited after the run: the restore refuses, naming it, and changes
+// nothing; --force restores over it. A run that fails says no original changed.
+TEST(MigwizReplace, RestoreRefusesEditsUnlessForced) {
+  TempDir dir;
+  dir.Write("src/Main.pas", kUnit);
+  dir.Write("src/Main.dfm", kForm);
+  Migwiz migwiz;
+  ASSERT_EQ(migwiz({"replace", dir.Path("src"), "-q"}).status, 0);
+  const std::string edited = dir.Read("src/Main.pas") + "{ edited }";
+  dir.Write("src/Main.pas", edited);
+  const std::string undo = dir.Path("src/RBackup/RExpert.reu");
+  auto refused = migwiz({"restore", undo});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("Changed since the run wrote it (restore with --force to lose the change): " +
+                             dir.Path("src/Main.pas")), std::string::npos) << refused.err;
+  EXPECT_EQ(dir.Read("src/Main.pas"), edited);
+  EXPECT_NE(dir.Read("src/Main.dfm"), kForm);
+  auto forced = migwiz({"restore", "--force", "-q", undo});
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("src/Main.dfm"), kForm);
+
+  std::filesystem::remove(dir.Path("src/Wiz_Log.txt"));
+  std::filesystem::create_symlink(dir.Path("elsewhere.txt"), dir.Path("src/Wiz_Log.txt"));
+  auto linked = migwiz({"replace", dir.Path("src"), "-q"});
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_NE(linked.err.find("is a symbolic link"), std::string::npos) << linked.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("elsewhere.txt")));
+  EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
+}

@@ -265,6 +265,33 @@ TEST_F(ReplaceExpertTest, RestoreClosesAndReopensWhateverTheOutcome) {
   EXPECT_EQ(ide.opened, std::vector<std::string>{""});
 }
 
+// A file edited after the run: the wizard names it and restores over it
+// only on Yes.
+TEST_F(ReplaceExpertTest, RestoreAsksBeforeWritingOverEdits) {
+  const std::string unit = "unit Unit1;\r\ninterface\r\nuses DBTables;\r\nvar Q: TQuery;\r\nimplementation\r\nend.\r\n";
+  dir.Write("src/Unit1.pas", unit);
+  options.Dest = replace::TSearchDestination::sdDirectory;
+  options.Directory = dir.Path("src");
+  options.BackupDir = dir.Path("src/RBackup");
+  ASSERT_TRUE(replacer->PerformReplace());
+  const std::string edited = dir.Read("src/Unit1.pas") + "{ edited }";
+  dir.Write("src/Unit1.pas", edited);
+  const std::string question = "BDE Migration Wizard|20|These files were changed after the run that converted "
+                               "them:\n\n" + dir.Path("src/Unit1.pas") + "\n\nRestoring them loses those "
+                               "changes. Restore them all the same?";
+  app.answer = IDNO;
+  expert->PerformRestore(dir.Path("src/RBackup/RExpert.reu"));
+  EXPECT_EQ(app.shown, (std::vector<std::string>{question, "BDE Migration Wizard|16|Failed to restore files.\n\n1 file(s) "
+                                                    "were changed after the run that converted them; nothing "
+                                                    "was restored."}));
+  EXPECT_EQ(dir.Read("src/Unit1.pas"), edited);
+  app.shown.clear();
+  app.answer = IDYES;
+  expert->PerformRestore(dir.Path("src/RBackup/RExpert.reu"));
+  EXPECT_EQ(app.shown, (std::vector<std::string>{question, "BDE Migration Wizard|64|Files were succefully restored."}));
+  EXPECT_EQ(dir.Read("src/Unit1.pas"), unit);
+}
+
 TEST_F(ReplaceExpertTest, CancelSavesNothingAndAFailedRunSaysWhy) {
   dir.Write("config/Software/Corvane.ini", "[BDE Migration Wizard]\nDest=i:0\n");
   answer = [](dialogs::TWizardForm& form) {

@@ -1,6 +1,9 @@
 // A fault at every step: the k-th file operation of a run fails, for every
-// k of a clean run. Whatever fails, the run says so truthfully, and every
-// original is as it was or comes back with the undo file.
+// k of a clean run (locks, reads, the check of each original before it is
+// replaced, backups, flushes, the copy back). Whatever fails, the run says
+// so truthfully, and a run that fails leaves every original as it was: a
+// copy back that fails half-way is undone. A second fault during that undo
+// leaves every original as it was or restorable with the undo file.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -44,6 +47,7 @@ struct Outcome {
   bool result = false;
   bool copyBackBegan = false;
   bool warned = false;
+  bool unchanged = false;  // the replacer says every original is as it was
 };
 
 // One run over a fresh copy of the fixture, its k-th operation failing.
@@ -81,10 +85,21 @@ class Trial {
       o.threw = true;
     }
     o.warned = !replacer_->Warnings().empty();
+    o.unchanged = replacer_->OriginalsUnchanged();
     for (const std::string& op : fs_.log)
       if (op.rfind("overwrite ", 0) == 0) o.copyBackBegan = true;
     fs_.failAt = 0;
+    fs_.failAlsoAt.clear();
     return o;
+  }
+  void FailAlsoAt(size_t k) { fs_.failAlsoAt.insert(k); }
+  bool UndoFileLeft() const { return dir_.Exists("RBackup/RExpert.reu"); }
+  bool LockLeft() const { return dir_.Exists("Wiz_Run.lock") || dir_.Exists("RBackup/RExpert.reu.lock"); }
+  // The number of the first operation whose log entry starts so, after the given one.
+  size_t FirstOperation(const std::string& prefix, size_t after = 0) const {
+    for (size_t n = after; n < fs_.log.size(); ++n)
+      if (fs_.log[n].rfind(prefix, 0) == 0) return n + 1;
+    return 0;
   }
 
   bool Restore() {
@@ -130,6 +145,7 @@ size_t TryEveryFailure(bool project, bool copiesOnDisk = false) {
     Outcome o = trial.Run();
     const std::string what = "failing operation " + std::to_string(k) + ": " + trial.FailedOperation();
     EXPECT_FALSE(trial.TemporaryFolderLeft()) << what;
+    EXPECT_FALSE(trial.LockLeft()) << what;
     if (o.result && !o.threw) {
       // Success is only claimed for a complete run, or with a warning.
       if (trial.Units() != converted) {
@@ -140,12 +156,46 @@ size_t TryEveryFailure(bool project, bool copiesOnDisk = false) {
       }
       continue;
     }
+    // Failed: undone, with no undo file left to describe a change that is not there.
     if (o.copyBackBegan) {
-      EXPECT_TRUE(trial.Restore()) << what;
+      EXPECT_TRUE(o.unchanged) << what;
     }
+    EXPECT_FALSE(trial.UndoFileLeft()) << what;
     EXPECT_EQ(trial.Units(), Fixture()) << what;
   }
   return count;
+}
+
+// The copy back fails at the second original; then, for each operation of
+// the undo in turn, that operation fails too.
+size_t TryEveryFailureOfTheUndo(bool project) {
+  size_t secondOverwrite, undoOperations;
+  {
+    Trial clean(project, 0, false);
+    clean.Run();
+    secondOverwrite = clean.FirstOperation("overwrite ", clean.FirstOperation("overwrite "));
+  }
+  {
+    Trial once(project, secondOverwrite, false);
+    Outcome o = once.Run();
+    EXPECT_TRUE(!o.result && o.unchanged);
+    undoOperations = once.Operations() - secondOverwrite;
+    EXPECT_EQ(once.Units(), Fixture());
+  }
+  for (size_t extra = 1; extra <= undoOperations; ++extra) {
+    Trial trial(project, secondOverwrite, false);
+    trial.FailAlsoAt(secondOverwrite + extra);
+    Outcome o = trial.Run();
+    const std::string what = "second failure at operation " + std::to_string(secondOverwrite + extra) +
+                             ": " + trial.FailedOperation();
+    EXPECT_FALSE(o.result) << what;
+    EXPECT_FALSE(trial.TemporaryFolderLeft()) << what;
+    if (!o.unchanged) {
+      EXPECT_TRUE(trial.Restore()) << what;  // the undo file stays when the undo was not complete
+    }
+    EXPECT_EQ(trial.Units(), Fixture()) << what;
+  }
+  return undoOperations;
 }
 
 }  // namespace
@@ -160,6 +210,13 @@ TEST(FaultInjection, EveryFailingOperationOfARecursiveFolderRun) {
   size_t points = TryEveryFailure(false);
   std::printf("folder run: %zu failure points tried\n", points);
   EXPECT_GT(points, 40u);
+}
+
+TEST(FaultInjection, EveryFailingOperationOfTheUndoOfAFailedCopyBack) {
+  size_t project = TryEveryFailureOfTheUndo(true), folder = TryEveryFailureOfTheUndo(false);
+  std::printf("undo of a failed copy back: %zu and %zu failure points tried\n", project, folder);
+  EXPECT_GT(project, 3u);
+  EXPECT_GT(folder, 3u);
 }
 
 TEST(FaultInjection, EveryFailingOperationWithConvertedCopiesOnDisk) {

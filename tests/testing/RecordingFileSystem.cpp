@@ -1,5 +1,7 @@
 #include "testing/RecordingFileSystem.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 namespace migwiz::testing {
@@ -12,10 +14,11 @@ const std::set<std::string> kNone;
 
 bool RecordingFileSystem::Fails(const std::string& entry, const std::set<std::string>& failing,
                                 const std::string& path) {
+  if (beforeOperation) beforeOperation(entry);
   std::lock_guard<std::mutex> lock(mutex_);
   log.push_back(entry);
   ++operations;
-  if (operations == failAt) {
+  if (operations == failAt || failAlsoAt.count(operations)) {
     failedOperation = entry;
     errno = EIO;
     return true;
@@ -117,7 +120,59 @@ bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_vie
     err = "cannot write \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::OverwriteFile(path, contents, err);
+  if (failOverwriteHalfWay.erase(path)) {
+    std::string mixed, ignored;
+    PosixFileSystem::ReadFile(path, mixed, ignored);
+    const size_t half = contents.size() / 2;
+    mixed.replace(0, std::min(half, mixed.size()), contents.substr(0, half));
+    PosixFileSystem::OverwriteFile(path, mixed, ignored);
+    err = "cannot write \"" + path + "\": No space left on device (injected)";
+    return false;
+  }
+  if (!PosixFileSystem::OverwriteFile(path, contents, err)) return false;
+  if (writesClearSpecialBits) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode & 0777);
+  }
+  return true;
+}
+
+bool RecordingFileSystem::CanWrite(const std::string& path, std::string& err) {
+  if (Fails("access " + path, failCanWrite, path)) {
+    err = "cannot write \"" + path + "\": Operation not permitted (injected)";
+    return false;
+  }
+  return PosixFileSystem::CanWrite(path, err);
+}
+
+std::unique_ptr<platform::FileLock> RecordingFileSystem::TryLock(const std::string& path,
+                                                                 std::string& holder,
+                                                                 std::string& err) {
+  holder.clear();
+  if (Fails("lock " + path, failLock, path)) {
+    err = "cannot lock \"" + path + "\": injected failure";
+    return nullptr;
+  }
+  return PosixFileSystem::TryLock(path, holder, err);
+}
+
+bool RecordingFileSystem::SyncFileSystem(const std::string& path, std::string& err) {
+  if (Fails("sync " + path, failSync, path)) {
+    err = "cannot flush to disk \"" + path + "\": injected failure";
+    return false;
+  }
+  return PosixFileSystem::SyncFileSystem(path, err);
+}
+
+bool RecordingFileSystem::RestoreSpecialBits(const std::string& path, std::uint32_t specialBits) {
+  if (Fails("chmod " + path, kNone, path)) return false;
+  return PosixFileSystem::RestoreSpecialBits(path, specialBits);
+}
+
+size_t RecordingFileSystem::Count(const std::string& prefix) const {
+  size_t n = 0;
+  for (const std::string& entry : log) n += entry.rfind(prefix, 0) == 0;
+  return n;
 }
 
 std::unique_ptr<platform::WritableFile> RecordingFileSystem::CreateFile(const std::string& path,
@@ -135,7 +190,8 @@ std::vector<std::string> RecordingFileSystem::ChangesUnder(const std::string& di
   std::vector<std::string> out;
   for (const std::string& entry : log) {
     if (entry.rfind("read ", 0) == 0 || entry.rfind("list ", 0) == 0 ||
-        entry.rfind("exists ", 0) == 0)
+        entry.rfind("exists ", 0) == 0 || entry.rfind("access ", 0) == 0 ||
+        entry.rfind("sync ", 0) == 0 || entry.rfind("lock ", 0) == 0)
       continue;
     size_t space = entry.find(' ');
     std::string target = entry.substr(space + 1);
