@@ -301,8 +301,12 @@ std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::
   if (connection.empty()) {
     TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};
-    if (std::find(c.Unresolved.begin(), c.Unresolved.end(), missing) == c.Unresolved.end())
+    std::string key = missing.ObjectName + '\0' + missing.DatabaseName;
+    auto [at, added] = c.UnresolvedAt.try_emplace(std::move(key), c.Unresolved.size());
+    if (added || at->second >= c.Unresolved.size() || !(c.Unresolved[at->second] == missing)) {
+      at->second = c.Unresolved.size();
       c.Unresolved.push_back(std::move(missing));
+    }
   }
   return connection;
 }

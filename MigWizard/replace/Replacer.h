@@ -10,6 +10,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "grammar/FormParser.h"
@@ -84,6 +85,10 @@ struct TFileConversion {
   std::string Output;
   std::vector<std::string> FormFiles;  // named by a unit's resource directives, as written
   std::vector<TUnresolvedDatabase> Unresolved;
+  // Where each object name and database name of Unresolved stands (when
+  // still there: the list may have been cut back since), so that a form of
+  // many datasets is not searched from the start for each of them.
+  std::unordered_map<std::string, size_t> UnresolvedAt;
   std::vector<TUnconvertedObject> Unconverted;
   std::vector<std::pair<std::string, std::string>> DatabaseNames;  // in the order found
   std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
