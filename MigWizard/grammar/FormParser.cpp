@@ -186,6 +186,7 @@ void TFormParser::RulesPrepared() {
   for (int rule = 0; rule < RuleCount(); ++rule) SetMemoised(rule, !reaches[rule]);
   endGuardClass_ = CharClassIndexOf(kEndGuard);
   UseFirstCharacters({endGuardClass_});
+  UseSharedBeginnings();
 }
 
 TCharSet TFormParser::GetCharSet(std::string_view className) {
@@ -302,6 +303,7 @@ bool TFormParser::ParseNestedObjectBody(int rule) {
 void TFormParser::ProcessObservedProperty(const std::string& propName, const std::string& propValue) {
   const size_t before = props_.size();
   const int valuePos = FormState().StartPos;
+  NoteCallOut();
   ProcessProperty(propName, propValue);
   if (propertyObserver_)
     propertyObserver_->PropertyProcessed(FormState().TypeName, propName, propValue, valuePos,

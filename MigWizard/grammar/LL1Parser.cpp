@@ -297,6 +297,33 @@ void TLL1Parser::UseFirstCharacters(const std::vector<int>& opaqueClasses) {
   useFirst_ = true;
 }
 
+void TLL1Parser::UseSharedBeginnings() {
+  auto same = [](const Element& a, const Element& b) {
+    return a.kind == b.kind && a.index == b.index && a.text == b.text;
+  };
+  for (Rule* rule : ruleList_) {
+    const size_t n = rule->compiled.size();
+    rule->shared.assign(n, std::vector<int>(n, 0));
+    rule->keepAfter.assign(n, 0);
+    for (size_t a = 0; a < n; ++a) {
+      for (size_t b = 0; b < n; ++b) {
+        const std::vector<Element>& x = rule->compiled[a];
+        const std::vector<Element>& y = rule->compiled[b];
+        size_t k = 0;
+        while (k < x.size() && k < y.size() && same(x[k], y[k])) ++k;
+        rule->shared[a][b] = static_cast<int>(k);
+      }
+    }
+    // An alternative matched as a whole ends the rule: nothing is kept
+    // after its last element.
+    for (size_t a = 0; a < n; ++a)
+      for (size_t b = a + 1; b < n; ++b)
+        if (int k = rule->shared[a][b]; k > 0 && k < 64 && static_cast<size_t>(k) < rule->compiled[a].size())
+          rule->keepAfter[a] |= std::uint64_t{1} << k;
+  }
+  useShared_ = true;
+}
+
 std::vector<bool> TLL1Parser::RulesReaching(const std::vector<int>& targets) const {
   std::vector<bool> reaches(ruleList_.size(), false);
   for (int t : targets)
@@ -325,6 +352,7 @@ bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRu
   errorStr_.clear();
   depth_ = peak_ = 0;
   saveStack_.clear();
+  checkpoints_.clear();
   memo_.Reset(pos);
   pendingRuleName_ = pendingClassName_ = nullptr;
   BeforeParse();
@@ -368,6 +396,7 @@ bool TLL1Parser::ParseRule(int index) {
 // Every alternative starts from the state on entry: a failed one is put back
 // to it before the next is tried.
 bool TLL1Parser::TryAlternatives(const Rule& rule) {
+  if (useShared_) return TryAlternativesShared(rule);
   const size_t mark = saveStack_.size();
   state_->Save(saveStack_);
   const unsigned char next = useFirst_ ? InputAt(state_->CurPos()) : 0;
@@ -382,6 +411,102 @@ bool TLL1Parser::TryAlternatives(const Rule& rule) {
   }
   saveStack_.resize(mark);
   return false;
+}
+
+// As TryAlternatives, with the leading elements that alternatives share
+// parsed once: an alternative goes on from the newest state kept by an
+// earlier one that matched the same elements, and is passed over when the
+// last one tried failed at an element the two share (it would fail there
+// again); neither when the parse of those elements called out of the
+// parser. The state is put back only before it is needed.
+bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
+  const size_t mark = saveStack_.size();
+  const size_t kept = checkpoints_.size();
+  state_->Save(saveStack_);
+  const unsigned char next = useFirst_ ? InputAt(state_->CurPos()) : 0;
+  bool moved = false;  // the state may differ from the one on entry
+  int lastTried = -1;  // the last alternative tried without calling out
+  int lastMatched = 0;
+  const int count = static_cast<int>(rule.compiled.size());
+  for (int i = 0; i < count; ++i) {
+    if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
+    if (lastTried >= 0 && rule.shared[lastTried][i] > lastMatched) continue;
+    while (checkpoints_.size() > kept) {
+      const Checkpoint& top = checkpoints_.back();
+      if (top.elements <= rule.shared[top.alternative][i]) break;
+      saveStack_.resize(top.saved);
+      checkpoints_.pop_back();
+    }
+    int from = 0;
+    if (checkpoints_.size() > kept) {
+      from = checkpoints_.back().elements;
+      state_->Restore(saveStack_.data() + checkpoints_.back().saved);
+    } else if (moved) {
+      state_->Restore(saveStack_.data() + mark);
+    }
+    int matched = 0;
+    bool calledOut = false;
+    const Outcome outcome = ParseAlternativeFrom(rule, i, from, matched, calledOut);
+    if (outcome == Outcome::Matched) {
+      checkpoints_.resize(kept);
+      saveStack_.resize(mark);
+      return true;
+    }
+    lastTried = calledOut ? -1 : i;
+    lastMatched = matched;
+    moved = from > 0 || outcome == Outcome::Failed;
+  }
+  if (moved) state_->Restore(saveStack_.data() + mark);
+  checkpoints_.resize(kept);
+  saveStack_.resize(mark);
+  return false;
+}
+
+TLL1Parser::Outcome TLL1Parser::ParseAlternativeFrom(const Rule& rule, int alt, int from, int& matched,
+                                                     bool& calledOut) {
+  const std::vector<Element>& alternative = rule.compiled[alt];
+  const unsigned callsBefore = callsOut_;
+  struct CallsOut {  // also when an element fails
+    const unsigned& now;
+    unsigned before;
+    bool& calledOut;
+    ~CallsOut() { calledOut = now != before; }
+  } callsOut{callsOut_, callsBefore, calledOut};
+  const std::uint64_t keep = rule.keepAfter[alt];
+  const int count = static_cast<int>(alternative.size());
+  for (int k = from; k < count; ++k) {
+    matched = k;
+    const Element& e = alternative[k];
+    switch (e.kind) {
+      case Element::CharClass:
+        pendingClassName_ = e.text.data();
+        pendingClass_ = e.index;
+        if (!ParseCharClass(e.text)) return Outcome::Failed;
+        break;
+      case Element::Nonterminal:
+        pendingRuleName_ = e.text.data();
+        pendingRule_ = e.index;
+        if (!ParseNonterminal(e.text)) return Outcome::Failed;
+        break;
+      case Element::Literal: {
+        const Outcome failed = k == 0 ? Outcome::FailedUntouched : Outcome::Failed;
+        const int pos = state_->CurPos();
+        const size_t n = e.text.size();
+        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return failed;
+        const char* in = input_.data() + (pos - 1);
+        for (size_t i = 0; i < n; ++i)
+          if (AsciiLower(in[i]) != e.text[i]) return failed;
+        state_->SetCurPos(pos + static_cast<int>(n));
+        break;
+      }
+    }
+    if (k + 1 < 64 && ((keep >> (k + 1)) & 1) && callsOut_ == callsBefore) {
+      checkpoints_.push_back(Checkpoint{alt, k + 1, saveStack_.size()});
+      state_->Save(saveStack_);
+    }
+  }
+  matched = count;
+  return Outcome::Matched;
 }
 
 // A rule tried again at the same place gives the same answer; so does the

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -138,6 +139,18 @@ class TLL1Parser {
   // RulesPrepared; opaqueClasses are classes ParseCharClass matches in a way
   // of its own (zero width, say), taken to match anything or nothing.
   void UseFirstCharacters(const std::vector<int>& opaqueClasses);
+  // Lets a parse share the elements that alternatives of a rule begin with
+  // alike: when one alternative fails, the next that begins the same way
+  // goes on from the state those shared elements left (kept on the save
+  // stack), and one that would fail at the same shared element is passed
+  // over. Only for a subclass whose ParseNonterminal gives the same state
+  // for the same state and text. Elements during whose parse the subclass
+  // called out of the parser (NoteCallOut) are parsed again all the same,
+  // so that such calls happen as often and in the same order as without.
+  void UseSharedBeginnings();
+  // The subclass has just handed something out of the parser (a property
+  // to its handler, say).
+  void NoteCallOut() { ++callsOut_; }
   int CharClassIndexOf(std::string_view className) const {
     return className.data() == pendingClassName_ && pendingClass_ >= 0 ? pendingClass_
                                                                        : LookUpCharClass(className);
@@ -160,6 +173,16 @@ class TLL1Parser {
     std::vector<bool> altNullable;
     std::bitset<256> first;
     bool nullable = true;
+    // With UseSharedBeginnings: how many leading elements two alternatives
+    // have in common (by their indices), and per alternative the element
+    // counts after which its state is kept for a later alternative.
+    std::vector<std::vector<int>> shared;
+    std::vector<std::uint64_t> keepAfter;
+  };
+  struct Checkpoint {
+    int alternative;  // that matched the elements
+    int elements;     // how many of its leading elements were matched
+    size_t saved;     // where the state after them lies on the save stack
   };
   struct ClassSlot {
     std::string name;
@@ -181,6 +204,10 @@ class TLL1Parser {
   int LookUpCharClass(std::string_view className) const;
   enum class Outcome { Matched, Failed, FailedUntouched };
   Outcome ParseAlternative(const std::vector<Element>& alternative);
+  // From element from on; matched becomes the number of leading elements
+  // matched (all of them on success).
+  Outcome ParseAlternativeFrom(const Rule& rule, int alt, int from, int& matched, bool& calledOut);
+  bool TryAlternativesShared(const Rule& rule);
   bool ParseMemoised(int index);
   bool TryAlternatives(const Rule& rule);
   ClassSlot& ResolvedClass(int index);
@@ -198,6 +225,9 @@ class TLL1Parser {
   std::string errorStr_;
   bool rulesPrepared_ = false;
   bool useFirst_ = false;
+  bool useShared_ = false;
+  std::vector<Checkpoint> checkpoints_;  // of the rules being tried, innermost last
+  unsigned callsOut_ = 0;
   std::string_view input_;
   std::vector<int> saveStack_;  // the saved states of the alternatives being tried
   TPositionMemo<MemoResult> memo_;
