@@ -24,7 +24,7 @@ namespace {
 // the text ends first.
 class TObjectEndFinder {
  public:
-  explicit TObjectEndFinder(const std::string& text) : lexer_(text) {}
+  explicit TObjectEndFinder(const std::string& text) : lexer_(platform::TBorrowedText{text}) {}
 
   size_t EndOf(size_t headerPos) {
     lexer_.StartAt(headerPos);
@@ -42,7 +42,7 @@ class TObjectEndFinder {
 
  private:
   TFormLexer lexer_;
-  std::string lexeme_;
+  std::string_view lexeme_;
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -162,7 +162,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   size_t outPos = 0;
   std::string output;
   output.reserve(text.size());
-  TFormLexer lexer(text);
+  TFormLexer lexer(platform::TBorrowedText{text});
   std::unique_ptr<TObjectEndFinder> objectEnds;  // made for the first object of an old class
   parser.SetLineBreak(LineBreakOf(text));
   c.Recorder.BeginForm(c.File, text, form.binary);
@@ -171,7 +171,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   std::vector<std::string> names;
   bool readingPathName = false;
   TLineTracker lines(text);
-  std::string lexeme, newClass;
+  std::string_view lexeme;  // into text, or into newClass or made
+  std::string newClass, made;
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
@@ -196,7 +197,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         --depth;
         break;
       case platform::lcIdent:
-        if (readingPathName) names.push_back(lexeme);
+        if (readingPathName) names.emplace_back(lexeme);
         readingPathName = false;
         if (object.ReadingName) {
           object.Name = lexeme;
@@ -205,7 +206,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         } else if (object.ReadingType) {
           object.ClassName = lexeme;
           object.ReadingType = false;
-          if (!FindPair(lexeme, newClass)) break;
+          if (!FindPair(object.ClassName, newClass)) break;
           lexeme = newClass;
           parser.SetNewClassName(newClass);
           if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
@@ -215,7 +216,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass);
-            lexeme = parser.MakeObject(std::max(depth, 0));
+            made = parser.MakeObject(std::max(depth, 0));
+            lexeme = made;
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
