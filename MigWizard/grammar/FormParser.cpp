@@ -1,6 +1,7 @@
 #include "grammar/FormParser.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "grammar/ParamList.h"
 #include "grammar/StringValue.h"
@@ -96,15 +97,9 @@ void TFormParseState::Assign(const TParseState& source) {
 
 void TFormParseState::Save(std::vector<int>& stack) const {
   TParseState::Save(stack);
-  const size_t at = stack.size();
-  stack.resize(at + 6);
-  int* out = stack.data() + at;
-  out[0] = PropCount;
-  out[1] = StartPos;
-  out[2] = NestedObject;
-  out[3] = ObjectCount;
-  out[4] = ObjectPos;
-  out[5] = static_cast<int>(trail_.size());
+  const int saved[] = {PropCount, StartPos, NestedObject, ObjectCount, ObjectPos,
+                       static_cast<int>(trail_.size())};
+  stack.insert(stack.end(), std::begin(saved), std::end(saved));
 }
 
 const int* TFormParseState::Restore(const int* saved) {

@@ -1,6 +1,7 @@
 #include "grammar/LL1Parser.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "platform/LargeStack.h"
 #include "resources/RExpertRes.h"
@@ -293,6 +294,13 @@ void TLL1Parser::UseFirstCharacters(const std::vector<int>& opaqueClasses) {
     rule->altNullable.assign(rule->compiled.size(), false);
     for (size_t i = 0; i < rule->compiled.size(); ++i)
       rule->altNullable[i] = alternativeFirst(rule->compiled[i], rule->altFirst[i]);
+    rule->viable.clear();
+    if (rule->compiled.size() <= 64) {
+      rule->viable.assign(256, 0);
+      for (size_t c = 0; c < 256; ++c)
+        for (size_t i = 0; i < rule->compiled.size(); ++i)
+          if (rule->altNullable[i] || rule->altFirst[i].test(c)) rule->viable[c] |= std::uint64_t{1} << i;
+    }
   }
   useFirst_ = true;
 }
@@ -303,7 +311,7 @@ void TLL1Parser::UseSharedBeginnings() {
   };
   for (Rule* rule : ruleList_) {
     const size_t n = rule->compiled.size();
-    rule->shared.assign(n, std::vector<int>(n, 0));
+    rule->shared.assign(n * n, 0);
     rule->keepAfter.assign(n, 0);
     for (size_t a = 0; a < n; ++a) {
       for (size_t b = 0; b < n; ++b) {
@@ -311,14 +319,14 @@ void TLL1Parser::UseSharedBeginnings() {
         const std::vector<Element>& y = rule->compiled[b];
         size_t k = 0;
         while (k < x.size() && k < y.size() && same(x[k], y[k])) ++k;
-        rule->shared[a][b] = static_cast<int>(k);
+        rule->shared[a * n + b] = static_cast<int>(k);
       }
     }
     // An alternative matched as a whole ends the rule: nothing is kept
     // after its last element.
     for (size_t a = 0; a < n; ++a)
       for (size_t b = a + 1; b < n; ++b)
-        if (int k = rule->shared[a][b]; k > 0 && k < 64 && static_cast<size_t>(k) < rule->compiled[a].size())
+        if (int k = rule->Shared(static_cast<int>(a), static_cast<int>(b)); k > 0 && k < 64 && static_cast<size_t>(k) < rule->compiled[a].size())
           rule->keepAfter[a] |= std::uint64_t{1} << k;
   }
   useShared_ = true;
@@ -428,12 +436,21 @@ bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
   int lastTried = -1;  // the last alternative tried without calling out
   int lastMatched = 0;
   const int count = static_cast<int>(rule.compiled.size());
-  for (int i = 0; i < count; ++i) {
-    if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
-    if (lastTried >= 0 && rule.shared[lastTried][i] > lastMatched) continue;
+  const bool masked = useFirst_ && !rule.viable.empty();
+  std::uint64_t viable = masked ? rule.viable[next] : 0;
+  for (int i = masked ? 0 : -1;;) {
+    if (masked) {
+      if (viable == 0) break;
+      i = std::countr_zero(viable);
+      viable &= viable - 1;
+    } else {
+      if (++i >= count) break;
+      if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
+    }
+    if (lastTried >= 0 && rule.Shared(lastTried, i) > lastMatched) continue;
     while (checkpoints_.size() > kept) {
       const Checkpoint& top = checkpoints_.back();
-      if (top.elements <= rule.shared[top.alternative][i]) break;
+      if (top.elements <= rule.Shared(top.alternative, i)) break;
       saveStack_.resize(top.saved);
       checkpoints_.pop_back();
     }

@@ -176,8 +176,12 @@ class TLL1Parser {
     // With UseSharedBeginnings: how many leading elements two alternatives
     // have in common (by their indices), and per alternative the element
     // counts after which its state is kept for a later alternative.
-    std::vector<std::vector<int>> shared;
+    std::vector<int> shared;  // count by count, alternative a's row first
     std::vector<std::uint64_t> keepAfter;
+    // The alternatives that may begin with each character, one bit each;
+    // empty when not known (or more than 64 alternatives).
+    std::vector<std::uint64_t> viable;
+    int Shared(int a, int b) const { return shared[static_cast<size_t>(a) * compiled.size() + b]; }
   };
   struct Checkpoint {
     int alternative;  // that matched the elements
