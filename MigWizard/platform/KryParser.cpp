@@ -32,33 +32,28 @@ void TParser::SetSymbols(const TLexemeTable* symbols) {
   symbols_ = symbols;
   asciiSymbol_.fill(lcOther);
   if (!symbols_) return;
-  for (int c = 0; c < 128; ++c)
-    if (auto it = symbols_->find(std::string(1, static_cast<char>(c))); it != symbols_->end())
-      asciiSymbol_[c] = it->second;
+  // As the table finds them: letters in either case.
+  for (const auto& [symbol, code] : *symbols_) {
+    if (symbol.size() != 1 || (static_cast<unsigned char>(symbol[0]) & 0x80) != 0) continue;
+    const char c = symbol[0];
+    asciiSymbol_[static_cast<unsigned char>(c)] = code;
+    if (c >= 'a' && c <= 'z') asciiSymbol_[static_cast<unsigned char>(c - 32)] = code;
+    if (c >= 'A' && c <= 'Z') asciiSymbol_[static_cast<unsigned char>(c + 32)] = code;
+  }
 }
 
 // KryCmpStrings tells keywords apart by their ASCII upper case.
 void TParser::SetKeywords(const TLexemeTable* keywords) {
   keywords_ = keywords;
-  keywordCodes_.clear();
   longestKeyword_ = 0;
   if (!keywords_) return;
-  for (const auto& [word, code] : *keywords_) {
-    std::string key = word;
-    for (char& ch : key)
-      if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-    keywordCodes_.emplace(std::move(key), code);
-    longestKeyword_ = std::max(longestKeyword_, word.size());
-  }
+  for (const auto& entry : *keywords_) longestKeyword_ = std::max(longestKeyword_, entry.first.size());
 }
 
 int TParser::KeywordCode(std::string_view word) {
   if (!keywords_ || word.size() > longestKeyword_) return lcIdent;
-  keywordKey_.assign(word);
-  for (char& ch : keywordKey_)
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-  auto it = keywordCodes_.find(keywordKey_);
-  return it == keywordCodes_.end() ? lcIdent : it->second;
+  auto it = keywords_->find(keywordKey_.assign(word));
+  return it == keywords_->end() ? lcIdent : it->second;
 }
 
 bool TParser::IsBlank(char32_t c) const { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -8,7 +8,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace migwiz::platform {
 
@@ -83,7 +82,6 @@ class TParser {
   bool asciiLearnt_ = false;
   std::array<std::uint8_t, 128> asciiClass_{};
   std::array<int, 128> asciiSymbol_{};  // the code of each one-character symbol; lcOther when none
-  std::unordered_map<std::string, int> keywordCodes_;  // by upper-case keyword
   size_t longestKeyword_ = 0;
   std::string keywordKey_;  // reused for the lookups
   size_t pos_ = 0;
