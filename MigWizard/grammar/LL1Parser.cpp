@@ -349,7 +349,7 @@ std::vector<bool> TLL1Parser::RulesReaching(const std::vector<int>& targets) con
   return reaches;
 }
 
-bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRule, int& pos) {
+bool TLL1Parser::ParseString(std::string_view inpStr, std::string_view startRule, int& pos) {
   if (!rulesPrepared_) {
     PrepareRules();
     rulesPrepared_ = true;
@@ -597,7 +597,7 @@ bool TLL1Parser::ParseCharClass(std::string_view className) {
     classIndex_.emplace(std::string(className), index);
     classes_.push_back(ClassSlot{std::string(className)});
   }
-  const ClassSlot& set = ResolvedClass(index);
+  const ClassSlot& set = classes_[index].resolved ? classes_[index] : ResolvedClass(index);
   const int pos = state_->CurPos();
   int len = 0;
   if (set.singleChar) {

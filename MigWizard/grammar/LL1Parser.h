@@ -85,7 +85,7 @@ class TLL1Parser {
   // On success pos moves past the matched prefix. The parser keeps a view of
   // inpStr, not a copy: it must outlive every use of the parse's results
   // (MakeObject reads the input again).
-  bool ParseString(const std::string& inpStr, std::string_view startRule, int& pos);
+  bool ParseString(std::string_view inpStr, std::string_view startRule, int& pos);
 
   TParseState& State() { return *state_; }
   int ErrorPos() const { return errorPos_; }

@@ -89,18 +89,17 @@ namespace {
 // where the parse ended. The parser is first given only the object's own
 // text (through its end and the line after it), so that a form with many
 // objects is converted in linear time; when that does not end where the
-// object ends, the whole text decides, as it always did. The parser keeps
-// looking at the text it parsed until the object is made, so the window is
-// the caller's and must outlive MakeObject.
+// object ends, the whole text decides, as it always did. The window is a
+// view into the text, which the parser reads again in MakeObject.
 bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t headerPos,
-                   size_t objectEnd, size_t& endPos, std::string& window) {
+                   size_t objectEnd, size_t& endPos) {
   if (objectEnd > headerPos) {
     size_t expectedEnd = objectEnd;
     while (expectedEnd < text.size() && IsBlank(text[expectedEnd])) ++expectedEnd;
     size_t windowEnd = std::min(text.find('\n', expectedEnd), text.size());
     windowEnd = std::min(windowEnd + 1, text.size());
     int pos = 1;
-    window.assign(text, headerPos, windowEnd - headerPos);
+    const std::string_view window = std::string_view(text).substr(headerPos, windowEnd - headerPos);
     if (parser.ParseString(window, "<object>", pos) &&
         headerPos + static_cast<size_t>(pos) - 1 == expectedEnd) {
       endPos = expectedEnd;
@@ -173,7 +172,6 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   TLineTracker lines(text);
   std::string_view lexeme;  // into text, or into newClass or made
   std::string newClass, made;
-  std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       case lcObject:
@@ -212,7 +210,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
-          if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
+          if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos)) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass);
