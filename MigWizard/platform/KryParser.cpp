@@ -72,8 +72,7 @@ void TParser::LearnAsciiClasses() {
   asciiLearnt_ = true;
 }
 
-bool TParser::Is(char32_t c, std::uint8_t kind) const {
-  if (c < 128) return (asciiClass_[c] & kind) != 0;
+bool TParser::IsOther(char32_t c, std::uint8_t kind) const {
   switch (kind) {
     case kBlank: return IsBlank(c);
     case kSymbol: return IsSymbol(c);
@@ -83,12 +82,8 @@ bool TParser::Is(char32_t c, std::uint8_t kind) const {
   }
 }
 
-char32_t TParser::CharAt(size_t pos, size_t* len) const {
+char32_t TParser::DecodeAt(size_t pos, size_t* len) const {
   const auto* s = reinterpret_cast<const uint8_t*>(text_.data());
-  if (s[pos] < 0x80) {
-    if (len) *len = 1;
-    return s[pos];
-  }
   auto i = static_cast<int32_t>(pos);
   UChar32 c;
   U8_NEXT(s, i, static_cast<int32_t>(text_.size()), c);

@@ -69,12 +69,21 @@ class TParser {
 
  private:
   enum : std::uint8_t { kBlank = 1, kSymbol = 2, kAlpha = 4, kNumber = 8, kQuote = 16 };
-  char32_t CharAt(size_t pos, size_t* len = nullptr) const;
+  char32_t CharAt(size_t pos, size_t* len = nullptr) const {
+    const auto b = static_cast<unsigned char>(text_[pos]);
+    if (b >= 0x80) return DecodeAt(pos, len);
+    if (len) *len = 1;
+    return b;
+  }
+  char32_t DecodeAt(size_t pos, size_t* len) const;
   size_t CommentEnd(size_t pos) const;  // 0 when no comment starts here
   size_t StringEnd(size_t pos) const;
   // The Is... answers for the ASCII characters, asked once per tokenizer.
   void LearnAsciiClasses();
-  bool Is(char32_t c, std::uint8_t kind) const;
+  bool Is(char32_t c, std::uint8_t kind) const {
+    return c < 128 ? (asciiClass_[c] & kind) != 0 : IsOther(c, kind);
+  }
+  bool IsOther(char32_t c, std::uint8_t kind) const;
   int KeywordCode(std::string_view word);
 
   std::string own_;        // the text, when it was given to keep
