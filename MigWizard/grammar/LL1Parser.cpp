@@ -24,6 +24,12 @@ constexpr std::string_view kPlaceholder = "<__Spec>";
 // Thrown when nesting passes the depth limit; ends the parse as a failure.
 struct ParseTooDeep {};
 
+// Drops the entries from size on (never grows, so nothing is constructed).
+template <class T>
+void ShrinkTo(std::vector<T>& v, size_t size) {
+  v.erase(v.begin() + static_cast<std::ptrdiff_t>(size), v.end());
+}
+
 // Length of the reference starting at i (a '<' that opens one), or 0 when
 // the '<' there is literal.
 size_t ReferenceLength(std::string_view alt, size_t i) {
@@ -412,12 +418,12 @@ bool TLL1Parser::TryAlternatives(const Rule& rule) {
     if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
     Outcome outcome = ParseAlternative(rule.compiled[i]);
     if (outcome == Outcome::Matched) {
-      saveStack_.resize(mark);
+      ShrinkTo(saveStack_, mark);
       return true;
     }
     if (outcome == Outcome::Failed) state_->Restore(saveStack_.data() + mark);
   }
-  saveStack_.resize(mark);
+  ShrinkTo(saveStack_, mark);
   return false;
 }
 
@@ -451,7 +457,7 @@ bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
     while (checkpoints_.size() > kept) {
       const Checkpoint& top = checkpoints_.back();
       if (top.elements <= rule.Shared(top.alternative, i)) break;
-      saveStack_.resize(top.saved);
+      ShrinkTo(saveStack_, top.saved);
       checkpoints_.pop_back();
     }
     int from = 0;
@@ -465,8 +471,8 @@ bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
     bool calledOut = false;
     const Outcome outcome = ParseAlternativeFrom(rule, i, from, matched, calledOut);
     if (outcome == Outcome::Matched) {
-      checkpoints_.resize(kept);
-      saveStack_.resize(mark);
+      ShrinkTo(checkpoints_, kept);
+      ShrinkTo(saveStack_, mark);
       return true;
     }
     lastTried = calledOut ? -1 : i;
@@ -474,8 +480,8 @@ bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
     moved = from > 0 || outcome == Outcome::Failed;
   }
   if (moved) state_->Restore(saveStack_.data() + mark);
-  checkpoints_.resize(kept);
-  saveStack_.resize(mark);
+  ShrinkTo(checkpoints_, kept);
+  ShrinkTo(saveStack_, mark);
   return false;
 }
 
