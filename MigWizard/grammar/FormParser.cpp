@@ -180,6 +180,12 @@ void TFormParser::RulesPrepared() {
   std::vector<bool> reaches = RulesReaching(capturing);
   for (int rule = 0; rule < RuleCount(); ++rule) SetMemoised(rule, !reaches[rule]);
   endGuardClass_ = CharClassIndexOf(kEndGuard);
+  // Rules that capture nothing and classes other than the end guard go
+  // straight to the engine.
+  for (int rule = 0; rule < RuleCount(); ++rule)
+    if (!IsCapturing(RuleName(rule))) CallDirectly(rule);
+  for (int c = 0; c < CharClassCount(); ++c)
+    if (c != endGuardClass_) MatchDirectly(c);
   UseFirstCharacters({endGuardClass_});
   UseSharedBeginnings();
 }
@@ -198,9 +204,7 @@ bool TFormParser::ParseCharClass(std::string_view className) {
     unsigned char next = InputAt(State().CurPos());
     return next == 0 || IsDelim(next);
   }
-  bool ok = TLL1Parser::ParseCharClass(className);
-  if (ok) furthestPos_ = std::max(furthestPos_, State().CurPos());
-  return ok;
+  return TLL1Parser::ParseCharClass(className);
 }
 
 std::string TFormParser::MatchedText() {

@@ -367,6 +367,7 @@ bool TLL1Parser::ParseString(std::string_view inpStr, std::string_view startRule
   depth_ = peak_ = 0;
   saveStack_.clear();
   checkpoints_.clear();
+  classFurthest_ = pos;
   memo_.Reset(pos);
   pendingRuleName_ = pendingClassName_ = nullptr;
   BeforeParse();
@@ -502,14 +503,8 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternativeFrom(const Rule& rule, int alt, 
     const Element& e = alternative[k];
     switch (e.kind) {
       case Element::CharClass:
-        pendingClassName_ = e.text.data();
-        pendingClass_ = e.index;
-        if (!ParseCharClass(e.text)) return Outcome::Failed;
-        break;
       case Element::Nonterminal:
-        pendingRuleName_ = e.text.data();
-        pendingRule_ = e.index;
-        if (!ParseNonterminal(e.text)) return Outcome::Failed;
+        if (!ParseElementRef(e)) return Outcome::Failed;
         break;
       case Element::Literal: {
         const Outcome failed = k == 0 ? Outcome::FailedUntouched : Outcome::Failed;
@@ -557,14 +552,8 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alt
   for (const Element& e : alternative) {
     switch (e.kind) {
       case Element::CharClass:
-        pendingClassName_ = e.text.data();
-        pendingClass_ = e.index;
-        if (!ParseCharClass(e.text)) return Outcome::Failed;
-        break;
       case Element::Nonterminal:
-        pendingRuleName_ = e.text.data();
-        pendingRule_ = e.index;
-        if (!ParseNonterminal(e.text)) return Outcome::Failed;
+        if (!ParseElementRef(e)) return Outcome::Failed;
         break;
       case Element::Literal: {
         // Literals were lower-cased with the rule; the input is compared
@@ -582,6 +571,19 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alt
     }
   }
   return Outcome::Matched;
+}
+
+bool TLL1Parser::ParseElementRef(const Element& e) {
+  if (e.kind == Element::CharClass) {
+    if (e.index >= 0 && classes_[e.index].direct) return MatchClass(e.index);
+    pendingClassName_ = e.text.data();
+    pendingClass_ = e.index;
+    return ParseCharClass(e.text);
+  }
+  if (e.index >= 0 && ruleList_[e.index]->direct) return ParseRule(e.index);
+  pendingRuleName_ = e.text.data();
+  pendingRule_ = e.index;
+  return ParseNonterminal(e.text);
 }
 
 TLL1Parser::ClassSlot& TLL1Parser::ResolvedClass(int index) {
@@ -603,6 +605,10 @@ bool TLL1Parser::ParseCharClass(std::string_view className) {
     classIndex_.emplace(std::string(className), index);
     classes_.push_back(ClassSlot{std::string(className)});
   }
+  return MatchClass(index);
+}
+
+bool TLL1Parser::MatchClass(int index) {
   const ClassSlot& set = classes_[index].resolved ? classes_[index] : ResolvedClass(index);
   const int pos = state_->CurPos();
   int len = 0;
@@ -615,6 +621,7 @@ bool TLL1Parser::ParseCharClass(std::string_view className) {
     while (pos + len <= size && set.chars[in[pos + len - 1]]) ++len;
   }
   state_->SetCurPos(pos + len);
+  if (len > 0 && pos + len > classFurthest_) classFurthest_ = pos + len;
   return len > 0;
 }
 

@@ -148,6 +148,16 @@ class TLL1Parser {
   // called out of the parser (NoteCallOut) are parsed again all the same,
   // so that such calls happen as often and in the same order as without.
   void UseSharedBeginnings();
+  // The engine parses this rule itself, without a call of ParseNonterminal
+  // (for a subclass whose ParseNonterminal would only call ParseRule), and
+  // matches this class itself, without ParseCharClass (for one whose
+  // ParseCharClass would only call the engine's).
+  void CallDirectly(int rule) { ruleList_[rule]->direct = true; }
+  void MatchDirectly(int charClass) { classes_[charClass].direct = true; }
+  int CharClassCount() const { return static_cast<int>(classes_.size()); }
+  // The furthest position (1-based) a character class matched up to in the
+  // current or last parse; where it began when none did.
+  int FurthestClassEnd() const { return classFurthest_; }
   // The subclass has just handed something out of the parser (a property
   // to its handler, say).
   void NoteCallOut() { ++callsOut_; }
@@ -167,6 +177,7 @@ class TLL1Parser {
     std::vector<std::string> alternatives;
     std::vector<std::vector<Element>> compiled;
     bool memoised = false;
+    bool direct = false;  // parsed without ParseNonterminal
     // With UseFirstCharacters: the characters each alternative (and the
     // rule) may begin with, and whether it may match the empty text.
     std::vector<std::bitset<256>> altFirst;
@@ -192,6 +203,7 @@ class TLL1Parser {
     std::string name;
     bool resolved = false;
     bool singleChar = false;
+    bool direct = false;  // matched without ParseCharClass
     bool chars[256] = {};
   };
   struct MemoResult {
@@ -215,6 +227,9 @@ class TLL1Parser {
   bool ParseMemoised(int index);
   bool TryAlternatives(const Rule& rule);
   ClassSlot& ResolvedClass(int index);
+  bool MatchClass(int index);
+  // One element of an alternative, through the virtual calls or directly.
+  bool ParseElementRef(const Element& e);
 
   TParseStateClass parseStateClass_;
   std::unique_ptr<TParseState> state_;
@@ -232,6 +247,7 @@ class TLL1Parser {
   bool useShared_ = false;
   std::vector<Checkpoint> checkpoints_;  // of the rules being tried, innermost last
   unsigned callsOut_ = 0;
+  int classFurthest_ = 0;
   std::string_view input_;
   std::vector<int> saveStack_;  // the saved states of the alternatives being tried
   TPositionMemo<MemoResult> memo_;
