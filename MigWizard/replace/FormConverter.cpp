@@ -236,6 +236,9 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   c.Changes = changes;
   c.Noted = true;
   if (changes == 0) return;
+  // The form's text is read no more: a large form is not held three times
+  // (text, output and encoded output) while it is written.
+  if (c.Form && &c.Form->text == &text) std::string().swap(c.Form->text);
   WriteFormFile(c, output, form);
   c.Changed = true;
 }
