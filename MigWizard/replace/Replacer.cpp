@@ -442,7 +442,11 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   // Converted copies wait for the copy back in memory, up to a bound, and
   // beyond it in the temporary folder: either way no original is touched
   // before every file is converted.
-  if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
+  if (dryRun_) {
+    // Nothing is copied back: the converted copy is only shown (--diff).
+    if (OnFileConverted) OnFileConverted(c.File, c.Output);
+    c.Output = std::string();
+  } else if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
     keptOutputBytes_ += c.Output.size();
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     keptOutputs_[i] = std::move(c.Output);
