@@ -10,6 +10,7 @@ containers. The output is the same for the same arguments.
 
     bench/make_tree.py OUT --size-mb 20 --migwiz build/apps/migwiz/migwiz
     bench/make_tree.py OUT --units 1 --datasets 8000 --no-forms ...
+    bench/make_tree.py OUT --units 1000 --datasets 20 --project ...   # App.dpr too
 """
 import argparse
 import json
@@ -272,6 +273,9 @@ def main():
     ap.add_argument("--no-forms", action="store_true", help="data modules only, no plain forms")
     ap.add_argument("--binary-every", type=int, default=5, help="every Nth data module form binary (0: none)")
     ap.add_argument("--migwiz", help="migwiz program for the binary forms")
+    ap.add_argument("--units-per-folder", type=int, default=100, help="unit pairs per folder")
+    ap.add_argument("--project", action="store_true",
+                    help="also write App.dpr naming every data module (for a project run)")
     ap.add_argument("--seed", type=int, default=12)
     a = ap.parse_args()
     if a.binary_every and not a.migwiz:
@@ -282,7 +286,7 @@ def main():
     limit = a.size_mb * 1024 * 1024
     while (unit < a.units) if a.units is not None else (total < limit):
         unit += 1
-        folder = os.path.join(a.out, "pkg%02d" % (unit // 100))
+        folder = os.path.join(a.out, "pkg%02d" % (unit // a.units_per_folder))
         os.makedirs(folder, exist_ok=True)
         n = a.datasets if a.datasets is not None else rng.randint(10, 40)
         dfm, names, bde_bytes = data_module(rng, unit, n, a.depth)
@@ -306,6 +310,15 @@ def main():
                 f.write(text.encode("cp1252"))
         total += sum(os.path.getsize(os.path.join(folder, n)) for n in list(files) +
                      (["DataMod%d.dfm" % unit] if binary else []))
+    if a.project:
+        uses = ["  DataMod%d in '%s\\DataMod%d.pas' {DM%d: TDataModule}" %
+                (u, "pkg%02d" % (u // a.units_per_folder), u, u) for u in range(1, unit + 1)]
+        dpr = CRLF.join(["program App;", "", "uses", "  Forms,", ("," + CRLF).join(uses) + ";", "",
+                         "{$R *.res}", "", "begin", "  Application.Initialize;", "  Application.Run;",
+                         "end.", ""])
+        with open(os.path.join(a.out, "App.dpr"), "wb") as f:
+            f.write(dpr.encode("cp1252"))
+        total += len(dpr)
     manifest = {"units": unit, "bytes": total, "bde_objects": bde_objects,
                 "dataset_text_bytes": converted_bytes, "depth": a.depth}
     json.dump(manifest, sys.stdout)

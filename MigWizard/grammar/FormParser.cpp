@@ -1,6 +1,7 @@
 #include "grammar/FormParser.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "grammar/ParamList.h"
 #include "grammar/StringValue.h"
@@ -97,15 +98,9 @@ void TFormParseState::Assign(const TParseState& source) {
 
 void TFormParseState::Save(std::vector<int>& stack) const {
   TParseState::Save(stack);
-  const size_t at = stack.size();
-  stack.resize(at + 6);
-  int* out = stack.data() + at;
-  out[0] = PropCount;
-  out[1] = StartPos;
-  out[2] = NestedObject;
-  out[3] = ObjectCount;
-  out[4] = ObjectPos;
-  out[5] = static_cast<int>(trail_.size());
+  const int saved[] = {PropCount, StartPos, NestedObject, ObjectCount, ObjectPos,
+                       static_cast<int>(trail_.size())};
+  stack.insert(stack.end(), std::begin(saved), std::end(saved));
 }
 
 const int* TFormParseState::Restore(const int* saved) {
@@ -188,7 +183,14 @@ void TFormParser::RulesPrepared() {
   std::vector<bool> reaches = RulesReaching(capturing);
   for (int rule = 0; rule < RuleCount(); ++rule) SetMemoised(rule, !reaches[rule]);
   endGuardClass_ = CharClassIndexOf(kEndGuard);
+  // Rules that capture nothing and classes other than the end guard go
+  // straight to the engine.
+  for (int rule = 0; rule < RuleCount(); ++rule)
+    if (!IsCapturing(RuleName(rule))) CallDirectly(rule);
+  for (int c = 0; c < CharClassCount(); ++c)
+    if (c != endGuardClass_) MatchDirectly(c);
   UseFirstCharacters({endGuardClass_});
+  UseSharedBeginnings();
 }
 
 TCharSet TFormParser::GetCharSet(std::string_view className) {
@@ -205,9 +207,7 @@ bool TFormParser::ParseCharClass(std::string_view className) {
     unsigned char next = InputAt(State().CurPos());
     return next == 0 || IsDelim(next);
   }
-  bool ok = TLL1Parser::ParseCharClass(className);
-  if (ok) furthestPos_ = std::max(furthestPos_, State().CurPos());
-  return ok;
+  return TLL1Parser::ParseCharClass(className);
 }
 
 std::string TFormParser::MatchedText() {
@@ -305,6 +305,7 @@ bool TFormParser::ParseNestedObjectBody(int rule) {
 void TFormParser::ProcessObservedProperty(const std::string& propName, const std::string& propValue) {
   const size_t before = props_.size();
   const int valuePos = FormState().StartPos;
+  NoteCallOut();
   ProcessProperty(propName, propValue);
   AddSource(propName, valuePos, before);
   if (propertyObserver_)

@@ -3,6 +3,7 @@
 // exactly as they stood, then "end".
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -71,7 +72,7 @@ class TFormParser : public TLL1Parser {
   void SetLayout(TObjectLayout layout) { layout_ = layout; }
   // After a failed parse: the furthest position (1-based) the parse got to,
   // where the text stopped matching the form grammar.
-  int FurthestPos() const { return furthestPos_; }
+  int FurthestPos() const { return std::max(furthestPos_, FurthestClassEnd()); }
   // Told of every property of a parsed object and what became of it.
   void SetPropertyObserver(IPropertyObserver* observer) { propertyObserver_ = observer; }
   TFormParseState& FormState();

@@ -1,6 +1,7 @@
 #include "grammar/LL1Parser.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "platform/LargeStack.h"
 #include "resources/RExpertRes.h"
@@ -22,6 +23,12 @@ constexpr std::string_view kPlaceholder = "<__Spec>";
 
 // Thrown when nesting passes the depth limit; ends the parse as a failure.
 struct ParseTooDeep {};
+
+// Drops the entries from size on (never grows, so nothing is constructed).
+template <class T>
+void ShrinkTo(std::vector<T>& v, size_t size) {
+  v.erase(v.begin() + static_cast<std::ptrdiff_t>(size), v.end());
+}
 
 // Length of the reference starting at i (a '<' that opens one), or 0 when
 // the '<' there is literal.
@@ -293,8 +300,42 @@ void TLL1Parser::UseFirstCharacters(const std::vector<int>& opaqueClasses) {
     rule->altNullable.assign(rule->compiled.size(), false);
     for (size_t i = 0; i < rule->compiled.size(); ++i)
       rule->altNullable[i] = alternativeFirst(rule->compiled[i], rule->altFirst[i]);
+    rule->viable.clear();
+    if (rule->compiled.size() <= 64) {
+      rule->viable.assign(256, 0);
+      for (size_t c = 0; c < 256; ++c)
+        for (size_t i = 0; i < rule->compiled.size(); ++i)
+          if (rule->altNullable[i] || rule->altFirst[i].test(c)) rule->viable[c] |= std::uint64_t{1} << i;
+    }
   }
   useFirst_ = true;
+}
+
+void TLL1Parser::UseSharedBeginnings() {
+  auto same = [](const Element& a, const Element& b) {
+    return a.kind == b.kind && a.index == b.index && a.text == b.text;
+  };
+  for (Rule* rule : ruleList_) {
+    const size_t n = rule->compiled.size();
+    rule->shared.assign(n * n, 0);
+    rule->keepAfter.assign(n, 0);
+    for (size_t a = 0; a < n; ++a) {
+      for (size_t b = 0; b < n; ++b) {
+        const std::vector<Element>& x = rule->compiled[a];
+        const std::vector<Element>& y = rule->compiled[b];
+        size_t k = 0;
+        while (k < x.size() && k < y.size() && same(x[k], y[k])) ++k;
+        rule->shared[a * n + b] = static_cast<int>(k);
+      }
+    }
+    // An alternative matched as a whole ends the rule: nothing is kept
+    // after its last element.
+    for (size_t a = 0; a < n; ++a)
+      for (size_t b = a + 1; b < n; ++b)
+        if (int k = rule->Shared(static_cast<int>(a), static_cast<int>(b)); k > 0 && k < 64 && static_cast<size_t>(k) < rule->compiled[a].size())
+          rule->keepAfter[a] |= std::uint64_t{1} << k;
+  }
+  useShared_ = true;
 }
 
 std::vector<bool> TLL1Parser::RulesReaching(const std::vector<int>& targets) const {
@@ -314,7 +355,7 @@ std::vector<bool> TLL1Parser::RulesReaching(const std::vector<int>& targets) con
   return reaches;
 }
 
-bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRule, int& pos) {
+bool TLL1Parser::ParseString(std::string_view inpStr, std::string_view startRule, int& pos) {
   if (!rulesPrepared_) {
     PrepareRules();
     rulesPrepared_ = true;
@@ -325,6 +366,8 @@ bool TLL1Parser::ParseString(const std::string& inpStr, std::string_view startRu
   errorStr_.clear();
   depth_ = peak_ = 0;
   saveStack_.clear();
+  checkpoints_.clear();
+  classFurthest_ = pos;
   memo_.Reset(pos);
   pendingRuleName_ = pendingClassName_ = nullptr;
   BeforeParse();
@@ -368,6 +411,7 @@ bool TLL1Parser::ParseRule(int index) {
 // Every alternative starts from the state on entry: a failed one is put back
 // to it before the next is tried.
 bool TLL1Parser::TryAlternatives(const Rule& rule) {
+  if (useShared_) return TryAlternativesShared(rule);
   const size_t mark = saveStack_.size();
   state_->Save(saveStack_);
   const unsigned char next = useFirst_ ? InputAt(state_->CurPos()) : 0;
@@ -375,13 +419,112 @@ bool TLL1Parser::TryAlternatives(const Rule& rule) {
     if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
     Outcome outcome = ParseAlternative(rule.compiled[i]);
     if (outcome == Outcome::Matched) {
-      saveStack_.resize(mark);
+      ShrinkTo(saveStack_, mark);
       return true;
     }
     if (outcome == Outcome::Failed) state_->Restore(saveStack_.data() + mark);
   }
-  saveStack_.resize(mark);
+  ShrinkTo(saveStack_, mark);
   return false;
+}
+
+// As TryAlternatives, with the leading elements that alternatives share
+// parsed once: an alternative goes on from the newest state kept by an
+// earlier one that matched the same elements, and is passed over when the
+// last one tried failed at an element the two share (it would fail there
+// again); neither when the parse of those elements called out of the
+// parser. The state is put back only before it is needed.
+bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
+  const size_t mark = saveStack_.size();
+  const size_t kept = checkpoints_.size();
+  state_->Save(saveStack_);
+  const unsigned char next = useFirst_ ? InputAt(state_->CurPos()) : 0;
+  bool moved = false;  // the state may differ from the one on entry
+  int lastTried = -1;  // the last alternative tried without calling out
+  int lastMatched = 0;
+  const int count = static_cast<int>(rule.compiled.size());
+  const bool masked = useFirst_ && !rule.viable.empty();
+  std::uint64_t viable = masked ? rule.viable[next] : 0;
+  for (int i = masked ? 0 : -1;;) {
+    if (masked) {
+      if (viable == 0) break;
+      i = std::countr_zero(viable);
+      viable &= viable - 1;
+    } else {
+      if (++i >= count) break;
+      if (useFirst_ && !rule.altNullable[i] && !rule.altFirst[i].test(next)) continue;
+    }
+    if (lastTried >= 0 && rule.Shared(lastTried, i) > lastMatched) continue;
+    while (checkpoints_.size() > kept) {
+      const Checkpoint& top = checkpoints_.back();
+      if (top.elements <= rule.Shared(top.alternative, i)) break;
+      ShrinkTo(saveStack_, top.saved);
+      checkpoints_.pop_back();
+    }
+    int from = 0;
+    if (checkpoints_.size() > kept) {
+      from = checkpoints_.back().elements;
+      state_->Restore(saveStack_.data() + checkpoints_.back().saved);
+    } else if (moved) {
+      state_->Restore(saveStack_.data() + mark);
+    }
+    int matched = 0;
+    bool calledOut = false;
+    const Outcome outcome = ParseAlternativeFrom(rule, i, from, matched, calledOut);
+    if (outcome == Outcome::Matched) {
+      ShrinkTo(checkpoints_, kept);
+      ShrinkTo(saveStack_, mark);
+      return true;
+    }
+    lastTried = calledOut ? -1 : i;
+    lastMatched = matched;
+    moved = from > 0 || outcome == Outcome::Failed;
+  }
+  if (moved) state_->Restore(saveStack_.data() + mark);
+  ShrinkTo(checkpoints_, kept);
+  ShrinkTo(saveStack_, mark);
+  return false;
+}
+
+TLL1Parser::Outcome TLL1Parser::ParseAlternativeFrom(const Rule& rule, int alt, int from, int& matched,
+                                                     bool& calledOut) {
+  const std::vector<Element>& alternative = rule.compiled[alt];
+  const unsigned callsBefore = callsOut_;
+  struct CallsOut {  // also when an element fails
+    const unsigned& now;
+    unsigned before;
+    bool& calledOut;
+    ~CallsOut() { calledOut = now != before; }
+  } callsOut{callsOut_, callsBefore, calledOut};
+  const std::uint64_t keep = rule.keepAfter[alt];
+  const int count = static_cast<int>(alternative.size());
+  for (int k = from; k < count; ++k) {
+    matched = k;
+    const Element& e = alternative[k];
+    switch (e.kind) {
+      case Element::CharClass:
+      case Element::Nonterminal:
+        if (!ParseElementRef(e)) return Outcome::Failed;
+        break;
+      case Element::Literal: {
+        const Outcome failed = k == 0 ? Outcome::FailedUntouched : Outcome::Failed;
+        const int pos = state_->CurPos();
+        const size_t n = e.text.size();
+        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return failed;
+        const char* in = input_.data() + (pos - 1);
+        for (size_t i = 0; i < n; ++i)
+          if (AsciiLower(in[i]) != e.text[i]) return failed;
+        state_->SetCurPos(pos + static_cast<int>(n));
+        break;
+      }
+    }
+    if (k + 1 < 64 && ((keep >> (k + 1)) & 1) && callsOut_ == callsBefore) {
+      checkpoints_.push_back(Checkpoint{alt, k + 1, saveStack_.size()});
+      state_->Save(saveStack_);
+    }
+  }
+  matched = count;
+  return Outcome::Matched;
 }
 
 // A rule tried again at the same place gives the same answer; so does the
@@ -409,14 +552,8 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alt
   for (const Element& e : alternative) {
     switch (e.kind) {
       case Element::CharClass:
-        pendingClassName_ = e.text.data();
-        pendingClass_ = e.index;
-        if (!ParseCharClass(e.text)) return Outcome::Failed;
-        break;
       case Element::Nonterminal:
-        pendingRuleName_ = e.text.data();
-        pendingRule_ = e.index;
-        if (!ParseNonterminal(e.text)) return Outcome::Failed;
+        if (!ParseElementRef(e)) return Outcome::Failed;
         break;
       case Element::Literal: {
         // Literals were lower-cased with the rule; the input is compared
@@ -434,6 +571,19 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alt
     }
   }
   return Outcome::Matched;
+}
+
+bool TLL1Parser::ParseElementRef(const Element& e) {
+  if (e.kind == Element::CharClass) {
+    if (e.index >= 0 && classes_[e.index].direct) return MatchClass(e.index);
+    pendingClassName_ = e.text.data();
+    pendingClass_ = e.index;
+    return ParseCharClass(e.text);
+  }
+  if (e.index >= 0 && ruleList_[e.index]->direct) return ParseRule(e.index);
+  pendingRuleName_ = e.text.data();
+  pendingRule_ = e.index;
+  return ParseNonterminal(e.text);
 }
 
 TLL1Parser::ClassSlot& TLL1Parser::ResolvedClass(int index) {
@@ -455,7 +605,11 @@ bool TLL1Parser::ParseCharClass(std::string_view className) {
     classIndex_.emplace(std::string(className), index);
     classes_.push_back(ClassSlot{std::string(className)});
   }
-  const ClassSlot& set = ResolvedClass(index);
+  return MatchClass(index);
+}
+
+bool TLL1Parser::MatchClass(int index) {
+  const ClassSlot& set = classes_[index].resolved ? classes_[index] : ResolvedClass(index);
   const int pos = state_->CurPos();
   int len = 0;
   if (set.singleChar) {
@@ -467,6 +621,7 @@ bool TLL1Parser::ParseCharClass(std::string_view className) {
     while (pos + len <= size && set.chars[in[pos + len - 1]]) ++len;
   }
   state_->SetCurPos(pos + len);
+  if (len > 0 && pos + len > classFurthest_) classFurthest_ = pos + len;
   return len > 0;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -84,7 +85,7 @@ class TLL1Parser {
   // On success pos moves past the matched prefix. The parser keeps a view of
   // inpStr, not a copy: it must outlive every use of the parse's results
   // (MakeObject reads the input again).
-  bool ParseString(const std::string& inpStr, std::string_view startRule, int& pos);
+  bool ParseString(std::string_view inpStr, std::string_view startRule, int& pos);
 
   TParseState& State() { return *state_; }
   int ErrorPos() const { return errorPos_; }
@@ -138,6 +139,28 @@ class TLL1Parser {
   // RulesPrepared; opaqueClasses are classes ParseCharClass matches in a way
   // of its own (zero width, say), taken to match anything or nothing.
   void UseFirstCharacters(const std::vector<int>& opaqueClasses);
+  // Lets a parse share the elements that alternatives of a rule begin with
+  // alike: when one alternative fails, the next that begins the same way
+  // goes on from the state those shared elements left (kept on the save
+  // stack), and one that would fail at the same shared element is passed
+  // over. Only for a subclass whose ParseNonterminal gives the same state
+  // for the same state and text. Elements during whose parse the subclass
+  // called out of the parser (NoteCallOut) are parsed again all the same,
+  // so that such calls happen as often and in the same order as without.
+  void UseSharedBeginnings();
+  // The engine parses this rule itself, without a call of ParseNonterminal
+  // (for a subclass whose ParseNonterminal would only call ParseRule), and
+  // matches this class itself, without ParseCharClass (for one whose
+  // ParseCharClass would only call the engine's).
+  void CallDirectly(int rule) { ruleList_[rule]->direct = true; }
+  void MatchDirectly(int charClass) { classes_[charClass].direct = true; }
+  int CharClassCount() const { return static_cast<int>(classes_.size()); }
+  // The furthest position (1-based) a character class matched up to in the
+  // current or last parse; where it began when none did.
+  int FurthestClassEnd() const { return classFurthest_; }
+  // The subclass has just handed something out of the parser (a property
+  // to its handler, say).
+  void NoteCallOut() { ++callsOut_; }
   int CharClassIndexOf(std::string_view className) const {
     return className.data() == pendingClassName_ && pendingClass_ >= 0 ? pendingClass_
                                                                        : LookUpCharClass(className);
@@ -154,17 +177,33 @@ class TLL1Parser {
     std::vector<std::string> alternatives;
     std::vector<std::vector<Element>> compiled;
     bool memoised = false;
+    bool direct = false;  // parsed without ParseNonterminal
     // With UseFirstCharacters: the characters each alternative (and the
     // rule) may begin with, and whether it may match the empty text.
     std::vector<std::bitset<256>> altFirst;
     std::vector<bool> altNullable;
     std::bitset<256> first;
     bool nullable = true;
+    // With UseSharedBeginnings: how many leading elements two alternatives
+    // have in common (by their indices), and per alternative the element
+    // counts after which its state is kept for a later alternative.
+    std::vector<int> shared;  // count by count, alternative a's row first
+    std::vector<std::uint64_t> keepAfter;
+    // The alternatives that may begin with each character, one bit each;
+    // empty when not known (or more than 64 alternatives).
+    std::vector<std::uint64_t> viable;
+    int Shared(int a, int b) const { return shared[static_cast<size_t>(a) * compiled.size() + b]; }
+  };
+  struct Checkpoint {
+    int alternative;  // that matched the elements
+    int elements;     // how many of its leading elements were matched
+    size_t saved;     // where the state after them lies on the save stack
   };
   struct ClassSlot {
     std::string name;
     bool resolved = false;
     bool singleChar = false;
+    bool direct = false;  // matched without ParseCharClass
     bool chars[256] = {};
   };
   struct MemoResult {
@@ -181,9 +220,16 @@ class TLL1Parser {
   int LookUpCharClass(std::string_view className) const;
   enum class Outcome { Matched, Failed, FailedUntouched };
   Outcome ParseAlternative(const std::vector<Element>& alternative);
+  // From element from on; matched becomes the number of leading elements
+  // matched (all of them on success).
+  Outcome ParseAlternativeFrom(const Rule& rule, int alt, int from, int& matched, bool& calledOut);
+  bool TryAlternativesShared(const Rule& rule);
   bool ParseMemoised(int index);
   bool TryAlternatives(const Rule& rule);
   ClassSlot& ResolvedClass(int index);
+  bool MatchClass(int index);
+  // One element of an alternative, through the virtual calls or directly.
+  bool ParseElementRef(const Element& e);
 
   TParseStateClass parseStateClass_;
   std::unique_ptr<TParseState> state_;
@@ -198,6 +244,10 @@ class TLL1Parser {
   std::string errorStr_;
   bool rulesPrepared_ = false;
   bool useFirst_ = false;
+  bool useShared_ = false;
+  std::vector<Checkpoint> checkpoints_;  // of the rules being tried, innermost last
+  unsigned callsOut_ = 0;
+  int classFurthest_ = 0;
   std::string_view input_;
   std::vector<int> saveStack_;  // the saved states of the alternatives being tried
   TPositionMemo<MemoResult> memo_;

@@ -1,5 +1,7 @@
 #include "platform/KryParser.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -16,12 +18,42 @@ int KryCmpStrings(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-TParser::TParser(std::string text) : text_(std::move(text)) {}
+TParser::TParser(std::string text) : own_(std::move(text)), text_(own_) {}
+TParser::TParser(TBorrowedText text) : text_(text.text) {}
 
 void TParser::SetText(std::string text) {
-  text_ = std::move(text);
+  own_ = std::move(text);
+  text_ = own_;
   pos_ = 0;
   prevPos_ = 0;
+}
+
+void TParser::SetSymbols(const TLexemeTable* symbols) {
+  symbols_ = symbols;
+  asciiSymbol_.fill(lcOther);
+  if (!symbols_) return;
+  // As the table finds them: letters in either case.
+  for (const auto& [symbol, code] : *symbols_) {
+    if (symbol.size() != 1 || (static_cast<unsigned char>(symbol[0]) & 0x80) != 0) continue;
+    const char c = symbol[0];
+    asciiSymbol_[static_cast<unsigned char>(c)] = code;
+    if (c >= 'a' && c <= 'z') asciiSymbol_[static_cast<unsigned char>(c - 32)] = code;
+    if (c >= 'A' && c <= 'Z') asciiSymbol_[static_cast<unsigned char>(c + 32)] = code;
+  }
+}
+
+// KryCmpStrings tells keywords apart by their ASCII upper case.
+void TParser::SetKeywords(const TLexemeTable* keywords) {
+  keywords_ = keywords;
+  longestKeyword_ = 0;
+  if (!keywords_) return;
+  for (const auto& entry : *keywords_) longestKeyword_ = std::max(longestKeyword_, entry.first.size());
+}
+
+int TParser::KeywordCode(std::string_view word) {
+  if (!keywords_ || word.size() > longestKeyword_) return lcIdent;
+  auto it = keywords_->find(keywordKey_.assign(word));
+  return it == keywords_->end() ? lcIdent : it->second;
 }
 
 bool TParser::IsBlank(char32_t c) const { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -32,7 +64,25 @@ bool TParser::IsAlpha(char32_t c) const {
 bool TParser::IsNumber(char32_t c) const { return c >= '0' && c <= '9'; }
 bool TParser::IsStringQuote(char32_t c) const { return c == '\'' || c == '"'; }
 
-char32_t TParser::CharAt(size_t pos, size_t* len) const {
+void TParser::LearnAsciiClasses() {
+  for (char32_t c = 0; c < 128; ++c)
+    asciiClass_[c] = static_cast<std::uint8_t>((IsBlank(c) ? kBlank : 0) | (IsSymbol(c) ? kSymbol : 0) |
+                                               (IsAlpha(c) ? kAlpha : 0) | (IsNumber(c) ? kNumber : 0) |
+                                               (IsStringQuote(c) ? kQuote : 0));
+  asciiLearnt_ = true;
+}
+
+bool TParser::IsOther(char32_t c, std::uint8_t kind) const {
+  switch (kind) {
+    case kBlank: return IsBlank(c);
+    case kSymbol: return IsSymbol(c);
+    case kAlpha: return IsAlpha(c);
+    case kNumber: return IsNumber(c);
+    default: return IsStringQuote(c);
+  }
+}
+
+char32_t TParser::DecodeAt(size_t pos, size_t* len) const {
   const auto* s = reinterpret_cast<const uint8_t*>(text_.data());
   auto i = static_cast<int32_t>(pos);
   UChar32 c;
@@ -42,7 +92,9 @@ char32_t TParser::CharAt(size_t pos, size_t* len) const {
 }
 
 size_t TParser::CommentEnd(size_t pos) const {
-  std::string_view rest = std::string_view(text_).substr(pos);
+  const char first = text_[pos];
+  if (first != '{' && first != '(' && first != '/') return 0;
+  std::string_view rest = text_.substr(pos);
   auto closeAt = [&](std::string_view close, size_t from) {
     size_t at = text_.find(close, pos + from);
     return at == std::string::npos ? text_.size() : at + close.size();
@@ -75,21 +127,29 @@ size_t TParser::StringEnd(size_t pos) const {
 }
 
 int TParser::GetNext(std::string& lexeme) {
-  lexeme.clear();
+  std::string_view view;
+  int code = GetNext(view);
+  lexeme.assign(view);
+  return code;
+}
+
+int TParser::GetNext(std::string_view& lexeme) {
+  lexeme = std::string_view();
   prevPos_ = static_cast<int>(pos_);
   if (pos_ >= text_.size()) return lcEnd;
+  if (!asciiLearnt_) LearnAsciiClasses();
   size_t len = 0;
   char32_t c = CharAt(pos_, &len);
   size_t start = pos_;
   int code = lcOther;
 
-  if (IsBlank(c)) {
-    while (pos_ < text_.size() && IsBlank(CharAt(pos_, &len))) pos_ += len;
+  if (Is(c, kBlank)) {
+    while (pos_ < text_.size() && Is(CharAt(pos_, &len), kBlank)) pos_ += len;
     code = lcBlank;
   } else if (size_t end = CommentEnd(pos_)) {
     pos_ = end;
     code = lcComment;
-  } else if (IsStringQuote(c)) {
+  } else if (Is(c, kQuote)) {
     pos_ = StringEnd(pos_);
     lexeme = text_.substr(start, pos_ - start);
     if (!keepQuotes_ && lexeme.size() >= 2 && lexeme.back() == lexeme.front())
@@ -97,27 +157,27 @@ int TParser::GetNext(std::string& lexeme) {
     else if (!keepQuotes_)
       lexeme = lexeme.substr(1);
     return lcString;
-  } else if (IsAlpha(c)) {
+  } else if (Is(c, kAlpha)) {
     pos_ += len;
     while (pos_ < text_.size()) {
       char32_t d = CharAt(pos_, &len);
-      if (!IsAlpha(d) && !(d >= '0' && d <= '9') && !(d >= 128 && u_isalnum(static_cast<UChar32>(d)))) break;
+      if (!Is(d, kAlpha) && !(d >= '0' && d <= '9') && !(d >= 128 && u_isalnum(static_cast<UChar32>(d)))) break;
       pos_ += len;
     }
-    code = lcIdent;
-    if (keywords_) {
-      auto it = keywords_->find(text_.substr(start, pos_ - start));
-      if (it != keywords_->end()) code = it->second;
-    }
-  } else if (IsNumber(c)) {  // letters were taken as identifiers above
+    code = KeywordCode(text_.substr(start, pos_ - start));
+  } else if (Is(c, kNumber)) {  // letters were taken as identifiers above
     pos_ += len;
-    while (pos_ < text_.size() && IsNumber(CharAt(pos_, &len))) pos_ += len;
+    while (pos_ < text_.size() && Is(CharAt(pos_, &len), kNumber)) pos_ += len;
     code = lcNumber;
   } else {
     pos_ += len;
-    if (IsSymbol(c) && symbols_) {
-      auto it = symbols_->find(text_.substr(start, pos_ - start));
-      if (it != symbols_->end()) code = it->second;
+    if (Is(c, kSymbol) && symbols_) {
+      if (c < 128) {
+        code = asciiSymbol_[c];
+      } else {
+        auto it = symbols_->find(std::string(text_.substr(start, pos_ - start)));
+        if (it != symbols_->end()) code = it->second;
+      }
     }
   }
   lexeme = text_.substr(start, pos_ - start);

@@ -3,6 +3,8 @@
 // of their own; symbols and keywords come from tables a subclass sets.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -26,13 +28,24 @@ struct KryLess {
 };
 using TLexemeTable = std::map<std::string, int, KryLess>;
 
+// A text a tokenizer reads where it lies, without a copy: it must outlive
+// the tokenizer and stay as it is.
+struct TBorrowedText {
+  std::string_view text;
+};
+
 class TParser {
  public:
   explicit TParser(std::string text);
+  explicit TParser(TBorrowedText text);
   virtual ~TParser() = default;
+  TParser(const TParser&) = delete;
+  TParser& operator=(const TParser&) = delete;
 
   // The next lexeme and its code; lcEnd at the end of the text.
   int GetNext(std::string& lexeme);
+  // The same, as a view into the text (valid while the text is).
+  int GetNext(std::string_view& lexeme);
   // Where the lexeme just returned starts (0-based; +1 gives the 1-based position).
   int PrevPos() const { return prevPos_; }
   void SetText(std::string text);
@@ -51,15 +64,35 @@ class TParser {
   virtual bool IsNumber(char32_t c) const;
   virtual bool IsStringQuote(char32_t c) const;
 
-  void SetSymbols(const TLexemeTable* symbols) { symbols_ = symbols; }
-  void SetKeywords(const TLexemeTable* keywords) { keywords_ = keywords; }
+  void SetSymbols(const TLexemeTable* symbols);
+  void SetKeywords(const TLexemeTable* keywords);
 
  private:
-  char32_t CharAt(size_t pos, size_t* len = nullptr) const;
+  enum : std::uint8_t { kBlank = 1, kSymbol = 2, kAlpha = 4, kNumber = 8, kQuote = 16 };
+  char32_t CharAt(size_t pos, size_t* len = nullptr) const {
+    const auto b = static_cast<unsigned char>(text_[pos]);
+    if (b >= 0x80) return DecodeAt(pos, len);
+    if (len) *len = 1;
+    return b;
+  }
+  char32_t DecodeAt(size_t pos, size_t* len) const;
   size_t CommentEnd(size_t pos) const;  // 0 when no comment starts here
   size_t StringEnd(size_t pos) const;
+  // The Is... answers for the ASCII characters, asked once per tokenizer.
+  void LearnAsciiClasses();
+  bool Is(char32_t c, std::uint8_t kind) const {
+    return c < 128 ? (asciiClass_[c] & kind) != 0 : IsOther(c, kind);
+  }
+  bool IsOther(char32_t c, std::uint8_t kind) const;
+  int KeywordCode(std::string_view word);
 
-  std::string text_;
+  std::string own_;        // the text, when it was given to keep
+  std::string_view text_;  // the text read
+  bool asciiLearnt_ = false;
+  std::array<std::uint8_t, 128> asciiClass_{};
+  std::array<int, 128> asciiSymbol_{};  // the code of each one-character symbol; lcOther when none
+  size_t longestKeyword_ = 0;
+  std::string keywordKey_;  // reused for the lookups
   size_t pos_ = 0;
   int prevPos_ = 0;
   bool keepQuotes_ = true;

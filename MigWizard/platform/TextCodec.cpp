@@ -88,6 +88,13 @@ std::string SanitizeUtf8(std::string_view bytes) {
   const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
   const auto n = static_cast<int32_t>(bytes.size());
   while (i < n) {
+    if (s[i] < 0x80) {  // a run of ASCII as it is
+      int32_t run = i;
+      while (run < n && s[run] < 0x80) ++run;
+      out.append(bytes.substr(i, run - i));
+      i = run;
+      continue;
+    }
     int32_t start = i;
     UChar32 c;
     U8_NEXT(s, i, n, c);
@@ -240,13 +247,27 @@ void AnsiCodePage::BuildSingleByteTables() {
     auto it = fromUnicode_.find(c);
     asciiBytes_[c] = it == fromUnicode_.end() ? '?' : static_cast<char>(it->second);
   }
+  asciiAsIs_ = true;
+  for (char32_t c = 0; c < 128; ++c)
+    asciiAsIs_ = asciiAsIs_ && toUnicode_[c] == c && asciiBytes_[c] == static_cast<char>(c);
 }
 
 std::string AnsiCodePage::Decode(std::string_view bytes) const {
   if (singleByte_) {
     std::string out;
     out.reserve(bytes.size());
-    for (char ch : bytes) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(ch)]);
+    if (!asciiAsIs_) {
+      for (char ch : bytes) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(ch)]);
+      return out;
+    }
+    // Runs of ASCII are taken as they are.
+    for (size_t i = 0; i < bytes.size();) {
+      size_t run = i;
+      while (run < bytes.size() && (static_cast<unsigned char>(bytes[run]) & 0x80) == 0) ++run;
+      out.append(bytes.substr(i, run - i));
+      if (run < bytes.size()) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(bytes[run++])]);
+      i = run;
+    }
     return out;
   }
   std::lock_guard<std::mutex> lock(converterMutex_);
@@ -267,6 +288,7 @@ std::string AnsiCodePage::Encode(std::string_view utf8) const {
     out.reserve(utf8.size());
     // Most form and unit text is ASCII throughout: no decoding, no lookups.
     if (std::all_of(utf8.begin(), utf8.end(), [](char b) { return (static_cast<unsigned char>(b) & 0x80) == 0; })) {
+      if (asciiAsIs_) return std::string(utf8);
       for (char b : utf8) out.push_back(asciiBytes_[static_cast<unsigned char>(b)]);
       return out;
     }

@@ -61,6 +61,7 @@ class AnsiCodePage {
   std::array<char32_t, 256> toUnicode_{};
   std::unordered_map<char32_t, unsigned char> fromUnicode_;
   std::array<char, 128> asciiBytes_{};  // fromUnicode_ for the ASCII characters, '?' for none
+  bool asciiAsIs_ = false;  // every ASCII byte decodes to itself and back
 };
 
 // UTF-16 little-endian bytes (no mark) to UTF-8; unpaired surrogates and a

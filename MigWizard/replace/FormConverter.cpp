@@ -25,7 +25,7 @@ namespace {
 // the text ends first.
 class TObjectEndFinder {
  public:
-  explicit TObjectEndFinder(const std::string& text) : lexer_(text) {}
+  explicit TObjectEndFinder(const std::string& text) : lexer_(platform::TBorrowedText{text}) {}
 
   size_t EndOf(size_t headerPos) {
     lexer_.StartAt(headerPos);
@@ -44,7 +44,7 @@ class TObjectEndFinder {
 
  private:
   TFormLexer lexer_;
-  std::string lexeme_;
+  std::string_view lexeme_;
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -98,18 +98,17 @@ namespace {
 // where the parse ended. The parser is first given only the object's own
 // text (through its end and the line after it), so that a form with many
 // objects is converted in linear time; when that does not end where the
-// object ends, the whole text decides, as it always did. The parser keeps
-// looking at the text it parsed until the object is made, so the window is
-// the caller's and must outlive MakeObject.
+// object ends, the whole text decides, as it always did. The window is a
+// view into the text, which the parser reads again in MakeObject.
 bool ParseObjectAt(grammar::TFormParser& parser, const std::string& text, size_t headerPos,
-                   size_t objectEnd, size_t& endPos, std::string& window) {
+                   size_t objectEnd, size_t& endPos) {
   if (objectEnd > headerPos) {
     size_t expectedEnd = objectEnd;
     while (expectedEnd < text.size() && IsBlank(text[expectedEnd])) ++expectedEnd;
     size_t windowEnd = std::min(text.find('\n', expectedEnd), text.size());
     windowEnd = std::min(windowEnd + 1, text.size());
     int pos = 1;
-    window.assign(text, headerPos, windowEnd - headerPos);
+    const std::string_view window = std::string_view(text).substr(headerPos, windowEnd - headerPos);
     if (parser.ParseString(window, "<object>", pos) &&
         headerPos + static_cast<size_t>(pos) - 1 == expectedEnd) {
       endPos = expectedEnd;
@@ -171,7 +170,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   size_t outPos = 0;
   std::string output;
   output.reserve(text.size());
-  TFormLexer lexer(text);
+  TFormLexer lexer(platform::TBorrowedText{text});
   std::unique_ptr<TObjectEndFinder> objectEnds;  // made for the first object of an old class
   parser.SetLineBreak(LineBreakOf(text));
   parser.SetLayout(replaceOptions_->Layout);
@@ -182,8 +181,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   bool readingPathName = false;
   TLineTracker lines(text);
   TLineTracker outputLines(output);  // the lines of the converted form, for the report
-  std::string lexeme, newClass;
-  std::string window;  // the text the parser last parsed, read again by MakeObject
+  std::string_view lexeme;  // into text, or into newClass or made
+  std::string newClass, made;
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
       // An inherited or inline object of an old class is converted like any
@@ -207,7 +206,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         break;
       case platform::lcIdent:
         if (readingPathName && names.empty() && c.RootName.empty()) c.RootName = lexeme;
-        if (readingPathName) names.push_back(lexeme);
+        if (readingPathName) names.emplace_back(lexeme);
         readingPathName = false;
         if (object.ReadingName) {
           object.Name = lexeme;
@@ -216,8 +215,8 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         } else if (object.ReadingType) {
           object.ClassName = lexeme;
           object.ReadingType = false;
-          if (!FindPair(lexeme, newClass)) {
-            const grammar::TBdeClass* bde = grammar::FindBdeClass(lexeme);
+          if (!FindPair(object.ClassName, newClass)) {
+            const grammar::TBdeClass* bde = grammar::FindBdeClass(object.ClassName);
             if (bde)
               c.Recorder.ObjectWithoutCounterpart(
                   lines.LineOf(headerPos), EnclosingPath(names), object.Name, object.ClassName,
@@ -230,13 +229,14 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
           c.Choice = TConnectionChoice();
-          if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
+          if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos)) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass, c.Choice);
             outputLines.SetText(output);
             c.Report.SetConvertedLine(c.Report.ConvertedObjects().size() - 1, outputLines.LineOf(outPos));
-            lexeme = parser.MakeObject(std::max(depth, 0));
+            made = parser.MakeObject(std::max(depth, 0));
+            lexeme = made;
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
@@ -257,6 +257,9 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   c.Changes = changes;
   c.Noted = true;
   if (changes == 0) return;
+  // The form's text is read no more: a large form is not held three times
+  // (text, output and encoded output) while it is written.
+  if (c.Form && &c.Form->text == &text) std::string().swap(c.Form->text);
   WriteFormFile(c, output, form);
   c.Changed = true;
   if (form.binary) PlaceObjectsInBinaryText(c, output);
@@ -367,8 +370,12 @@ std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::
   if (connection.empty()) {
     TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};
-    if (std::find(c.Unresolved.begin(), c.Unresolved.end(), missing) == c.Unresolved.end())
+    std::string key = missing.ObjectName + '\0' + missing.DatabaseName;
+    auto [at, added] = c.UnresolvedAt.try_emplace(std::move(key), c.Unresolved.size());
+    if (added || at->second >= c.Unresolved.size() || !(c.Unresolved[at->second] == missing)) {
+      at->second = c.Unresolved.size();
       c.Unresolved.push_back(std::move(missing));
+    }
   }
   return connection;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "replace/PasParser.h"
 
@@ -14,8 +15,16 @@ namespace migwiz::replace {
 class TFormLexer {
  public:
   explicit TFormLexer(std::string text) : parser_(std::move(text)) {}
+  // Reads the text where it lies: it must outlive the lexer.
+  explicit TFormLexer(platform::TBorrowedText text) : parser_(text) {}
 
   int Next(std::string& lexeme) {
+    std::string_view view;
+    int code = Next(view);
+    lexeme.assign(view);
+    return code;
+  }
+  int Next(std::string_view& lexeme) {
     int code = parser_.GetNext(lexeme);
     if (code == platform::lcBlank) {
       if (lexeme.find_first_of("\r\n") != std::string::npos) onHeader_ = false;
@@ -47,8 +56,9 @@ class TFormLexer {
     bool keyword = code == lcObject || code == lcInherited || code == lcInline ||
                    code == lcItem || code == lcEndKeyword;
     if (!keyword) return code;
-    if (onHeader_ || prevCode_ == SymbolCode("=") || prevCode_ == SymbolCode(".")) return platform::lcIdent;
-    if (code == lcItem && prevCode_ != SymbolCode("<") && prevCode_ != lcEndKeyword)
+    static const int kEquals = SymbolCode("="), kDot = SymbolCode("."), kLess = SymbolCode("<");
+    if (onHeader_ || prevCode_ == kEquals || prevCode_ == kDot) return platform::lcIdent;
+    if (code == lcItem && prevCode_ != kLess && prevCode_ != lcEndKeyword)
       return platform::lcIdent;
     return code;
   }

@@ -35,6 +35,12 @@ TPasParser::TPasParser(std::string text) : TParser(std::move(text)) {
   SetKeepQuotes(true);
 }
 
+TPasParser::TPasParser(platform::TBorrowedText text) : TParser(text) {
+  SetSymbols(&PasSymbols());
+  SetKeywords(&PasKeywords());
+  SetKeepQuotes(true);
+}
+
 bool TPasParser::IsSymbol(char32_t c) const {
   return (c >= 0x21 && c <= 0x2F && c != 0x24) || (c >= 0x3A && c <= 0x40) ||
          (c >= 0x5B && c <= 0x5E) || c == 0x60 || (c >= 0x7B && c <= 0x7E);

@@ -20,6 +20,7 @@ const platform::TLexemeTable& PasKeywords();
 class TPasParser : public platform::TParser {
  public:
   explicit TPasParser(std::string text);
+  explicit TPasParser(platform::TBorrowedText text);
 
  protected:
   bool IsSymbol(char32_t c) const override;

@@ -191,7 +191,7 @@ bool TComponentReplacer::RunSteps() {
         result = ReplaceOriginalFiles(tempDir);
       }
     }
-    if (result) CheckOwnOutput(tempDir);
+    if (result) CheckOwnOutput();
   } catch (...) {
     if (!copyBackStarted_) UndoBackups();
     RemoveTempFolder(tempDir);
@@ -548,7 +548,13 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   // Converted copies wait for the copy back in memory, up to a bound, and
   // beyond it in the temporary folder: either way no original is touched
   // before every file is converted.
-  if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
+  if (dryRun_) {
+    // Nothing is copied back: the converted copy is only shown (--diff)
+    // and checked now, as it will not be kept for the check at the end.
+    if (OnFileConverted) OnFileConverted(c.File, c.Output);
+    CheckConvertedCopy(c);
+    c.Output = std::string();
+  } else if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
     keptOutputBytes_ += c.Output.size();
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     keptOutputs_[i] = std::move(c.Output);

@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "grammar/FormParser.h"
@@ -100,6 +101,10 @@ struct TFileConversion {
   std::string Output;
   std::vector<std::string> FormFiles;  // named by a unit's resource directives, as written
   std::vector<TUnresolvedDatabase> Unresolved;
+  // Where each object name and database name of Unresolved stands (when
+  // still there: the list may have been cut back since), so that a form of
+  // many datasets is not searched from the start for each of them.
+  std::unordered_map<std::string, size_t> UnresolvedAt;
   std::vector<TUnconvertedObject> Unconverted;
   struct DatabaseName {
     std::string Name, Root, Object;
@@ -298,7 +303,9 @@ class TComponentReplacer {
                                const std::string& oldPropValue) const;
 
   // The run's check of its own output, after the copy back.
-  void CheckOwnOutput(const std::string& tempDir) noexcept;
+  void CheckOwnOutput() noexcept;
+  // A dry run's converted form, checked as it is taken into the run.
+  void CheckConvertedCopy(const TFileConversion& c) noexcept;
   void CheckConvertedForm(const std::string& file, const std::string& bytes,
                           const std::vector<const TConvertedObject*>& converted);
 

@@ -96,27 +96,20 @@ bool IsFormFile(const std::string& file) {
 
 }  // namespace
 
-// Read back after the copy back (a dry run: the converted copies as they
-// wait in memory or the temporary folder). It never fails the run: what
-// cannot be read again is a finding like any other.
-void TComponentReplacer::CheckOwnOutput(const std::string& tempDir) noexcept {
+// Read back after the copy back (a dry run checks each converted copy as
+// it is taken instead). It never fails the run: what cannot be read again
+// is a finding like any other.
+void TComponentReplacer::CheckOwnOutput() noexcept {
+  report_.SetSelfChecked();
+  if (dryRun_) return;  // each converted form was checked as it was taken (CheckConvertedCopy)
   try {
-    report_.SetSelfChecked();
     std::map<std::string, std::vector<const TConvertedObject*>> byFile;
     for (const TConvertedObject& o : report_.ConvertedObjects()) byFile[o.File].push_back(&o);
     for (size_t i : changed_) {
       const std::string& file = unitList_[i];
       if (!IsFormFile(file)) continue;
       std::string bytes, err;
-      bool read;
-      if (!dryRun_) {
-        read = env_.fs->ReadFile(file, bytes, err);
-      } else if (auto kept = keptOutputs_.find(i); kept != keptOutputs_.end()) {
-        bytes = kept->second;
-        read = true;
-      } else {
-        read = env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err);
-      }
+      const bool read = env_.fs->ReadFile(file, bytes, err);
       if (!read) {
         report_.AddSelfCheckFinding({file, "", "cannot be read again: " + err});
         continue;
@@ -126,6 +119,20 @@ void TComponentReplacer::CheckOwnOutput(const std::string& tempDir) noexcept {
   } catch (const std::exception& e) {
     try {
       report_.AddSelfCheckFinding({"", "", std::string("the check stopped: ") + e.what()});
+    } catch (...) {
+    }
+  }
+}
+
+void TComponentReplacer::CheckConvertedCopy(const TFileConversion& c) noexcept {
+  if (!IsFormFile(c.File)) return;
+  try {
+    std::vector<const TConvertedObject*> converted;
+    for (const TConvertedObject& o : c.Report.ConvertedObjects()) converted.push_back(&o);
+    CheckConvertedForm(c.File, c.Output, converted);
+  } catch (const std::exception& e) {
+    try {
+      report_.AddSelfCheckFinding({c.File, "", std::string("the check stopped: ") + e.what()});
     } catch (...) {
     }
   }

@@ -91,6 +91,34 @@ TEST_F(FormConversion, TextFormsInEachEncoding) {
   }
 }
 
+// A dataset told of in an object that then failed to parse is no longer
+// listed; the same name and database met again later is listed once.
+TEST_F(FormConversion, UnresolvedDatabasesOfAnUnparsedObjectAreDroppedThenListedAgain) {
+  dir.Write("Main.pas", kMainUnit);
+  dir.Write("Main.dfm",
+            "object MainForm: TMainForm\r\n"
+            "  object Query1: TQuery\r\n"
+            "    DatabaseName = 'Sales'\r\n"
+            "    Broken = @value\r\n"
+            "  end\r\n"
+            "  object Panel1: TPanel\r\n"
+            "    object Query1: TQuery\r\n"
+            "      DatabaseName = 'Sales'\r\n"
+            "    end\r\n"
+            "    object Query1: TQuery\r\n"
+            "      DatabaseName = 'Sales'\r\n"
+            "    end\r\n"
+            "    object Query2: TQuery\r\n"
+            "      DatabaseName = 'Sales'\r\n"
+            "    end\r\n"
+            "  end\r\n"
+            "end\r\n");
+  ASSERT_TRUE(RunFolder());
+  const std::string form = dir.Path("Main.dfm");
+  EXPECT_EQ(replacer->UnresolvedDatabases(),
+            (std::vector<TUnresolvedDatabase>{{form, "Query1", "Sales"}, {form, "Query2", "Sales"}}));
+}
+
 TEST_F(FormConversion, BinaryFormsStayBinary) {
   std::string stream = platform::ObjectTextToBinary(kMainForm);
   dir.Write("Main.pas", kMainUnit);

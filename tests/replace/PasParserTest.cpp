@@ -66,3 +66,33 @@ TEST(PasParser, PrevPosAndSetText) {
   p.SetText("end");
   EXPECT_EQ(p.GetNext(lexeme), lcEndKeyword);
 }
+
+TEST(PasParser, ViewsIntoABorrowedTextGiveTheSameLexemes) {
+  const char* texts[] = {
+      "unit Unit1;\r\nuses Windows, DBTables;\r\nOBJECT End iTeM inheritedX",
+      "  x := 'it''s'; // comment\r\n(* a *) {b} y := TQuery.Create(nil);",
+      "Stra\xC3\x9F" "e := $FF + 1.5e3 + #13#10; \xE2\x82\xAC ~ | \x01 \xFF\xFE 'open",
+      "@^`[]{}",
+      "",
+  };
+  for (const char* text : texts) {
+    for (bool keepQuotes : {true, false}) {
+      const std::string owned = text;
+      TPasParser copy(owned);
+      TPasParser borrowed(TBorrowedText{owned});
+      copy.SetKeepQuotes(keepQuotes);
+      borrowed.SetKeepQuotes(keepQuotes);
+      std::string lexeme;
+      std::string_view view;
+      for (int code; (code = copy.GetNext(lexeme)) != lcEnd;) {
+        EXPECT_EQ(borrowed.GetNext(view), code) << text;
+        EXPECT_EQ(view, lexeme) << text;
+        EXPECT_EQ(borrowed.PrevPos(), copy.PrevPos()) << text;
+        if (code != lcString) {
+          EXPECT_EQ(view.data(), owned.data() + borrowed.PrevPos()) << text;
+        }
+      }
+      EXPECT_EQ(borrowed.GetNext(view), lcEnd) << text;
+    }
+  }
+}

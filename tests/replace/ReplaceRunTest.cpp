@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <map>
 #include <unistd.h>
 
 #include "platform/ComponentStream.h"
@@ -184,6 +186,25 @@ TEST_F(ReplaceRun, DryRunTouchesNothing) {
   EXPECT_FALSE(dir.Exists("Wiz_Log.txt"));
   ASSERT_EQ(replacer->ChangedFiles().size(), 2u);
   EXPECT_EQ(replacer->ChangedFiles()[1].FileName, dir.Path("Main.dfm"));
+  ExpectNoTemporaryFolder();
+}
+
+// Converted copies of a dry run are shown, never kept or written, however
+// little memory they may take.
+TEST_F(ReplaceRun, DryRunShowsEveryConvertedCopy) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  std::map<std::string, std::string> shown;
+  replacer->OnFileConverted = [&shown](const std::string& f, const std::string& b) { shown[f] = b; };
+  replacer->SetMemoryForCopies(0);
+  replacer->SetDryRun(true);
+  ASSERT_TRUE(RunFolder());
+  ASSERT_EQ(shown.size(), 2u);
+  replacer->OnFileConverted = nullptr;
+  replacer->SetDryRun(false);
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(shown[dir.Path("Main.pas")], dir.Read("Main.pas"));
+  EXPECT_EQ(shown[dir.Path("Main.dfm")], dir.Read("Main.dfm"));
   ExpectNoTemporaryFolder();
 }
 
