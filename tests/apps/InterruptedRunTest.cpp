@@ -58,6 +58,10 @@ class Running {
   Running(const std::vector<std::string>& args, const std::string& tmpdir, bool closedStdout = false) {
     int err[2], out[2];
     if (pipe(err) != 0 || pipe(out) != 0) return;
+    // A pipe of one page: the program cannot run far ahead of the lines
+    // read, so a signal sent on a line reaches it a few files later, however
+    // busy the machine.
+    fcntl(err[0], F_SETPIPE_SZ, 4096);
     pid_ = fork();
     if (pid_ == 0) {
       dup2(err[1], 2);
