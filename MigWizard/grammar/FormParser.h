@@ -11,6 +11,10 @@
 
 #include "grammar/LL1Parser.h"
 
+namespace migwiz::profile {
+struct TMigrationProfile;
+}
+
 namespace migwiz::grammar {
 
 class TFormParser;
@@ -69,6 +73,10 @@ class TFormParser : public TLL1Parser {
   // Told of every property of a parsed object and what became of it.
   void SetPropertyObserver(IPropertyObserver* observer) { propertyObserver_ = observer; }
   TFormParseState& FormState();
+  // The migration profile whose rules translate properties, for parsers that
+  // translate by one (the profile outlives the parses); null: the parser's
+  // own. The general parser has fixed rules and ignores it.
+  virtual void UseProfile(const profile::TMigrationProfile*) {}
 
   struct StoredProperty {
     std::string name;

@@ -148,11 +148,13 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   parser.SetOnGetPropertyValue(
       [this, &c](const std::string& name, const std::string& old) { return GetPropertyValue(c, name, old); });
   parser.SetPropertyObserver(&c.Recorder);
+  parser.UseProfile(runProfile_.get());
   struct Detach {
     grammar::TFormParser& parser;
     ~Detach() {
       parser.SetPropertyObserver(nullptr);
       parser.SetOnGetPropertyValue(nullptr);
+      parser.UseProfile(nullptr);
     }
   } detach{parser};
   int changes = 0;
@@ -205,7 +207,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         } else if (object.ReadingType) {
           object.ClassName = lexeme;
           object.ReadingType = false;
-          if (!FindPair(lexeme, newClass)) break;
+          if (!FindFormClass(lexeme, newClass)) break;
           lexeme = newClass;
           parser.SetNewClassName(newClass);
           if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);

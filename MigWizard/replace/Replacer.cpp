@@ -141,6 +141,7 @@ bool TComponentReplacer::RunSteps() {
   const std::string tempDir = AllocateTempFolder();
   bool result = true;
   try {
+    FindDescendants();
     ConvertFiles(tempDir);
     if (!dryRun_ && !changed_.empty()) {
       CheckStop();

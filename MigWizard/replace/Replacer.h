@@ -16,6 +16,7 @@
 #include "platform/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "profile/MigrationProfile.h"
 #include "replace/ReplaceOptions.h"
 #include "replace/ReportRecorder.h"
 #include "replace/UnconvertedObject.h"
@@ -124,6 +125,17 @@ class TComponentReplacer {
   // True when every file of the undo file was restored.
   bool PerformRestore(const std::string& undoFile);
 
+  // --- The migration profile ---
+  // The profile whose translations, descendants and classes without
+  // counterpart the run uses (its pairs are added with AddReplacePair);
+  // null: the form parser's own.
+  void SetProfile(profile::TProfilePtr profile) { profile_ = std::move(profile); }
+  const profile::TProfilePtr& Profile() const { return profile_; }
+  // Of the last run: the classes its units declare that derive from a
+  // paired class, in the order found, and the profile the run used.
+  const std::vector<profile::TDescendant>& FoundDescendants() const { return foundDescendants_; }
+  const profile::TProfilePtr& RunProfile() const { return runProfile_; }
+
   TReplaceOptions& ReplaceOptions() { return *replaceOptions_; }
   const support::TNameValueList& DBList() const { return dbList_; }
 
@@ -230,6 +242,13 @@ class TComponentReplacer {
   std::string GetPropertyValue(TFileConversion& c, const std::string& propName,
                                const std::string& oldPropValue) const;
 
+  // Descendants of paired classes among the run's units, before any
+  // conversion, into the run's profile.
+  void FindDescendants();
+  // The new class of an object's class in a form: its pair's, or for a
+  // descendant its own name; false when the object is not converted.
+  bool FindFormClass(const std::string& className, std::string& newClass) const;
+
   // The run report
   void BeginReport();
   void FinishReport() noexcept;
@@ -286,6 +305,9 @@ class TComponentReplacer {
   std::string logFileName_;
   std::string undoFileName_;
   std::string restoreError_;
+  profile::TProfilePtr profile_;
+  profile::TProfilePtr runProfile_;
+  std::vector<profile::TDescendant> foundDescendants_;
   TRunReport report_;
   std::string reportFileName_;
   std::string reportError_;

@@ -86,6 +86,16 @@ struct TManualWork {
   TManualWorkItem Item;
 };
 
+// A class of the run's units (or named by the profile) that derives from a
+// paired class; its objects were converted as its ancestor's.
+struct TDescendantClass {
+  std::string Class;
+  std::string Ancestor;   // as declared
+  std::string ConvertedAs;  // the paired class it is converted as
+  std::string File;       // empty when the profile names it
+  int Line = 0;
+};
+
 // The report file of a run, beside its log.
 inline constexpr const char* kReportFileName = "Wiz_Report.txt";
 
@@ -108,6 +118,12 @@ class TRunReport {
   void AddManualWork(const std::string& file, const std::vector<TManualWorkItem>& items);
   void AddChangedFile(const std::string& file, int changes);
   void SetFiles(std::string logFile, std::string undoFile, std::string reportFile);
+  // The migration profile of a run that used a file of the user's (none:
+  // the built-in one), and the descendants the run knew.
+  void SetProfile(std::string profileFile) { profileFile_ = std::move(profileFile); }
+  void AddDescendant(TDescendantClass d) { descendants_.push_back(std::move(d)); }
+  const std::string& ProfileFile() const { return profileFile_; }
+  const std::vector<TDescendantClass>& Descendants() const { return descendants_; }
 
   TReportMode Mode() const { return mode_; }
   const std::string& Source() const { return source_; }
@@ -154,6 +170,8 @@ class TRunReport {
   std::vector<TUnparsedObject> unparsed_;
   std::vector<TUnitChange> units_;
   std::vector<TManualWork> manualWork_;
+  std::string profileFile_;
+  std::vector<TDescendantClass> descendants_;
 };
 
 }  // namespace migwiz::replace

@@ -34,6 +34,7 @@ struct ReplaceArgs {
   bool quiet = false;
   unsigned jobs = 0;  // as many as the machine has cores
   TReportArgs report;
+  std::string profile;  // empty: the built-in one
 };
 
 struct RestoreArgs {
@@ -115,7 +116,9 @@ void PrintWarnings(const replace::TComponentReplacer& replacer) {
 }
 
 void RunReplace(const ReplaceArgs& args) {
-  replace::TReplaceOptions options(replace::kTarnSourceName);
+  // A profile that does not validate stops the run before anything is read.
+  profile::TProfilePtr profile = LoadProfileArg(args.profile);
+  replace::TReplaceOptions options(profile->SourceName);
   platform::TStandaloneIDE ide;
   struct HostScope {
     HostScope(platform::IBorlandIDEServices* s) { platform::BorlandIDEServices = s; }
@@ -145,7 +148,7 @@ void RunReplace(const ReplaceArgs& args) {
   options.ViewLog = args.viewLog;
   ApplyReportArgs(args.report, options);
 
-  auto replacer = replace::CreateTarnReplacer(options);
+  auto replacer = replace::CreateProfileReplacer(profile, options);
   replacer->SetDryRun(args.dryRun);
   replacer->SetJobs(args.jobs);
   TDiffCollector diffs(base);
@@ -237,6 +240,7 @@ void AddReplaceCommands(CLI::App& app) {
                    "other); the output is the same for any number")
       ->check(CLI::Range(1u, 256u));
   AddReportOptions(*replaceCmd, r.report, project);
+  replaceCmd->add_option("--profile", r.profile, "migration profile file (TOML; default: the built-in one)");
   replaceCmd->callback([] {
     if (r.folder.empty() && r.project.empty())
       throw CLI::ValidationError("replace", "a FOLDER or --project is required");
