@@ -4,6 +4,7 @@
 
 #include "grammar/ParamList.h"
 #include "grammar/StringValue.h"
+#include "grammar/TranslationRules.h"
 #include "platform/ClassRegistry.h"
 #include "support/Assert.h"
 #include "support/StrUtils.h"
@@ -314,16 +315,17 @@ void TFormParser::StoreProperty(const std::string& name, const std::string& valu
 }
 
 void TFormParser::ProcessProperty(const std::string& propName, const std::string& propValue) {
-  // The general BDE rules; see TTarnFormParser for the product's own.
-  const std::string& type = FormState().TypeName;
+  // The general BDE rules; see TTarnFormParser for the product's own. A
+  // rule applies by what the object is (TranslationRules), not by one name.
+  const TBdeKind kind = BdeKindOf(FormState().TypeName);
   if (propName == "DatabaseName") {
-    if (type == "TDatabase") return;
+    if (kind == TBdeKind::bkConnection) return;
     std::string answer =
         getPropertyValue_ ? getPropertyValue_("DatabaseName", StringValueText(propValue)) : "";
     if (!answer.empty()) StoreProperty("Connection", answer);
     return;
   }
-  if (propName == "Params.Strings" && type == "TDatabase") {
+  if (propName == "Params.Strings" && kind == TBdeKind::bkConnection) {
     static const std::pair<const char*, const char*> kParams[] = {
         {"USER NAME", "Username"}, {"PASSWORD", "Password"}, {"SERVER NAME", "Server"}};
     TParamList params = ReadParamList(propValue);
@@ -333,12 +335,8 @@ void TFormParser::ProcessProperty(const std::string& propName, const std::string
     }
     return;
   }
-  if (propName == "DataSource" && type == "TQuery") {
-    StoreProperty("MasterSource", propValue);
-    return;
-  }
-  if (propName == "ParamData" && (type == "TQuery" || type == "TStoredProc")) {
-    StoreProperty("ParamData", propValue);
+  if (const TPropertyRename* rename = FindPropertyRename(propName, kind)) {
+    StoreProperty(rename->NewName, propValue);
     return;
   }
   const platform::TClassInfo* cls = platform::ClassRegistry::Global().FindClass(newClassName_);

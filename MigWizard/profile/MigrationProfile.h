@@ -69,6 +69,7 @@ struct TDescendant {
 // A class of the old family that has no counterpart: its objects stay.
 struct TUncoveredClass {
   std::string Class;
+  std::string Kind;  // may be empty
   std::string Advice;
   TSourcePlace Place;
 };

@@ -100,10 +100,14 @@ class TReader {
       p.Rules.insert(p.Rules.begin(), rules.begin(), rules.end());
     }
     ForEachTable(doc, "uncovered", [&](const toml::table& t) {
-      CheckKeys(t, {"class", "advice"}, "[[uncovered]]");
+      CheckKeys(t, {"class", "kind", "advice"}, "[[uncovered]]");
       TUncoveredClass u;
       u.Place = PlaceOf(t.source());
       u.Class = ClassName(t, "class");
+      if (auto kind = Text(t, "kind", kMaxNameLength)) {
+        if (!IsIdentifier(*kind, false)) Error(*t.get("kind"), "kind must be a name");
+        u.Kind = *kind;
+      }
       if (auto a = Text(t, "advice", kMaxTextLength)) u.Advice = *a;
       p.Uncovered.push_back(std::move(u));
     });

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "grammar/StringValue.h"
+#include "grammar/TranslationRules.h"
 #include "replace/FormLexer.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
@@ -28,7 +29,8 @@ class TObjectEndFinder {
 
   size_t EndOf(size_t headerPos) {
     lexer_.StartAt(headerPos);
-    if (lexer_.Next(lexeme_) != lcObject) return 0;
+    const int keyword = lexer_.Next(lexeme_);
+    if (keyword != lcObject && keyword != lcInherited && keyword != lcInline) return 0;
     int open = 1;  // objects and collection items
     for (int code; (code = lexer_.Next(lexeme_)) != platform::lcEnd;) {
       if (code == lcObject || code == lcInherited || code == lcInline || code == lcItem) {
@@ -149,6 +151,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
       [this, &c](const std::string& name, const std::string& old) { return GetPropertyValue(c, name, old); });
   parser.SetPropertyObserver(&c.Recorder);
   parser.UseProfile(runProfile_.get());
+  c.Recorder.UseProfile(runProfile_.get());
   struct Detach {
     grammar::TFormParser& parser;
     ~Detach() {
@@ -177,17 +180,16 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   std::string window;  // the text the parser last parsed, read again by MakeObject
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     switch (code) {
+      // An inherited or inline object of an old class is converted like any
+      // other: its ancestor is, and the form would not load otherwise.
       case lcObject:
+      case lcInherited:
+      case lcInline:
         readingPathName = true;
         object.ReadingName = true;
         headerPos = static_cast<size_t>(lexer.PrevPos());
         outPos = output.size();
         ++depth;
-        break;
-      case lcInherited:
-      case lcInline:
-        readingPathName = true;
-        ++depth;  // such objects are never replaced
         break;
       case lcItem:
         names.emplace_back();
@@ -198,6 +200,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         --depth;
         break;
       case platform::lcIdent:
+        if (readingPathName && names.empty() && c.RootName.empty()) c.RootName = lexeme;
         if (readingPathName) names.push_back(lexeme);
         readingPathName = false;
         if (object.ReadingName) {
@@ -207,16 +210,24 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         } else if (object.ReadingType) {
           object.ClassName = lexeme;
           object.ReadingType = false;
-          if (!FindFormClass(lexeme, newClass)) break;
+          if (!FindFormClass(lexeme, newClass)) {
+            std::string advice;
+            if (WithoutCounterpart(lexeme, advice))
+              c.Recorder.ObjectWithoutCounterpart(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
+                                                  object.ClassName, advice);
+            break;
+          }
           lexeme = newClass;
           parser.SetNewClassName(newClass);
           if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
+          c.Choice = TConnectionChoice();
+          c.ChoiceMade = false;
           if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
-                                       object.ClassName, newClass);
+                                       object.ClassName, newClass, c.Choice);
             lexeme = parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
@@ -278,7 +289,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
         object.Name = lexeme;
         object.ReadingName = false;
         object.ReadingType = true;
-        if (rootName.empty()) rootName = lexeme;  // the first object is the form's root
+        if (rootName.empty()) c.RootName = rootName = lexeme;  // the first object is the form's root
       } else if (object.ReadingType) {
         object.ClassName = lexeme;
         object.ReadingType = false;
@@ -289,17 +300,28 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
         size_t pos = static_cast<size_t>(lexer.PrevPos());
         std::string name;
         if (grammar::ReadStringValue(text, pos, name))
-          c.DatabaseNames.emplace_back(name, rootName + "." + object.Name);
+          c.DatabaseNames.push_back({name, rootName, object.Name});
         object.LastIdent.clear();  // the value is read
       }
     }
   }
 }
 
+// The TDatabase is chosen by where it stands (ConnectionResolver); a folder
+// run links only when asked to.
 std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::string& propName,
                                                  const std::string& oldPropValue) const {
   Assert(propName == "DatabaseName", "Replacer", "connection asked for another property");
-  std::string connection = dbList_.Value(oldPropValue);
+  const TReplaceOptions& opt = *replaceOptions_;
+  const bool linking = opt.Dest != TSearchDestination::sdDirectory || opt.LinkConnections;
+  TConnectionChoice choice;
+  choice.DatabaseName = oldPropValue;
+  if (oldPropValue.empty()) choice.Reason = TLinkReason::lrNoDatabaseName;
+  else if (!linking) choice.Reason = TLinkReason::lrNotLinking;
+  else choice = resolver_.Resolve(c.File, oldPropValue);
+  std::string connection = choice.Reason == TLinkReason::lrLinked ? choice.Chosen.Reference : std::string();
+  c.Choice = std::move(choice);
+  c.ChoiceMade = true;
   if (connection.empty()) {
     TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};

@@ -1,8 +1,9 @@
 // What in a unit source the run cannot convert and a user must rewrite by
 // hand: calls of the BDE API, BDE units in uses clauses, sessions, BDE
-// connection parameters set in code and DatabaseName assignments. Strings
-// and comments are skipped by the unit tokenizer, so nothing is guessed
-// from their text.
+// connection parameters set in code, BDE-only properties set in code,
+// datasets made at run time and batch moves. Strings and comments are
+// skipped by the unit tokenizer, so nothing is guessed from their text;
+// names are matched in any letter case, as the compiler does.
 #pragma once
 
 #include <string>
@@ -17,6 +18,10 @@ enum class TManualWorkKind {
   mwSession,        // Session, Sessions, TSession, TSessionList
   mwBdeParameter,   // Params.Values['USER NAME'], Params.Add('SERVER NAME=...')
   mwDatabaseName,   // DatabaseName := ...
+  mwBdeProperty,    // RequestLive := ..., AliasName := ... (BDE-only properties)
+  mwBdeCreate,      // TQuery.Create(...): made at run time, without a connection
+  mwBatchMove,      // Table1.BatchMove(...)
+  mwDatabaseParams, // Database1.Params.Clear, .Append, .Text, .Strings[i] := ...
 };
 
 // The kind's name in the report ("bde-api", "bde-unit", ...).

@@ -1,6 +1,8 @@
 // What a run takes from its migration profile beyond the pairs: the
 // descendants of paired classes its units declare.
+#include "grammar/TranslationRules.h"
 #include "profile/ProfileLoader.h"
+#include "resources/RExpertRes.h"
 #include "replace/DescendantScan.h"
 #include "replace/Replacer.h"
 #include "support/FileErrors.h"
@@ -11,6 +13,7 @@
 namespace migwiz::replace {
 
 using namespace support;
+namespace Res = RExpertRes;
 
 void TComponentReplacer::FindDescendants() {
   foundDescendants_.clear();
@@ -37,6 +40,20 @@ bool TComponentReplacer::FindFormClass(const std::string& className, std::string
   if (!runProfile_ || !runProfile_->FindDescendant(className) || !runProfile_->ConvertedAs(className))
     return false;
   newClass = className;  // a descendant keeps its class
+  return true;
+}
+
+bool TComponentReplacer::WithoutCounterpart(const std::string& className, std::string& advice) const {
+  if (runProfile_) {
+    if (const profile::TUncoveredClass* u = runProfile_->FindUncovered(className)) {
+      advice = u->Advice.empty() ? Res::SNoCounterpartAdvice : u->Advice;
+      return true;
+    }
+  }
+  // A class of the family the built-in profile knows but this one does not.
+  const grammar::TBdeClass* bde = grammar::FindBdeClass(className);
+  if (!bde) return false;
+  advice = *bde->Advice ? bde->Advice : Res::SNoCounterpartAdvice;
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -313,6 +314,9 @@ std::string TComponentReplacer::RelativePath(const std::string& fileName) const 
 void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   const bool inFolder = replaceOptions_->Dest == TSearchDestination::sdDirectory;
   dbList_.Clear();
+  resolver_.Clear();
+  resolver_.SetOneProject(!inFolder);
+  if (!inFolder) ScanProjectSources();
   const size_t unitCount = unitList_.size();
   const size_t jobs = jobs_ != 0 ? jobs_ : TConversionPool::DefaultThreads();
   std::unique_ptr<TConversionPool> pool;
@@ -411,7 +415,11 @@ void TComponentReplacer::TakePass(TPass pass, size_t i, TFileConversion& c, cons
     return;
   }
   if (c.Error) std::rethrow_exception(c.Error);
-  for (const auto& [name, connection] : c.DatabaseNames) dbList_.SetValue(name, connection);
+  for (const auto& d : c.DatabaseNames) {
+    dbList_.SetValue(d.Name, d.Root + "." + d.Object);
+    resolver_.AddDatabase(d.Name, c.File, d.Root, d.Object);
+  }
+  resolver_.AddForm(c.File, c.RootName);
   // Forms read for their names are kept for their conversion, up to a
   // bound: a large project's forms are read again instead.
   if (c.Form && keptFormBytes_ + c.Form->text.size() <= kKeptFormBytes) {
@@ -433,7 +441,10 @@ void TComponentReplacer::BeginFile(size_t i, size_t unitCount) {
 // change count, then the converted copy.
 void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std::string& tempDir) {
   if (c.Error && !c.Noted) std::rethrow_exception(c.Error);
-  for (const std::string& formFile : c.FormFiles) TakeFormFile(formFile);
+  for (const std::string& formFile : c.FormFiles) TakeFormFile(formFile, c.File);
+  if (!c.UsedUnits.empty()) resolver_.AddUses(c.File, c.UsedUnits);
+  if (!c.ProjectUnits.empty()) resolver_.AddProject(c.File, c.ProjectUnits);
+  if (!c.RootName.empty()) resolver_.AddForm(c.File, c.RootName);
   NoteChanges(c.File, c.Changes);
   unresolved_.insert(unresolved_.end(), c.Unresolved.begin(), c.Unresolved.end());
   unconverted_.insert(unconverted_.end(), c.Unconverted.begin(), c.Unconverted.end());
@@ -458,12 +469,33 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
 
 // Found whatever the letter case of its name on disk, and used as spelt
 // there; a form named by two units is listed (and converted) once.
-void TComponentReplacer::TakeFormFile(const std::string& formFile) {
+void TComponentReplacer::TakeFormFile(const std::string& formFile, const std::string& unitFile) {
   std::string unreadable;
   const platform::DirEntry* entry = nullptr;
   std::string onDisk = FindPathNoCase(formFile, listings_, &unreadable, &entry);
+  if (!onDisk.empty()) resolver_.AddFormUnit(onDisk, unitFile);
   if (!onDisk.empty() && AcceptFile(onDisk, entry)) AddToUnitList(onDisk);
   if (onDisk.empty() && !unreadable.empty()) Warn(FormatStr(Res::SFolderUnreadable, {unreadable}));
+}
+
+// A project run does not convert its project source, but what in it must
+// be rewritten by hand is reported all the same.
+void TComponentReplacer::ScanProjectSources() {
+  std::vector<std::string> sources;
+  for (int i = 0; i < TIDEUtils::GetUnitCount(); ++i) {
+    std::string name = TIDEUtils::GetUnitName(i);
+    if (SameText(ExtractFileExt(name), ".dpr") && !listed_.count(name) &&
+        std::find(sources.begin(), sources.end(), name) == sources.end())
+      sources.push_back(name);
+  }
+  for (const std::string& file : sources) {
+    std::string bytes, err;
+    if (!env_.fs->ReadFile(file, bytes, err)) {
+      Warn(err);
+      continue;
+    }
+    report_.AddManualWork(file, ScanUnitForManualWork(ReadTextFile(bytes).text));
+  }
 }
 
 void TComponentReplacer::TakeReport(const TRunReport& part) {
@@ -471,6 +503,7 @@ void TComponentReplacer::TakeReport(const TRunReport& part) {
   for (const TUnitChange& u : part.UnitChanges()) report_.AddUnitChange(u);
   for (const TConvertedObject& o : part.ConvertedObjects()) report_.AddConvertedObject(o);
   for (const TUnparsedObject& o : part.UnparsedObjects()) report_.AddUnparsedObject(o);
+  for (const TObjectWithoutCounterpart& o : part.ObjectsWithoutCounterpart()) report_.AddObjectWithoutCounterpart(o);
 }
 
 // Each level below the temporary folder is made once; the temporary folder

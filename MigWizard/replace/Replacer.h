@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "grammar/FormParser.h"
+#include "replace/ConnectionResolver.h"
 #include "platform/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
@@ -86,7 +87,16 @@ struct TFileConversion {
   std::vector<std::string> FormFiles;  // named by a unit's resource directives, as written
   std::vector<TUnresolvedDatabase> Unresolved;
   std::vector<TUnconvertedObject> Unconverted;
-  std::vector<std::pair<std::string, std::string>> DatabaseNames;  // in the order found
+  struct DatabaseName {
+    std::string Name, Root, Object;
+  };
+  std::vector<DatabaseName> DatabaseNames;  // in the order found
+  std::string RootName;                    // of a form
+  std::vector<std::string> UsedUnits;      // of a unit's uses clauses
+  std::vector<std::string> ProjectUnits;   // the units a project source lists
+  // How the DatabaseName of the object being parsed was resolved.
+  TConnectionChoice Choice;
+  bool ChoiceMade = false;
   std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
   std::exception_ptr Error;
 };
@@ -211,7 +221,11 @@ class TComponentReplacer {
   void TakePass(TPass pass, size_t i, TFileConversion& c, const std::string& tempDir);
   void BeginFile(size_t i, size_t unitCount);
   void TakeConversion(size_t i, TFileConversion& c, const std::string& tempDir);
-  void TakeFormFile(const std::string& formFile);
+  void TakeFormFile(const std::string& formFile, const std::string& unitFile);
+  void ScanProjectSources();
+  // What a linking run would have linked each dataset of a run without
+  // linking to, for the report's hints.
+  void SuggestConnections();
   void TakeReport(const TRunReport& part);
   grammar::TFormParser& ParserOf(size_t thread);
   void MakeTempFolder(const std::string& tempDir, const std::string& folder);
@@ -248,6 +262,9 @@ class TComponentReplacer {
   // The new class of an object's class in a form: its pair's, or for a
   // descendant its own name; false when the object is not converted.
   bool FindFormClass(const std::string& className, std::string& newClass) const;
+  // A class of the old family that the run's profile does not convert:
+  // true, with what to do by hand.
+  bool WithoutCounterpart(const std::string& className, std::string& advice) const;
 
   // The run report
   void BeginReport();
@@ -274,6 +291,7 @@ class TComponentReplacer {
   int changedFilesCount_ = 0;
   std::vector<size_t> changed_;  // entries of the unit list written changed, in order
   support::TNameValueList dbList_;
+  TConnectionResolver resolver_;  // of the current run
   grammar::TFormParserClass formParserClass_;
   std::unique_ptr<grammar::TFormParser> formParser_;
   std::vector<std::unique_ptr<grammar::TFormParser>> threadParsers_;  // of the pool's threads after the first

@@ -3,6 +3,8 @@
 #include <set>
 
 #include "grammar/ParamList.h"
+#include "grammar/TranslationRules.h"
+#include "platform/ClassRegistry.h"
 #include "replace/ManualWorkScan.h"
 #include "replace/PasParser.h"
 #include "replace/TextPlace.h"
@@ -91,14 +93,35 @@ void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::
 }
 
 void TReportRecorder::ObjectConverted(int line, const std::string& enclosing, const std::string& name,
-                                      const std::string& oldClass, const std::string& newClass) {
-  TConvertedObject object{file_, {line, enclosing + name, binary_}, name, oldClass, newClass, {}, {}};
+                                      const std::string& oldClass, const std::string& newClass,
+                                      const TConnectionChoice& connection) {
+  TConvertedObject object;
+  object.File = file_;
+  object.Place = {line, enclosing + name, binary_};
+  object.Name = name;
+  object.OldClass = oldClass;
+  object.NewClass = newClass;
+  const profile::TClassPair* as = profile_ ? profile_->ConvertedAs(oldClass) : nullptr;
+  object.NeedsConnection =
+      grammar::IsConnectedDataset(as ? grammar::BdeKindNamed(as->Kind) : grammar::BdeKindOf(oldClass));
+  object.Connection = connection;
+  if (as) {
+    const profile::TTargetClass* cls = profile_->FindClass(as->NewClass);
+    object.PropertiesChecked = cls && cls->Checked;
+  } else {
+    object.PropertiesChecked = platform::ClassRegistry::Global().FindClass(newClass) != nullptr;
+  }
   for (auto& [pos, p] : pending_) {
     for (auto& t : p.translated) object.Translated.push_back(std::move(t));
     for (auto& d : p.dropped) object.Dropped.push_back(std::move(d));
   }
   pending_.clear();
   report_.AddConvertedObject(std::move(object));
+}
+
+void TReportRecorder::ObjectWithoutCounterpart(int line, const std::string& enclosing, const std::string& name,
+                                               const std::string& className, const std::string& advice) {
+  report_.AddObjectWithoutCounterpart({file_, {line, enclosing + name, binary_}, name, className, advice});
 }
 
 void TReportRecorder::ObjectNotParsed(const TUnconvertedObject& object) {
@@ -112,8 +135,9 @@ void TReportRecorder::UnitRead(const std::string& file, const std::string& text)
   report_.AddManualWork(file, ScanUnitForManualWork(text));
 }
 
-void TReportRecorder::UnitConverted(const std::string& file, int identifiersRenamed, bool usesExtended) {
-  report_.AddUnitChange({file, identifiersRenamed, usesExtended});
+void TReportRecorder::UnitConverted(const std::string& file, int identifiersRenamed, int inComments,
+                                    bool usesExtended) {
+  report_.AddUnitChange({file, identifiersRenamed, usesExtended, inComments});
 }
 
 }  // namespace migwiz::replace

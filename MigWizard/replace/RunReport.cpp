@@ -44,17 +44,32 @@ std::string Unquoted(const std::string& value) {
 
 }  // namespace
 
-// A dataset's DatabaseName is dropped exactly when no connection was found
-// for it; a TDatabase's own DatabaseName is dropped always and names it.
+// Every dataset left without a connection, whether it had a DatabaseName
+// or not, with the reason.
 std::vector<TUnlinkedDataset> TRunReport::UnlinkedDatasets() const {
   std::vector<TUnlinkedDataset> unlinked;
-  for (const TConvertedObject& o : converted_) {
-    if (o.OldClass == "TDatabase") continue;
-    for (const TDroppedProperty& p : o.Dropped)
-      if (!p.ParamLine && p.Name == "DatabaseName")
-        unlinked.push_back({o.File, o.Place, o.Name, Unquoted(p.Value)});
-  }
+  for (const TConvertedObject& o : converted_)
+    if (o.NeedsConnection && o.Connection.Reason != TLinkReason::lrLinked)
+      unlinked.push_back({o.File, o.Place, o.Name, o.Connection.DatabaseName, o.Connection});
   return unlinked;
+}
+
+void TRunReport::AddObjectWithoutCounterpart(TObjectWithoutCounterpart object) {
+  noCounterpart_.push_back(std::move(object));
+}
+
+void TRunReport::AddSelfCheckFinding(TSelfCheckFinding finding) { selfCheck_.push_back(std::move(finding)); }
+
+size_t TRunReport::RenamedInCommentsCount() const {
+  size_t n = 0;
+  for (const TUnitChange& u : units_) n += static_cast<size_t>(u.RenamedInComments);
+  return n;
+}
+
+size_t TRunReport::UncheckedObjectsCount() const {
+  size_t n = 0;
+  for (const TConvertedObject& o : converted_) n += o.PropertiesChecked ? 0 : 1;
+  return n;
 }
 
 std::vector<TDatabaseObject> TRunReport::DatabaseObjects() const {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "replace/ConnectionResolver.h"
 #include "replace/ManualWorkScan.h"
 
 namespace migwiz::replace {
@@ -46,6 +47,31 @@ struct TConvertedObject {
   std::string NewClass;
   std::vector<TTranslatedProperty> Translated;
   std::vector<TDroppedProperty> Dropped;
+  // A dataset that reads through a connection, and how its DatabaseName
+  // was resolved (the reason is "no DatabaseName" when it had none).
+  bool NeedsConnection = false;
+  TConnectionChoice Connection;
+  // Its new class is registered, so what it keeps was checked against
+  // what the class publishes.
+  bool PropertiesChecked = true;
+};
+
+// An object of a BDE class the profile has no counterpart for (TSession):
+// it stays as it was and must be dealt with by hand.
+struct TObjectWithoutCounterpart {
+  std::string File;
+  TFormPlace Place;
+  std::string Name;
+  std::string ClassName;
+  std::string Advice;
+};
+
+// What reading the converted forms again found wrong: the run's own check
+// of its output, which is expected to find nothing.
+struct TSelfCheckFinding {
+  std::string File;
+  std::string Object;  // empty for the whole form
+  std::string Finding;
 };
 
 // An object of an old class whose body the form grammar could not parse:
@@ -65,7 +91,8 @@ struct TUnlinkedDataset {
   std::string File;
   TFormPlace Place;
   std::string ObjectName;
-  std::string DatabaseName;
+  std::string DatabaseName;  // empty when it had none
+  TConnectionChoice Choice;
 };
 
 // A TDatabase met in the forms of the run.
@@ -77,8 +104,9 @@ struct TDatabaseObject {
 
 struct TUnitChange {
   std::string File;
-  int IdentifiersRenamed = 0;
+  int IdentifiersRenamed = 0;  // in code
   bool UsesExtended = false;
+  int RenamedInComments = 0;   // class names in comments, renamed as well
 };
 
 struct TManualWork {
@@ -105,7 +133,7 @@ class TRunReport {
  public:
   // The version of the report's layout; raised when a field changes meaning
   // or goes away (new fields keep it).
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
 
   // A new run: forgets the last one.
   // Source is the folder of a folder run or the project file of a project run.
@@ -118,6 +146,10 @@ class TRunReport {
   void AddManualWork(const std::string& file, const std::vector<TManualWorkItem>& items);
   void AddChangedFile(const std::string& file, int changes);
   void SetFiles(std::string logFile, std::string undoFile, std::string reportFile);
+  void AddObjectWithoutCounterpart(TObjectWithoutCounterpart object);
+  void AddSelfCheckFinding(TSelfCheckFinding finding);
+  // For what is learnt of the objects once the whole run is known.
+  std::vector<TConvertedObject>& ConvertedObjectsToAmend() { return converted_; }
   // The migration profile of a run that used a file of the user's (none:
   // the built-in one), and the descendants the run knew.
   void SetProfile(std::string profileFile) { profileFile_ = std::move(profileFile); }
@@ -144,6 +176,13 @@ class TRunReport {
   const std::vector<TUnparsedObject>& UnparsedObjects() const { return unparsed_; }
   const std::vector<TUnitChange>& UnitChanges() const { return units_; }
   const std::vector<TManualWork>& ManualWork() const { return manualWork_; }
+  const std::vector<TObjectWithoutCounterpart>& ObjectsWithoutCounterpart() const { return noCounterpart_; }
+  const std::vector<TSelfCheckFinding>& SelfCheckFindings() const { return selfCheck_; }
+  bool SelfChecked() const { return selfChecked_; }
+  void SetSelfChecked() { selfChecked_ = true; }
+  size_t RenamedInCommentsCount() const;
+  // Converted objects whose new class is not registered.
+  size_t UncheckedObjectsCount() const;
 
   // Derived from the converted objects.
   std::vector<TUnlinkedDataset> UnlinkedDatasets() const;
@@ -170,6 +209,9 @@ class TRunReport {
   std::vector<TUnparsedObject> unparsed_;
   std::vector<TUnitChange> units_;
   std::vector<TManualWork> manualWork_;
+  std::vector<TObjectWithoutCounterpart> noCounterpart_;
+  std::vector<TSelfCheckFinding> selfCheck_;
+  bool selfChecked_ = false;
   std::string profileFile_;
   std::vector<TDescendantClass> descendants_;
 };

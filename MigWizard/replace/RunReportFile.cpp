@@ -20,10 +20,28 @@ void TComponentReplacer::BeginReport() {
   reportError_.clear();
 }
 
+// A run that does not link still tells each dataset which TDatabase a
+// linking run would link it to, chosen the same way.
+void TComponentReplacer::SuggestConnections() {
+  if (!resolver_.HasDatabases()) {
+    for (const TDatabaseObject& d : report_.DatabaseObjects()) {
+      const size_t dot = d.Reference.find('.');
+      resolver_.AddDatabase(d.DatabaseName, d.File, d.Reference.substr(0, dot), d.Reference.substr(dot + 1));
+    }
+  }
+  for (TConvertedObject& o : report_.ConvertedObjectsToAmend()) {
+    if (!o.NeedsConnection || o.Connection.Reason != TLinkReason::lrNotLinking) continue;
+    TConnectionChoice would = resolver_.Resolve(o.File, o.Connection.DatabaseName);
+    if (would.Reason == TLinkReason::lrLinked) o.Connection.Chosen = would.Chosen;
+    o.Connection.Candidates = would.Candidates;
+  }
+}
+
 // The originals are replaced by now: a report that cannot be written does
 // not make the run fail; the caller is told through ReportError.
 void TComponentReplacer::FinishReport() noexcept {
   const TReplaceOptions& opt = *replaceOptions_;
+  SuggestConnections();
   for (const TFileChanges& f : changedFiles_) report_.AddChangedFile(f.FileName, f.Changes);
   std::string file;
   if (opt.WriteReport && !dryRun_) file = ConcatPath(report_.Root(), kReportFileName);

@@ -32,7 +32,11 @@ json Summary(const TRunReport& r, size_t unlinked) {
           {"propertiesDropped", r.DroppedCount()},
           {"unlinkedDatasets", unlinked},
           {"unparsedObjects", r.UnparsedObjects().size()},
-          {"manualWork", r.ManualWork().size()}};
+          {"manualWork", r.ManualWork().size()},
+          {"uncheckedObjects", r.UncheckedObjectsCount()},
+          {"objectsWithoutCounterpart", r.ObjectsWithoutCounterpart().size()},
+          {"renamedInComments", r.RenamedInCommentsCount()},
+          {"selfCheckFindings", r.SelfCheckFindings().size()}};
 }
 
 json Place(const TRunReport& r, const std::string& file, const TFormPlace& place) {
@@ -46,6 +50,8 @@ json Objects(const TRunReport& r) {
     object["name"] = o.Name;
     object["oldClass"] = o.OldClass;
     object["newClass"] = o.NewClass;
+    object["propertiesChecked"] = o.PropertiesChecked;
+    object["connection"] = o.NeedsConnection ? json(LinkReasonName(o.Connection.Reason)) : json(nullptr);
     object["translated"] = json::array();
     for (const TTranslatedProperty& t : o.Translated)
       object["translated"].push_back(
@@ -58,28 +64,54 @@ json Objects(const TRunReport& r) {
   return objects;
 }
 
+json Candidate(const TRunReport& r, const TDatabaseCandidate& c) {
+  return {{"reference", c.Reference}, {"file", r.Relative(c.FormFile)}};
+}
+
 json Unlinked(const TRunReport& r, const std::vector<TUnlinkedDataset>& unlinked) {
   json groups = json::array();
   std::vector<std::string> keys;
-  const std::vector<TDatabaseObject> databases = r.DatabaseObjects();
   for (const TUnlinkedDataset& d : unlinked) {
     std::string key = support::UpperCase(d.DatabaseName);
     size_t at = 0;
     while (at < keys.size() && keys[at] != key) ++at;
+    const json chosen = d.Choice.Chosen.Reference.empty() ? json(nullptr) : Candidate(r, d.Choice.Chosen);
     if (at == keys.size()) {
       keys.push_back(key);
-      const TDatabaseObject* db = r.FindDatabase(databases, d.DatabaseName);
       groups.push_back({{"databaseName", d.DatabaseName},
-                        {"database", db ? json{{"reference", db->Reference}, {"file", r.Relative(db->File)}}
-                                        : json(nullptr)},
-                        {"hint", UnlinkedHint(r, db)},
+                        {"database", chosen},
+                        {"hint", UnlinkedHint(r, d)},
                         {"datasets", json::array()}});
     }
     json dataset = Place(r, d.File, d.Place);
     dataset["name"] = d.ObjectName;
+    dataset["reason"] = LinkReasonName(d.Choice.Reason);
+    dataset["hint"] = UnlinkedHint(r, d);
+    dataset["database"] = chosen;
+    dataset["candidates"] = json::array();
+    for (const TDatabaseCandidate& c : d.Choice.Candidates) dataset["candidates"].push_back(Candidate(r, c));
     groups[at]["datasets"].push_back(std::move(dataset));
   }
   return groups;
+}
+
+json NoCounterpart(const TRunReport& r) {
+  json list = json::array();
+  for (const TObjectWithoutCounterpart& o : r.ObjectsWithoutCounterpart()) {
+    json object = Place(r, o.File, o.Place);
+    object["name"] = o.Name;
+    object["className"] = o.ClassName;
+    object["advice"] = o.Advice;
+    list.push_back(std::move(object));
+  }
+  return list;
+}
+
+json SelfCheck(const TRunReport& r) {
+  json findings = json::array();
+  for (const TSelfCheckFinding& f : r.SelfCheckFindings())
+    findings.push_back({{"file", r.Relative(f.File)}, {"object", f.Object}, {"finding", f.Finding}});
+  return {{"done", r.SelfChecked()}, {"findings", std::move(findings)}};
 }
 
 json Unparsed(const TRunReport& r) {
@@ -94,7 +126,7 @@ json Units(const TRunReport& r) {
   json list = json::array();
   for (const TUnitChange& u : r.UnitChanges())
     list.push_back({{"file", r.Relative(u.File)}, {"identifiersRenamed", u.IdentifiersRenamed},
-                    {"usesExtended", u.UsesExtended}});
+                    {"renamedInComments", u.RenamedInComments}, {"usesExtended", u.UsesExtended}});
   return list;
 }
 
@@ -139,7 +171,9 @@ std::string RunReportJson(const TRunReport& r) {
                  {"unlinkedDatasets", Unlinked(r, unlinked)},
                  {"unparsedObjects", Unparsed(r)},
                  {"units", Units(r)},
-                 {"manualWork", ManualWork(r)}};
+                 {"manualWork", ManualWork(r)},
+                 {"objectsWithoutCounterpart", NoCounterpart(r)},
+                 {"selfCheck", SelfCheck(r)}};
   if (!r.ProfileFile().empty()) report["run"]["profile"] = r.ProfileFile();
   if (!r.Descendants().empty()) report["descendants"] = Descendants(r);
   // Text that is not valid UTF-8 is written with replacement characters

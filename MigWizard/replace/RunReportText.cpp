@@ -48,12 +48,18 @@ void Summary(std::string& out, const TRunReport& r, size_t unlinked) {
   row("datasets without a connection", unlinked);
   row("objects left with their BDE body", r.UnparsedObjects().size());
   row("places in units to rewrite by hand", r.ManualWork().size());
+  row("objects with properties not checked", r.UncheckedObjectsCount());
+  row("BDE objects with no counterpart", r.ObjectsWithoutCounterpart().size());
+  row("class names renamed in comments", r.RenamedInCommentsCount());
+  row("self-check findings", r.SelfCheckFindings().size());
 }
 
 void ConvertedObjects(std::string& out, const TRunReport& r) {
   Heading(out, "Objects converted", r.ConvertedObjects().size());
   for (const TConvertedObject& o : r.ConvertedObjects()) {
     out += "  " + Place(r, o.File, o.Place) + ": " + o.OldClass + " -> " + o.NewClass + "\n";
+    if (!o.PropertiesChecked)
+      out += "    properties not checked: " + o.NewClass + " is not a known class, so every property was kept\n";
     for (const TTranslatedProperty& t : o.Translated)
       out += "    translated  " + t.OldName + " = " + OneLine(t.OldValue) + "  ->  " + t.NewName + " = " +
              OneLine(t.NewValue) + "\n";
@@ -73,13 +79,37 @@ void UnlinkedDatasets(std::string& out, const TRunReport& r, const std::vector<T
     if (!groups.count(key)) names.push_back(d.DatabaseName);
     groups[key].push_back(&d);
   }
-  const std::vector<TDatabaseObject> databases = r.DatabaseObjects();
   for (const std::string& name : names) {
-    out += "  database '" + name + "'\n";
-    out += "    " + UnlinkedHint(r, r.FindDatabase(databases, name)) + "\n";
-    for (const TUnlinkedDataset* d : groups[support::UpperCase(name)])
+    out += name.empty() ? std::string("  no DatabaseName\n") : "  database '" + name + "'\n";
+    const std::vector<const TUnlinkedDataset*>& group = groups[support::UpperCase(name)];
+    // One hint for the group when it holds for each dataset alike.
+    const std::string first = UnlinkedHint(r, *group.front());
+    bool alike = true;
+    for (const TUnlinkedDataset* d : group)
+      alike = alike && d->Choice.Candidates.empty() && UnlinkedHint(r, *d) == first;
+    if (alike) out += "    " + first + "\n";
+    for (const TUnlinkedDataset* d : group) {
       out += "    " + Place(r, d->File, d->Place) + "\n";
+      if (alike) continue;
+      out += "      " + UnlinkedHint(r, *d) + "\n";
+      for (const TDatabaseCandidate& c : d->Choice.Candidates)
+        out += "      candidate " + c.Reference + " (" + r.Relative(c.FormFile) + ")\n";
+    }
   }
+}
+
+void NoCounterpart(std::string& out, const TRunReport& r) {
+  Heading(out, "BDE objects with no counterpart: left as they were, deal with them by hand",
+          r.ObjectsWithoutCounterpart().size());
+  for (const TObjectWithoutCounterpart& o : r.ObjectsWithoutCounterpart())
+    out += "  " + Place(r, o.File, o.Place) + ": " + o.ClassName + ": " + o.Advice + "\n";
+}
+
+void SelfCheck(std::string& out, const TRunReport& r) {
+  if (!r.SelfChecked()) return;
+  Heading(out, "Self-check: the converted forms read again", r.SelfCheckFindings().size());
+  for (const TSelfCheckFinding& f : r.SelfCheckFindings())
+    out += "  " + r.Relative(f.File) + (f.Object.empty() ? "" : " " + f.Object) + ": " + f.Finding + "\n";
 }
 
 void UnparsedObjects(std::string& out, const TRunReport& r) {
@@ -94,6 +124,7 @@ void Units(std::string& out, const TRunReport& r) {
   Heading(out, "Units changed", r.UnitChanges().size());
   for (const TUnitChange& u : r.UnitChanges())
     out += "  " + r.Relative(u.File) + ": " + std::to_string(u.IdentifiersRenamed) + " identifier(s) renamed" +
+           (u.RenamedInComments ? ", " + std::to_string(u.RenamedInComments) + " in comments" : "") +
            (u.UsesExtended ? ", uses clause extended" : "") + "\n";
 }
 
@@ -104,6 +135,10 @@ const char* KindText(TManualWorkKind kind) {
     case TManualWorkKind::mwSession: return "session";
     case TManualWorkKind::mwBdeParameter: return "BDE parameter set in code";
     case TManualWorkKind::mwDatabaseName: return "DatabaseName set in code";
+    case TManualWorkKind::mwBdeProperty: return "BDE-only property set in code";
+    case TManualWorkKind::mwBdeCreate: return "BDE dataset made in code, without a connection";
+    case TManualWorkKind::mwBatchMove: return "BatchMove call";
+    case TManualWorkKind::mwDatabaseParams: return "BDE parameters of a database set in code";
   }
   return "";
 }
@@ -130,16 +165,37 @@ void Descendants(std::string& out, const TRunReport& r) {
 
 }  // namespace
 
-std::string UnlinkedHint(const TRunReport& r, const TDatabaseObject* database) {
-  if (!database)
-    return "No TDatabase of the run carries this name: set each Connection to the TTarnConnection "
-           "that reaches this database.";
-  std::string where = database->Reference + " (" + r.Relative(database->File) + ")";
-  if (r.Mode() == TReportMode::rmFolder && !r.LinkConnections())
-    return "The TDatabase " + where + " carries this name: run again with --link-connections, or as a "
-           "project run, to link them, or set each Connection to " + database->Reference + ".";
-  return "The TDatabase " + where + " carries this name but was not linked to them: set each "
-         "Connection to " + database->Reference + ".";
+std::string UnlinkedHint(const TRunReport& r, const TUnlinkedDataset& d) {
+  const TConnectionChoice& c = d.Choice;
+  const std::string where = c.Chosen.Reference + " (" + r.Relative(c.Chosen.FormFile) + ")";
+  switch (c.Reason) {
+    case TLinkReason::lrLinked: break;
+    case TLinkReason::lrNoDatabaseName:
+      return "It names no database in the form: set its Connection to the TTarnConnection it reads through.";
+    case TLinkReason::lrNoDatabase:
+      return "No TDatabase of the run carries this name: set its Connection to the TTarnConnection "
+             "that reaches this database.";
+    case TLinkReason::lrAmbiguous:
+      return std::to_string(c.Candidates.size()) +
+             " TDatabase objects carry this name and none is nearer to it than the others (its own "
+             "form, a project with its unit, a unit its unit uses): set its Connection to the one it "
+             "means.";
+    case TLinkReason::lrSharedRoot:
+      return "The TDatabase " + where + " carries this name, but another form of the run has the name " +
+             c.Chosen.Reference.substr(0, c.Chosen.Reference.find('.')) +
+             " too, so a reference to it could mean either: set its Connection once the forms' names differ.";
+    case TLinkReason::lrNotLinking:
+      if (!c.Chosen.Reference.empty())
+        return "The TDatabase " + where + " carries this name: run again with --link-connections, or as "
+               "a project run, to link it, or set its Connection to " + c.Chosen.Reference + ".";
+      if (!c.Candidates.empty())
+        return "Links are made only with --link-connections, and " + std::to_string(c.Candidates.size()) +
+               " TDatabase objects carry this name with none nearer to it than the others: set its "
+               "Connection to the one it means.";
+      return "No TDatabase of the run carries this name: set its Connection to the TTarnConnection "
+             "that reaches this database.";
+  }
+  return std::string();
 }
 
 std::string RunReportText(const TRunReport& r) {
@@ -156,8 +212,10 @@ std::string RunReportText(const TRunReport& r) {
   ConvertedObjects(out, r);
   UnlinkedDatasets(out, r, unlinked);
   UnparsedObjects(out, r);
+  NoCounterpart(out, r);
   Units(out, r);
   ManualWork(out, r);
+  SelfCheck(out, r);
   Descendants(out, r);
   return out;
 }

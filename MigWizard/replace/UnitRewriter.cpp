@@ -4,6 +4,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include "platform/StandaloneIDE.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
 #include "resources/RExpertRes.h"
@@ -81,6 +82,7 @@ void TComponentReplacer::ProcessUnit(TFileConversion& c, const std::string& text
   TPasParser parser(text);
   int changes = 0;
   int usesExtended = 0;
+  int inComments = 0;  // class names renamed inside comments
   bool unchanged = true;
   bool inUses = false;
   size_t clause = 0;
@@ -89,8 +91,11 @@ void TComponentReplacer::ProcessUnit(TFileConversion& c, const std::string& text
   for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
     const std::string asRead = lexeme;
     if (code == platform::lcComment) {
+      const int before = changes;
       ProcessComment(c, lexeme, changes);
+      inComments += changes - before;
     } else if (code == platform::lcIdent) {
+      if (inUses) c.UsedUnits.push_back(lexeme);  // which forms this unit's forms reach
       if (inUses && UpperCase(lexeme) == oldUsesUnit_) {
         if (converted[clause - 1]) {
           output += lexeme;
@@ -114,8 +119,10 @@ void TComponentReplacer::ProcessUnit(TFileConversion& c, const std::string& text
   }
   c.Changes = changes;
   c.Noted = true;
+  if (SameText(ExtractFileExt(c.File), ".dpr"))
+    c.ProjectUnits = platform::DprUnitFiles(text, ExtractFileDir(c.File), *env_.fs);
   if (unchanged) return;
-  c.Recorder.UnitConverted(c.File, changes - usesExtended, usesExtended > 0);
+  c.Recorder.UnitConverted(c.File, changes - usesExtended - inComments, inComments, usesExtended > 0);
   // The mark is written back as it was read, so the IDE reads the copy in
   // the same encoding.
   c.Output = ByteOrderMark(encoding) + EncodeText(output, encoding);

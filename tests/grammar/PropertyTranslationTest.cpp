@@ -126,16 +126,40 @@ TEST_F(PropertyTranslation, DataSetRules) {
             "  TableName = 'ORDERS'\r\n"
             "  Top = 2\r\n"
             "end\r\n");
-  // ParamData is kept for TStoredProc; with no class registered under the
-  // new name, everything else is kept too.
+  // ParamData is kept for TStoredProc; DataSource and the BDE-only
+  // SessionName go, as the stored procedure publishes neither.
   EXPECT_EQ(Rebuild(parser, "TStoredProc",
-                    "  ParamData = <>\r\n  StoredProcName = 'P'\r\n  DataSource = D\r\n",
+                    "  ParamData = <>\r\n  StoredProcName = 'P'\r\n  DataSource = D\r\n"
+                    "  SessionName = 'Default'\r\n",
                     "TTarnStoredProc"),
             "object X: TTarnStoredProc\r\n"
             "  ParamData = <>\r\n"
             "  StoredProcName = 'P'\r\n"
+            "end\r\n");
+  // With no class registered under the new name, everything is kept.
+  EXPECT_EQ(Rebuild(parser, "TStoredProc", "  StoredProcName = 'P'\r\n  DataSource = D\r\n",
+                    "TNotRegistered"),
+            "object X: TNotRegistered\r\n"
+            "  StoredProcName = 'P'\r\n"
             "  DataSource = D\r\n"
             "end\r\n");
+  // A translation follows what the object is: a TwwQuery is a query dataset
+  // like TQuery, so its DataSource becomes MasterSource too.
+  const std::pair<const char*, const char*> kQueries[] = {{"TQuery", "TTarnQuery"}, {"TwwQuery", "TTarnQuery"}};
+  for (const auto& [bde, tarn] : kQueries)
+    EXPECT_EQ(Rebuild(parser, bde, "  DataSource = D\r\n  ParamData = <>\r\n", tarn),
+              std::string("object X: ") + tarn + "\r\n  MasterSource = D\r\n  ParamData = <>\r\nend\r\n")
+        << bde;
+  // Every target class is known: a data source and a batch move keep only
+  // what they publish.
+  EXPECT_EQ(Rebuild(parser, "TwwDataSource", "  DataSet = Q\r\n  Tag = 3\r\n  SessionName = 'S'\r\n",
+                    "TTarnDataSource"),
+            "object X: TTarnDataSource\r\n  DataSet = Q\r\n  Tag = 3\r\nend\r\n");
+  EXPECT_EQ(Rebuild(parser, "TBatchMove",
+                    "  Source = A\r\n  Destination = B\r\n  Mode = batAppend\r\n"
+                    "  ChangedTableName = 'CHG'\r\n",
+                    "TKryBatchMove"),
+            "object X: TKryBatchMove\r\n  Source = A\r\n  Destination = B\r\n  Mode = batAppend\r\nend\r\n");
 }
 
 TEST_F(PropertyTranslation, WithoutHandlerDatabaseNameDisappears) {

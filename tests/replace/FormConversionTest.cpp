@@ -36,7 +36,8 @@ const std::string kMainForm =
     "  end\r\n"
     "end\r\n";
 
-// Folder run: no connection is known, so DatabaseName goes.
+// Folder run: no connection is known, so DatabaseName goes. Inherited and
+// inline objects are converted like the others.
 const std::string kMainFormConverted =
     "object MainForm: TMainForm\r\n"
     "  Left = 0\r\n"
@@ -50,11 +51,11 @@ const std::string kMainFormConverted =
     "  object Table1: TTarnTable\r\n"
     "    TableName = 'CUST'\r\n"
     "  end\r\n"
-    "inherited Base: TQuery\r\n"
+    "  inherited Base: TTarnQuery\r\n"
     "  end\r\n"
-    "  inline Frame1: TwwTable\r\n"
+    "  inline Frame1: TTarnTable\r\n"
     "  end\r\n"
-    "  object DataSource1: TDataSource\r\n"
+    "object DataSource1: TDataSource\r\n"
     "    DataSet = Query1\r\n"
     "  end\r\n"
     "end\r\n";
@@ -114,9 +115,9 @@ TEST_F(FormConversion, BinaryFormsStayBinary) {
             "  object Table1: TTarnTable\r\n"
             "    TableName = 'CUST'\r\n"
             "  end\r\n"
-            "  inherited Base: TQuery\r\n"
+            "  inherited Base: TTarnQuery\r\n"
             "  end\r\n"
-            "  inline Frame1: TwwTable\r\n"
+            "  inline Frame1: TTarnTable\r\n"
             "  end\r\n"
             "  object DataSource1: TDataSource\r\n"
             "    DataSet = Query1\r\n"
@@ -292,10 +293,10 @@ TEST_F(FormConversion, BinaryDataBeforeAChildKeepsTheNesting) {
             "  inherited P: TPanel\r\n"
             "    Data = {\r\n"
             "      0A0B}\r\n"
-            "    inherited Q: TQuery\r\n"
+            "        inherited Q: TTarnQuery\r\n"
             "      Tag = 1\r\n"
             "    end\r\n"
-            "        object T: TTarnTable\r\n"
+            "    object T: TTarnTable\r\n"
             "    end\r\n"
             "end\r\n"
             "end\r\n");
