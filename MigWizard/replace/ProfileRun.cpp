@@ -35,6 +35,11 @@ void TComponentReplacer::FindDescendants() {
   }
 }
 
+void TComponentReplacer::SetUsesUnits(const std::string& oldUsesUnit, std::string newUsesList) {
+  oldUsesUnit_ = UpperCase(oldUsesUnit);
+  newUsesList_ = std::move(newUsesList);
+}
+
 bool TComponentReplacer::FindFormClass(const std::string& className, std::string& newClass) const {
   if (FindPair(className, newClass)) return true;
   if (!runProfile_ || !runProfile_->FindDescendant(className) || !runProfile_->ConvertedAs(className))

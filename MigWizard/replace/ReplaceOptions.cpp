@@ -17,6 +17,7 @@ void TReplaceOptions::LoadFromIniFile(platform::TCustomIniFile& ini, const std::
   MakeBackup = ini.ReadBool(section, "MakeBackup", MakeBackup);
   WriteLog = ini.ReadBool(section, "WriteLog", WriteLog);
   ViewLog = ini.ReadBool(section, "ViewLog", ViewLog);
+  ProfileFile = ini.ReadString(section, "ProfileFile", ProfileFile);
 }
 
 void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::string& section) const {

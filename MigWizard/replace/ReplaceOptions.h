@@ -31,6 +31,9 @@ class TReplaceOptions {
   // Not kept in the settings: chosen for each run.
   bool WriteReport = true;       // Wiz_Report.txt beside the log
   bool LinkConnections = false;  // sdDirectory: link datasets to the TDatabase objects of the run
+  // The migration profile file of the wizard's runs (empty: the built-in
+  // profile); read from the settings value "ProfileFile", never written.
+  std::string ProfileFile;
 
  private:
   std::string sourceName_;

@@ -141,6 +141,8 @@ class TComponentReplacer {
   // null: the form parser's own.
   void SetProfile(profile::TProfilePtr profile) { profile_ = std::move(profile); }
   const profile::TProfilePtr& Profile() const { return profile_; }
+  // The unit behind which the new units are added in uses clauses.
+  void SetUsesUnits(const std::string& oldUsesUnit, std::string newUsesList);
   // Of the last run: the classes its units declare that derive from a
   // paired class, in the order found, and the profile the run used.
   const std::vector<profile::TDescendant>& FoundDescendants() const { return foundDescendants_; }

@@ -17,13 +17,19 @@ std::unique_ptr<TComponentReplacer> CreateProfileReplacer(const profile::TProfil
   auto replacer = std::make_unique<TComponentReplacer>(
       grammar::FormParserClassOf<grammar::TTarnFormParser>(), profile->OldUsesUnit, profile->NewUsesList,
       &options, env);
-  for (const profile::TClassPair& pair : profile->Pairs) replacer->AddReplacePair(pair.OldClass, pair.NewClass);
-  replacer->SetProfile(profile);
+  UseProfile(*replacer, profile);
   return replacer;
 }
 
 std::unique_ptr<TComponentReplacer> CreateTarnReplacer(TReplaceOptions& options, TReplaceEnvironment env) {
   return CreateProfileReplacer(profile::BuiltinProfile(), options, env);
+}
+
+void UseProfile(TComponentReplacer& replacer, const profile::TProfilePtr& profile) {
+  replacer.ClearPairs();
+  for (const profile::TClassPair& pair : profile->Pairs) replacer.AddReplacePair(pair.OldClass, pair.NewClass);
+  replacer.SetUsesUnits(profile->OldUsesUnit, profile->NewUsesList);
+  replacer.SetProfile(profile);
 }
 
 profile::TProfilePtr ProfileFromFile(const std::string& fileName) {

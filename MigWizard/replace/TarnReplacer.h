@@ -21,6 +21,8 @@ std::unique_ptr<TComponentReplacer> CreateTarnReplacer(TReplaceOptions& options,
 std::unique_ptr<TComponentReplacer> CreateProfileReplacer(const profile::TProfilePtr& profile,
                                                           TReplaceOptions& options,
                                                           TReplaceEnvironment env = {});
+// Gives an existing replacer a profile's data in place of what it had.
+void UseProfile(TComponentReplacer& replacer, const profile::TProfilePtr& profile);
 // The profile of a file named in settings or on the command line; the
 // built-in one for an empty name. A profile that does not validate throws
 // profile::EProfileError with every issue.

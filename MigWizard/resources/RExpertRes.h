@@ -131,8 +131,8 @@ inline constexpr const char* SMailQuery = "?CC=&subject=Migrate from%20another%2
 // Migration profiles.
 inline constexpr const char* SNoCounterpartAdvice =
     "the profile has no counterpart for this class: replace it by hand";
-inline constexpr const char* SProfileBuiltin = "Profile: the built-in profile";
-inline constexpr const char* SProfileFile = "Profile: %s";
+inline constexpr const char* SSumProfileBuiltin = "Profile: the built-in profile\n\n";
+inline constexpr const char* SSumProfileFile = "Profile: \"%s\"\n\n";
 inline constexpr const char* SProfileInvalid = "The migration profile \"%s\" cannot be used; nothing was read or written:";
 
 }  // namespace migwiz::RExpertRes

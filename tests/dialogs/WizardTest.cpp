@@ -115,7 +115,8 @@ TEST_F(WizardTest, ProjectReplaceSequenceAndFinish) {
   EXPECT_TRUE(form.btFinish->isEnabled());
   EXPECT_EQ(form.lSummary->text().toStdString(),
             "Mode: Replace BDE components\n\nScan destination: Current open project\n\n"
-            "Backup dir: \"" + dir.Path("P/RBackup") + "\"\n\nWrite log file\n\nUnits list:\nA.pas\nC.pas\n");
+            "Backup dir: \"" + dir.Path("P/RBackup") + "\"\n\nWrite log file\n\nUnits list:\nA.pas\nC.pas\n"
+            "\nProfile: the built-in profile\n\n");
   form.btFinish->click();
   EXPECT_EQ(form.result(), QDialog::Accepted);
   EXPECT_EQ(options.Dest, replace::TSearchDestination::sdProject);
@@ -168,7 +169,7 @@ TEST_F(WizardTest, FolderSequenceBackupProposalAndRefusal) {
   Next();
   EXPECT_EQ(form.lSummary->text().toStdString(),
             "Mode: Replace BDE components\n\nScan destination: Folder \"" + dir.Path("Src") +
-                "\"\n\nBackup dir: \"" + dir.Path("Src/Old") + "\"\n\n");
+                "\"\n\nBackup dir: \"" + dir.Path("Src/Old") + "\"\n\nProfile: the built-in profile\n\n");
   form.btFinish->click();
   EXPECT_EQ(options.Dest, replace::TSearchDestination::sdDirectory);
   EXPECT_EQ(options.Directory, dir.Path("Src"));
