@@ -228,7 +228,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass, c.Choice);
-            lexeme = parser.MakeObject(std::max(depth, 0));
+            lexeme = inventory_ ? std::string() : parser.MakeObject(std::max(depth, 0));
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
             --depth;  // the object's end will not be seen
@@ -249,7 +249,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   c.Changes = changes;
   c.Noted = true;
   if (changes == 0) return;
-  WriteFormFile(c, output, form);
+  if (!inventory_) WriteFormFile(c, output, form);
   c.Changed = true;
 }
 

@@ -451,6 +451,11 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   TakeReport(c.Report);
   if (c.Error) std::rethrow_exception(c.Error);
   if (!c.Changed) return;
+  if (inventory_) {  // only counted
+    ++changedFilesCount_;
+    changed_.push_back(i);
+    return;
+  }
   // Converted copies wait for the copy back in memory, up to a bound, and
   // beyond it in the temporary folder: either way no original is touched
   // before every file is converted.

@@ -148,6 +148,11 @@ class TComponentReplacer {
   const std::vector<profile::TDescendant>& FoundDescendants() const { return foundDescendants_; }
   const profile::TProfilePtr& RunProfile() const { return runProfile_; }
 
+  // What a run with these options would face, read without writing
+  // anything (no log, temporary folder, backup or copy; forms are parsed,
+  // not rebuilt): Report() then holds what the run's report would.
+  void TakeInventory();
+
   TReplaceOptions& ReplaceOptions() { return *replaceOptions_; }
   const support::TNameValueList& DBList() const { return dbList_; }
 
@@ -328,6 +333,7 @@ class TComponentReplacer {
   profile::TProfilePtr profile_;
   profile::TProfilePtr runProfile_;
   std::vector<profile::TDescendant> foundDescendants_;
+  bool inventory_ = false;  // TakeInventory: converted text is neither made nor kept
   TRunReport report_;
   std::string reportFileName_;
   std::string reportError_;

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   migwiz::app::AddFormCommands(app);
   migwiz::app::AddReplaceCommands(app);
   migwiz::app::AddProfileCommands(app);
+  migwiz::app::AddInventoryCommand(app);
   try {
     app.parse(argc, argv);
     if (app.get_subcommands().empty()) std::cout << app.help();
