@@ -553,6 +553,9 @@ TProfileCheck CheckProfileText(std::string_view text, const std::string& fileNam
   TProfileCheck check;
   bool extends = false;
   check.Profile = ParseInto(text, fileName, check.Issues, true, extends);
+  // The built-in profile given as a file is the built-in profile: a run
+  // with it is the run without it, report included.
+  if (check.Profile && text == BuiltinProfileText()) check.Profile->Origin = kBuiltinProfileName;
   return check;
 }
 
