@@ -67,10 +67,25 @@ std::vector<std::string> PublishedProperties(const std::vector<TToken>& t, size_
   return published;
 }
 
+// Whether the text has "class" followed by "(" at all (in any letter case,
+// blanks between): most units declare no class with an ancestor, and are
+// not tokenized for it.
+bool MayDeclareDescendants(const std::string& text) {
+  for (size_t at = 0; (at = text.find_first_of("cC", at)) != std::string::npos; ++at) {
+    if (at + 5 > text.size() || !profile::SameName(std::string_view(text).substr(at, 5), "class")) continue;
+    size_t next = at + 5;
+    while (next < text.size() && (text[next] == ' ' || text[next] == '\t' || text[next] == '\r' || text[next] == '\n'))
+      ++next;
+    if (next < text.size() && text[next] == '(') return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<profile::TDescendant> ScanClassDeclarations(const std::string& text, const std::string& file) {
   std::vector<profile::TDescendant> found;
+  if (!MayDeclareDescendants(text)) return found;
   const std::vector<TToken> t = Tokens(text);
   for (size_t i = 0; i + 4 < t.size(); ++i) {
     // Name = class(Ancestor   or   Name = class(Unit.Ancestor
