@@ -223,7 +223,6 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
           c.Choice = TConnectionChoice();
-          c.ChoiceMade = false;
           if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos, window)) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
@@ -312,8 +311,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
 std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::string& propName,
                                                  const std::string& oldPropValue) const {
   Assert(propName == "DatabaseName", "Replacer", "connection asked for another property");
-  const TReplaceOptions& opt = *replaceOptions_;
-  const bool linking = opt.Dest != TSearchDestination::sdDirectory || opt.LinkConnections;
+  const bool linking = Linking();
   TConnectionChoice choice;
   choice.DatabaseName = oldPropValue;
   if (oldPropValue.empty()) choice.Reason = TLinkReason::lrNoDatabaseName;
@@ -321,7 +319,6 @@ std::string TComponentReplacer::GetPropertyValue(TFileConversion& c, const std::
   else choice = resolver_.Resolve(c.File, oldPropValue);
   std::string connection = choice.Reason == TLinkReason::lrLinked ? choice.Chosen.Reference : std::string();
   c.Choice = std::move(choice);
-  c.ChoiceMade = true;
   if (connection.empty()) {
     TUnresolvedDatabase missing{c.File, grammar::TFormParserUtils::GetName(c.Parser->FormState()),
                                 oldPropValue};

@@ -9,6 +9,7 @@
 
 #include "host/IDEUtils.h"
 #include "platform/LargeStack.h"
+#include "platform/StandaloneIDE.h"
 #include "replace/ConversionPool.h"
 #include "resources/RExpertRes.h"
 #include "support/Assert.h"
@@ -153,6 +154,7 @@ bool TComponentReplacer::RunSteps() {
         result = ReplaceOriginalFiles(tempDir);
       }
     }
+    if (result) CheckOwnOutput(tempDir);
   } catch (...) {
     RemoveTempFolder(tempDir);
     throw;
@@ -185,6 +187,7 @@ void TComponentReplacer::InitUnitList() {
   listings_.Clear();
   tempFolders_.clear();
   backupFolders_.clear();
+  dprojFiles_.clear();
   if (opt.Dest == TSearchDestination::sdDirectory) {
     rootRealPath_ = env_.fs->RealPath(opt.Directory);
     if (rootRealPath_.empty() || !listings_.List(opt.Directory))
@@ -253,6 +256,7 @@ void TComponentReplacer::FindUnits(const std::string& dir, bool includeSubDirs,
     std::string ext = UpperCase(ExtractFileExt(e.name));
     const bool unitName = ext == ".PAS" || ext == ".DPR";
     bool isDir = e.isDirectory || (e.isLink && env_.fs->DirectoryExists(path));
+    if (!isDir && ext == ".DPROJ" && e.isRegular) dprojFiles_.push_back(path);
     if (isDir && !includeSubDirs) continue;
     if (!isDir && !unitName) continue;
     if (e.isLink) {
@@ -317,6 +321,7 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   resolver_.Clear();
   resolver_.SetOneProject(!inFolder);
   if (!inFolder) ScanProjectSources();
+  if (inFolder) ReadFolderProjects();
   const size_t unitCount = unitList_.size();
   const size_t jobs = jobs_ != 0 ? jobs_ : TConversionPool::DefaultThreads();
   std::unique_ptr<TConversionPool> pool;
@@ -331,6 +336,10 @@ void TComponentReplacer::ConvertFiles(const std::string& tempDir) {
   RunPass(TPass::Convert, 0, unitCount, unitCount, tempDir, pool.get());
   RunPass(TPass::CollectNames, unitCount, SIZE_MAX, unitCount, tempDir, pool.get());
   RunPass(TPass::Convert, unitCount, SIZE_MAX, unitCount, tempDir, pool.get());
+}
+
+bool TComponentReplacer::Linking() const {
+  return replaceOptions_->Dest != TSearchDestination::sdDirectory || replaceOptions_->LinkConnections;
 }
 
 grammar::TFormParser& TComponentReplacer::ParserOf(size_t thread) {
@@ -444,7 +453,10 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   for (const std::string& formFile : c.FormFiles) TakeFormFile(formFile, c.File);
   if (!c.UsedUnits.empty()) resolver_.AddUses(c.File, c.UsedUnits);
   if (!c.ProjectUnits.empty()) resolver_.AddProject(c.File, c.ProjectUnits);
-  if (!c.RootName.empty()) resolver_.AddForm(c.File, c.RootName);
+  // While a linking run converts forms, other threads ask the resolver:
+  // it is complete by then (every form was read for its names) and is
+  // only added to in a run that does not link.
+  if (!c.RootName.empty() && !Linking()) resolver_.AddForm(c.File, c.RootName);
   NoteChanges(c.File, c.Changes);
   unresolved_.insert(unresolved_.end(), c.Unresolved.begin(), c.Unresolved.end());
   unconverted_.insert(unconverted_.end(), c.Unconverted.begin(), c.Unconverted.end());
@@ -500,6 +512,20 @@ void TComponentReplacer::ScanProjectSources() {
       continue;
     }
     report_.AddManualWork(file, ScanUnitForManualWork(ReadTextFile(bytes).text));
+  }
+}
+
+// What a .dproj lists is what its project holds; one that cannot be read
+// only narrows nothing.
+void TComponentReplacer::ReadFolderProjects() {
+  for (const std::string& file : dprojFiles_) {
+    std::string bytes, err;
+    if (!env_.fs->ReadFile(file, bytes, err)) continue;
+    std::string mainSource;
+    std::vector<std::string> units =
+        platform::DprojUnitFiles(ReadTextFile(bytes).text, ExtractFileDir(file), *env_.fs, &mainSource);
+    if (!mainSource.empty()) units.push_back(mainSource);
+    resolver_.AddProject(file, units);
   }
 }
 

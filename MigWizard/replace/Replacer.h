@@ -94,9 +94,9 @@ struct TFileConversion {
   std::string RootName;                    // of a form
   std::vector<std::string> UsedUnits;      // of a unit's uses clauses
   std::vector<std::string> ProjectUnits;   // the units a project source lists
-  // How the DatabaseName of the object being parsed was resolved.
+  // How the DatabaseName of the object being parsed was resolved (no
+  // DatabaseName until it is asked for).
   TConnectionChoice Choice;
-  bool ChoiceMade = false;
   std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
   std::exception_ptr Error;
 };
@@ -230,6 +230,12 @@ class TComponentReplacer {
   void TakeConversion(size_t i, TFileConversion& c, const std::string& tempDir);
   void TakeFormFile(const std::string& formFile, const std::string& unitFile);
   void ScanProjectSources();
+  // The .dproj files of a folder run, for the units each lists.
+  void ReadFolderProjects();
+  // Datasets are linked to connections: a project run, or a folder run
+  // with LinkConnections. The forms are then read for their TDatabase
+  // objects before any is converted.
+  bool Linking() const;
   // What a linking run would have linked each dataset of a run without
   // linking to, for the report's hints.
   void SuggestConnections();
@@ -263,6 +269,11 @@ class TComponentReplacer {
   std::string GetPropertyValue(TFileConversion& c, const std::string& propName,
                                const std::string& oldPropValue) const;
 
+  // The run's check of its own output, after the copy back.
+  void CheckOwnOutput(const std::string& tempDir) noexcept;
+  void CheckConvertedForm(const std::string& file, const std::string& bytes,
+                          const std::vector<const TConvertedObject*>& converted);
+  bool KeptByClass(const TConvertedObject& o, const std::string& property, const std::string& head) const;
   // Descendants of paired classes among the run's units, before any
   // conversion, into the run's profile.
   void FindDescendants();
@@ -299,6 +310,7 @@ class TComponentReplacer {
   std::vector<size_t> changed_;  // entries of the unit list written changed, in order
   support::TNameValueList dbList_;
   TConnectionResolver resolver_;  // of the current run
+  std::vector<std::string> dprojFiles_;  // found by a folder run
   grammar::TFormParserClass formParserClass_;
   std::unique_ptr<grammar::TFormParser> formParser_;
   std::vector<std::unique_ptr<grammar::TFormParser>> threadParsers_;  // of the pool's threads after the first

@@ -31,9 +31,11 @@ void TComponentReplacer::SuggestConnections() {
   }
   for (TConvertedObject& o : report_.ConvertedObjectsToAmend()) {
     if (!o.NeedsConnection || o.Connection.Reason != TLinkReason::lrNotLinking) continue;
+    // "not linking" stays only where a linking run would link; else the
+    // reason a linking run would give.
     TConnectionChoice would = resolver_.Resolve(o.File, o.Connection.DatabaseName);
-    if (would.Reason == TLinkReason::lrLinked) o.Connection.Chosen = would.Chosen;
-    o.Connection.Candidates = would.Candidates;
+    if (would.Reason == TLinkReason::lrLinked) would.Reason = TLinkReason::lrNotLinking;
+    o.Connection = std::move(would);
   }
 }
 

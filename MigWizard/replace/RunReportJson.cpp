@@ -1,6 +1,7 @@
 #include "replace/RunReportJson.h"
 
 #include <nlohmann/json.hpp>
+#include <unordered_map>
 
 #include "replace/RunReportText.h"
 #include "support/StrUtils.h"
@@ -70,14 +71,12 @@ json Candidate(const TRunReport& r, const TDatabaseCandidate& c) {
 
 json Unlinked(const TRunReport& r, const std::vector<TUnlinkedDataset>& unlinked) {
   json groups = json::array();
-  std::vector<std::string> keys;
+  std::unordered_map<std::string, size_t> keys;  // database name, upper-cased -> group
   for (const TUnlinkedDataset& d : unlinked) {
-    std::string key = support::UpperCase(d.DatabaseName);
-    size_t at = 0;
-    while (at < keys.size() && keys[at] != key) ++at;
+    auto [it, added] = keys.emplace(support::UpperCase(d.DatabaseName), keys.size());
+    const size_t at = it->second;
     const json chosen = d.Choice.Chosen.Reference.empty() ? json(nullptr) : Candidate(r, d.Choice.Chosen);
-    if (at == keys.size()) {
-      keys.push_back(key);
+    if (added) {
       groups.push_back({{"databaseName", d.DatabaseName},
                         {"database", chosen},
                         {"hint", UnlinkedHint(r, d)},

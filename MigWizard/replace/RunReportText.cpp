@@ -188,10 +188,6 @@ std::string UnlinkedHint(const TRunReport& r, const TUnlinkedDataset& d) {
       if (!c.Chosen.Reference.empty())
         return "The TDatabase " + where + " carries this name: run again with --link-connections, or as "
                "a project run, to link it, or set its Connection to " + c.Chosen.Reference + ".";
-      if (!c.Candidates.empty())
-        return "Links are made only with --link-connections, and " + std::to_string(c.Candidates.size()) +
-               " TDatabase objects carry this name with none nearer to it than the others: set its "
-               "Connection to the one it means.";
       return "No TDatabase of the run carries this name: set its Connection to the TTarnConnection "
              "that reaches this database.";
   }

@@ -120,14 +120,14 @@ namespace {
 // the run: say how to link them.
 void PrintLinkHint(const replace::TRunReport& report) {
   if (report.Mode() != replace::TReportMode::rmFolder || report.LinkConnections()) return;
-  const auto databases = report.DatabaseObjects();
   size_t linkable = 0;
   std::string names;
   for (const auto& d : report.UnlinkedDatasets()) {
-    const replace::TDatabaseObject* db = report.FindDatabase(databases, d.DatabaseName);
-    if (!db) continue;
+    // The one a linking run would link it to, chosen as that run chooses.
+    const std::string& reference = d.Choice.Chosen.Reference;
+    if (d.Choice.Reason != replace::TLinkReason::lrNotLinking || reference.empty()) continue;
     ++linkable;
-    std::string name = d.DatabaseName + " is " + db->Reference;
+    std::string name = d.DatabaseName + " is " + reference;
     if (names.find(name) == std::string::npos) names += (names.empty() ? "" : ", ") + name;
   }
   if (linkable)
@@ -152,6 +152,10 @@ void PrintSummary(const replace::TComponentReplacer& replacer) {
   row("datasets without a connection", r.UnlinkedDatasets().size());
   row("objects left with their BDE body", r.UnparsedObjects().size());
   row("places in units to rewrite by hand", r.ManualWork().size());
+  // Shown when there are any; the report always lists them.
+  if (size_t n = r.UncheckedObjectsCount()) row("objects with properties not checked", n);
+  if (size_t n = r.ObjectsWithoutCounterpart().size()) row("BDE objects with no counterpart", n);
+  if (size_t n = r.SelfCheckFindings().size()) row("self-check findings", n);
   PrintLinkHint(r);
   if (!replacer.ReportFileName().empty()) std::cout << "Report: " << replacer.ReportFileName() << "\n";
   if (!replacer.ReportError().empty())

@@ -215,6 +215,9 @@ TEST(MigwizInventory, AgreesWithTheRunAndWritesNothing) {
     auto b = nlohmann::json::parse(migwiz::testing::ReadAll(dir.Path("../run.json")));
     std::filesystem::remove(dir.Path("../inv.json"));
     std::filesystem::remove(dir.Path("../run.json"));
+    // The run checks its output (the forms with a refused object do not
+    // load, as they did not before); the inventory makes none to check.
+    b["summary"].erase("selfCheckFindings");
     for (const char* key : {"summary", "manualWork", "changedFiles", "unparsedObjects"}) EXPECT_EQ(a[key], b[key]) << key;
     // Database1, Q1 and Q2 in each Main.dfm (X1 needs a profile that pairs
     // it); Q and T in each Data.dfm, Q alone in the binary one.

@@ -1,0 +1,184 @@
+// The run's check of its own output: every converted form is read again as
+// the IDE would read it. A text form must make a binary stream, and every
+// object the run converted must hold only what its class publishes and,
+// when it reads through a connection, a Connection or a place in the list
+// of datasets left without one. Findings go into the report; none is
+// expected, so each one is a fault of the conversion to look into.
+#include <map>
+#include <set>
+
+#include "platform/ClassRegistry.h"
+#include "replace/FormLexer.h"
+#include "replace/Replacer.h"
+#include "support/FileUtils.h"
+#include "support/StrUtils.h"
+
+namespace migwiz::replace {
+
+using namespace support;
+
+namespace {
+
+// An object of the form read again: its path from the root (as the report
+// names it), its class and the names of its own properties.
+struct TReadObject {
+  std::string Path;
+  std::string ClassName;
+  std::vector<std::string> Properties;
+};
+
+struct Token {
+  int code;
+  std::string text;
+};
+
+std::vector<TReadObject> ReadObjects(const std::string& text) {
+  std::vector<Token> tokens;
+  TFormLexer lexer(text);
+  std::string lexeme;
+  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;)
+    if (code != platform::lcBlank) tokens.push_back({code, lexeme});
+  auto isSymbol = [&](size_t i, char c) {
+    return i < tokens.size() && tokens[i].code > 0 && tokens[i].text.size() == 1 && tokens[i].text[0] == c;
+  };
+  std::vector<TReadObject> objects;
+  // The open objects (an index into objects) and collection items (none).
+  std::vector<long> open;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const int code = tokens[i].code;
+    if (code == lcObject || code == lcInherited || code == lcInline) {
+      if (i + 3 >= tokens.size()) break;
+      std::string name = tokens[i + 1].text;
+      size_t at = i + 2;
+      std::string className;
+      if (isSymbol(at, ':')) {
+        className = tokens[at + 1].text;
+        at += 2;
+      } else {  // an unnamed object: "object TPanel"
+        className = name;
+        name.clear();
+      }
+      names.push_back(name);
+      std::string path;
+      for (const std::string& n : names)
+        if (!n.empty()) path += (path.empty() ? "" : ".") + n;
+      open.push_back(static_cast<long>(objects.size()));
+      objects.push_back({path, className, {}});
+      i = at - 1;
+    } else if (code == lcItem) {
+      open.push_back(-1);
+      names.emplace_back();
+    } else if (code == lcEndKeyword) {
+      if (!open.empty()) open.pop_back();
+      if (!names.empty()) names.pop_back();
+    } else if (code == platform::lcIdent && !open.empty() && open.back() >= 0) {
+      // A property: a (dotted) name followed by '='.
+      size_t j = i;
+      std::string name = tokens[j].text;
+      while (isSymbol(j + 1, '.') && j + 2 < tokens.size() && tokens[j + 2].code == platform::lcIdent) {
+        j += 2;
+        name += "." + tokens[j].text;
+      }
+      if (isSymbol(j + 1, '=') && !(i > 0 && isSymbol(i - 1, '='))) {
+        objects[static_cast<size_t>(open.back())].Properties.push_back(name);
+        i = j + 1;
+      }
+    }
+  }
+  return objects;
+}
+
+bool IsFormFile(const std::string& file) {
+  const std::string ext = UpperCase(ExtractFileExt(file));
+  return ext == ".DFM" || ext == ".NFM";
+}
+
+}  // namespace
+
+// Read back after the copy back (a dry run: the converted copies as they
+// wait in memory or the temporary folder). It never fails the run: what
+// cannot be read again is a finding like any other.
+void TComponentReplacer::CheckOwnOutput(const std::string& tempDir) noexcept {
+  try {
+    report_.SetSelfChecked();
+    std::map<std::string, std::vector<const TConvertedObject*>> byFile;
+    for (const TConvertedObject& o : report_.ConvertedObjects()) byFile[o.File].push_back(&o);
+    for (size_t i : changed_) {
+      const std::string& file = unitList_[i];
+      if (!IsFormFile(file)) continue;
+      std::string bytes, err;
+      bool read;
+      if (!dryRun_) {
+        read = env_.fs->ReadFile(file, bytes, err);
+      } else if (auto kept = keptOutputs_.find(i); kept != keptOutputs_.end()) {
+        bytes = kept->second;
+        read = true;
+      } else {
+        read = env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err);
+      }
+      if (!read) {
+        report_.AddSelfCheckFinding({file, "", "cannot be read again: " + err});
+        continue;
+      }
+      CheckConvertedForm(file, bytes, byFile[file]);
+    }
+  } catch (const std::exception& e) {
+    try {
+      report_.AddSelfCheckFinding({"", "", std::string("the check stopped: ") + e.what()});
+    } catch (...) {
+    }
+  }
+}
+
+// Whether an object may hold a property: by the run's profile (the class a
+// descendant is converted as, and what the descendant publishes itself),
+// else by the class registry; a class that is not checked holds anything.
+bool TComponentReplacer::KeptByClass(const TConvertedObject& o, const std::string& property,
+                                     const std::string& head) const {
+  if (const profile::TClassPair* as = runProfile_ ? runProfile_->ConvertedAs(o.OldClass) : nullptr) {
+    const profile::TTargetClass* cls = runProfile_->FindClass(as->NewClass);
+    return !cls || !cls->Checked || cls->Publishes(head) || runProfile_->IsAlwaysKept(property) ||
+           runProfile_->DescendantPublishes(o.OldClass, head);
+  }
+  const platform::TClassInfo* cls = platform::ClassRegistry::Global().FindClass(o.NewClass);
+  return !cls || cls->HasPublishedProperty(head) || property == "Left" || property == "Top";
+}
+
+void TComponentReplacer::CheckConvertedForm(const std::string& file, const std::string& bytes,
+                                            const std::vector<const TConvertedObject*>& converted) {
+  TFormFileContents form;
+  try {
+    form = ReadFormFile(bytes);
+    if (!form.binary) platform::ObjectTextToBinaryUtf8(form.text, form.stringKinds);
+  } catch (const std::exception& e) {
+    report_.AddSelfCheckFinding({file, "", std::string("the converted form does not load: ") + e.what()});
+    return;
+  }
+  std::map<std::string, const TReadObject*> byPath;
+  const std::vector<TReadObject> objects = ReadObjects(form.text);
+  for (const TReadObject& o : objects) byPath.emplace(o.Path, &o);
+  for (const TConvertedObject* o : converted) {
+    auto found = byPath.find(o->Place.Path);
+    if (found == byPath.end() || !SameText(found->second->ClassName, o->NewClass)) {
+      report_.AddSelfCheckFinding({file, o->Place.Path, "not found as a " + o->NewClass + " in the converted form"});
+      continue;
+    }
+    const TReadObject& read = *found->second;
+    bool hasConnection = false;
+    for (const std::string& p : read.Properties) {
+      const std::string head = p.substr(0, p.find('.'));
+      hasConnection = hasConnection || SameText(head, "Connection");
+      if (!KeptByClass(*o, p, head))
+        report_.AddSelfCheckFinding({file, o->Place.Path, "keeps " + p + ", which " + o->NewClass + " does not publish"});
+    }
+    if (!o->NeedsConnection) continue;
+    const bool linked = o->Connection.Reason == TLinkReason::lrLinked;
+    if (linked && !hasConnection)
+      report_.AddSelfCheckFinding({file, o->Place.Path, "was linked but holds no Connection"});
+    if (!linked && hasConnection)
+      report_.AddSelfCheckFinding({file, o->Place.Path, "holds a Connection the report lists as missing"});
+  }
+}
+
+}  // namespace migwiz::replace
