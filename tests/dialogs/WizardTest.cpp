@@ -350,3 +350,18 @@ TEST_F(WizardTest, FirstUseCentredAndSavedPositionKeptOnScreen) {
     }
   }
 }
+
+// The summary names the migration profile the run will convert by.
+TEST_F(WizardTest, SummaryNamesTheProfileFile) {
+  options.ProfileFile = dir.Path("my profile.toml");
+  dir.MakeDir("Src");
+  Show();
+  Next();
+  Next();
+  form.cbDirectory->setEditText(QString::fromStdString(dir.Path("Src")));
+  Next();
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  const std::string summary = form.lSummary->text().toStdString();
+  EXPECT_EQ(summary.substr(summary.rfind("Profile:")), "Profile: \"" + dir.Path("my profile.toml") + "\"\n\n");
+}
