@@ -15,6 +15,7 @@ namespace migwiz::profile {
 struct TSourcePlace {
   int Line = 0;
   int Column = 0;
+  bool Builtin = false;  // in the built-in profile an extending profile starts from
 };
 
 struct TClassPair {

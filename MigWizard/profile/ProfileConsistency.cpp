@@ -30,7 +30,9 @@ class TConsistency {
         Error(pair.Place, pair.OldClass + " is paired to itself");
       const TClassPair* first = p_.FindPair(pair.OldClass);
       if (first != &pair)
-        Error(pair.Place, pair.OldClass + " is paired twice (first at line " + std::to_string(first->Place.Line) + ")");
+        Error(pair.Place, pair.OldClass + " is paired twice (first " +
+                              (first->Place.Builtin ? std::string("in the built-in profile")
+                                                    : "at line " + std::to_string(first->Place.Line)) + ")");
       if (!pair.CodeOnly && !p_.FindClass(pair.NewClass))
         Error(pair.Place, "the new class " + pair.NewClass + " of " + pair.OldClass +
                                       " is not registered (add [class." + pair.NewClass + "] or code-only = true)");

@@ -389,6 +389,16 @@ class TReader {
   std::vector<TProfileIssue>& issues_;
 };
 
+// What an extending profile starts from, each item marked as the built-in one's.
+void StartFromBuiltin(TMigrationProfile& profile) {
+  profile = *BuiltinProfile();
+  for (TClassPair& x : profile.Pairs) x.Place.Builtin = true;
+  for (TTargetClass& x : profile.Classes) x.Place.Builtin = true;
+  for (TPropertyRule& x : profile.Rules) x.Place.Builtin = true;
+  for (TDescendant& x : profile.Descendants) x.Place.Builtin = true;
+  for (TUncoveredClass& x : profile.Uncovered) x.Place.Builtin = true;
+}
+
 std::shared_ptr<TMigrationProfile> ParseInto(std::string_view text, const std::string& fileName,
                                              std::vector<TProfileIssue>& issues, bool allowExtends,
                                              bool& extends) {
@@ -408,9 +418,9 @@ std::shared_ptr<TMigrationProfile> ParseInto(std::string_view text, const std::s
     return nullptr;
   }
   // Peek at extends first: an extending profile starts from the built-in one.
-  if (const toml::node* e = doc.get("extends"); e && e->is_string() &&
-                                                 e->as_string()->get() == kBuiltinProfileName && allowExtends)
-    *profile = *BuiltinProfile();
+  const toml::node* e = doc.get("extends");
+  if (allowExtends && e && e->is_string() && e->as_string()->get() == kBuiltinProfileName)
+    StartFromBuiltin(*profile);
   profile->Origin = fileName;
   reader.Read(doc, *profile, extends);
   if (extends && !allowExtends) reader.Error(*doc.get("extends"), "the built-in profile extends nothing");

@@ -96,7 +96,10 @@ TEST(ProfileCheck, EachFaultIsNamedWithItsLineAndColumn) {
       // pairs
       {kHead + "[[pair]]\nold = \"TMine\"\nnew = \"tmine\"\n[class.tmine]\nchecked = false\n",
        "3:1: TMine is paired to itself"},
-      {kHead + "[[pair]]\nold = \"tquery\"\nnew = \"TTarnTable\"\n", "3:1: tquery is paired twice (first at line 22)"},
+      {kHead + "[[pair]]\nold = \"tquery\"\nnew = \"TTarnTable\"\n", "3:1: tquery is paired twice (first in the built-in profile)"},
+      {"format = 1\nsource = \"X\"\n[units]\nafter = \"A\"\nadd = \", B\"\n[class.TB]\nchecked = false\n"
+       "[[pair]]\nold = \"TA\"\nnew = \"TB\"\n[[pair]]\nold = \"ta\"\nnew = \"TB\"\n",
+       "11:1: ta is paired twice (first at line 8)"},
       {kHead + "[[pair]]\nold = \"TX\"\nnew = \"TNowhere\"\n",
        "3:1: the new class TNowhere of TX is not registered (add [class.TNowhere] or code-only = true)"},
       {kHead + "[[pair]]\nold = \"EX\"\nnew = \"ENowhere\"\ncode-only = true\n", "ok"},
