@@ -295,7 +295,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
       }
       object.LastIdent = lexeme;
     } else if (code == platform::lcString || code == PasSymbols().at("#")) {
-      if (object.ClassName == "TDatabase" && object.LastIdent == "DatabaseName") {
+      if (object.LastIdent == "DatabaseName" && IsConnectionClass(object.ClassName)) {
         size_t pos = static_cast<size_t>(lexer.PrevPos());
         std::string name;
         if (grammar::ReadStringValue(text, pos, name))

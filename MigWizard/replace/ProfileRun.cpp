@@ -48,6 +48,13 @@ bool TComponentReplacer::FindFormClass(const std::string& className, std::string
   return true;
 }
 
+bool TComponentReplacer::IsConnectionClass(const std::string& className) const {
+  if (className == "TDatabase") return true;
+  if (!runProfile_ || profile::SameName(className, "TDatabase")) return false;
+  const profile::TClassPair* as = runProfile_->ConvertedAs(className);
+  return as && as->Kind == "connection";
+}
+
 bool TComponentReplacer::WithoutCounterpart(const std::string& className, std::string& advice) const {
   if (runProfile_) {
     if (const profile::TUncoveredClass* u = runProfile_->FindUncovered(className)) {

@@ -283,6 +283,10 @@ class TComponentReplacer {
   // A class of the old family that the run's profile does not convert:
   // true, with what to do by hand.
   bool WithoutCounterpart(const std::string& className, std::string& advice) const;
+  // Whether objects of the class define database names: TDatabase as the
+  // form writes it, and the run profile's other connections (descendants of
+  // TDatabase, another package's connection classes).
+  bool IsConnectionClass(const std::string& className) const;
 
   // The run report
   void BeginReport();

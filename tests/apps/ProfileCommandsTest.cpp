@@ -128,6 +128,25 @@ TEST(MigwizProfile, UserProfileConvertsDescendantsAndAnotherPackagesDataset) {
   EXPECT_NE(dir.Read("plain/Main.dfm").find("TxDataSet"), std::string::npos);
 }
 
+// A connection of the user's own class carries database names as a
+// TDatabase does: datasets are linked to it.
+TEST(MigwizProfile, DescendantOfTDatabaseIsAConnection) {
+  TempDir dir;
+  dir.Write("src/Db.pas", "unit Db;\r\ninterface\r\nuses DBTables;\r\ntype\r\n  TAppDatabase = class(TDatabase)\r\n"
+                          "  end;\r\nimplementation\r\n{$R *.dfm}\r\nend.\r\n");
+  dir.Write("src/Db.dfm", "object DM: TDataModule\r\n  object Db1: TAppDatabase\r\n    DatabaseName = 'Sales'\r\n"
+                          "    Params.Strings = (\r\n      'USER NAME=u'\r\n      'PASSWORD=p')\r\n  end\r\n"
+                          "  object Q: TQuery\r\n    DatabaseName = 'Sales'\r\n  end\r\nend\r\n");
+  Migwiz migwiz;
+  auto r = migwiz({"replace", dir.Path("src"), "--link-connections", "--no-backup", "-q"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string form = dir.Read("src/Db.dfm");
+  EXPECT_NE(form.find("object Db1: TAppDatabase\r\n    Username = 'u'\r\n    Password = 'p'\r\n  end"),
+            std::string::npos)
+      << form;
+  EXPECT_NE(form.find("object Q: TTarnQuery\r\n    Connection = DM.Db1\r\n"), std::string::npos) << form;
+}
+
 TEST(MigwizProfile, BrokenProfileStopsBeforeAnythingIsRead) {
   TempDir dir;
   dir.Write("src/Main.pas", migwiz::testing::kBdeUnit);
