@@ -771,6 +771,10 @@ void TWizardForm::BuildReplaceSummary() {
     for (int i = 0; i < lbModules->count(); ++i)
       if (lbModules->item(i)->checkState() == Qt::Checked) text += S(lbModules->item(i)->text()) + "\n";
   }
+  // Which migration profile the run converts by.
+  const std::string profile = replaceOptions_ ? replaceOptions_->ProfileFile : std::string();
+  if (rbDestProject->isChecked()) text += "\n";
+  text += profile.empty() ? std::string(Res::SSumProfileBuiltin) : support::FormatStr(Res::SSumProfileFile, {profile});
   lSummary->setText(Q(text));
   lSummary->adjustSize();
 }

@@ -13,6 +13,10 @@
 #include "grammar/LL1Parser.h"
 #include "grammar/ObjectLayout.h"
 
+namespace migwiz::profile {
+struct TMigrationProfile;
+}
+
 namespace migwiz::grammar {
 
 class TFormParser;
@@ -76,6 +80,10 @@ class TFormParser : public TLL1Parser {
   // Told of every property of a parsed object and what became of it.
   void SetPropertyObserver(IPropertyObserver* observer) { propertyObserver_ = observer; }
   TFormParseState& FormState();
+  // The migration profile whose rules translate properties, for parsers that
+  // translate by one (the profile outlives the parses); null: the parser's
+  // own. The general parser has fixed rules and ignores it.
+  virtual void UseProfile(const profile::TMigrationProfile*) {}
 
   using StoredProperty = TLayoutProperty;
   const std::vector<StoredProperty>& Props() const { return props_; }

@@ -31,7 +31,11 @@ struct TBdeClass {
   const char* Advice;
 };
 
-// Every BDE class the conversion knows, letter case ignored.
+// The kind a profile names ("query"); bkOther for a name not listed here.
+TBdeKind BdeKindNamed(std::string_view kind);
+
+// Every BDE class the conversion knows, letter case ignored: the built-in
+// profile's pairs and classes without counterpart.
 const std::vector<TBdeClass>& BdeClasses();
 TBdeKind BdeKindOf(std::string_view className);
 // The entry of a class, null when it is no BDE class.

@@ -9,6 +9,8 @@
 #include "host/IDEUtils.h"
 #include "host/RunWindow.h"
 #include "platform/SettingsStore.h"
+#include "profile/ProfileLoader.h"
+#include "replace/TarnReplacer.h"
 #include "resources/RExpertRes.h"
 #include "support/Assert.h"
 #include "support/StrUtils.h"
@@ -186,6 +188,7 @@ void TCompReplaceExpert::MenuClick() {
 void TCompReplaceExpert::PerformReplace(TComponentReplacer* componentReplacer) {
   replace::TReplaceOptions& options = componentReplacer->ReplaceOptions();
   const std::string caption = options.Caption();
+  if (!UseProfileOf(*componentReplacer, caption)) return;
   const bool projectMode = options.Dest == replace::TSearchDestination::sdProject;
   const std::string projectName = TIDEUtils::GetProjectName();
   if (projectMode) {
@@ -232,6 +235,25 @@ void TCompReplaceExpert::PerformReplace(TComponentReplacer* componentReplacer) {
   }
   if (viewLog.Wanted()) ViewLog(*componentReplacer, caption);
   ShowReplaceDone(*componentReplacer, caption);
+}
+
+// The profile the settings name (the built-in one when none); one that does
+// not validate stops the run before anything is read or saved.
+bool TCompReplaceExpert::UseProfileOf(TComponentReplacer& componentReplacer, const std::string& caption) {
+  const std::string& file = componentReplacer.ReplaceOptions().ProfileFile;
+  if (file.empty()) {
+    replace::UseProfile(componentReplacer, profile::BuiltinProfile());
+    return true;
+  }
+  profile::TProfileCheck check = profile::CheckProfileFile(file);
+  if (!check.Ok()) {
+    std::string text = support::FormatStr(Res::SProfileInvalid, {file});
+    for (const profile::TProfileIssue& issue : check.Issues) text += "\n" + issue.Text();
+    ShowMessage(caption, text, platform::MB_ICONSTOP);
+    return false;
+  }
+  replace::UseProfile(componentReplacer, check.Profile);
+  return true;
 }
 
 // A folder run rewrites what it finds there: the user sees which folder and

@@ -84,6 +84,7 @@ class TCompReplaceExpert : public platform::TInterfacedObject, public platform::
   void ShowReplaceFailed(const replace::TComponentReplacer& componentReplacer, const std::string& caption,
                          const std::string& reason);
   void ViewLog(const replace::TComponentReplacer& componentReplacer, const std::string& caption);
+  bool UseProfileOf(replace::TComponentReplacer& componentReplacer, const std::string& caption);
   int ShowMessage(const std::string& caption, const std::string& text, int flags);
   std::unique_ptr<platform::TCustomIniFile> OpenSettings() const;
 

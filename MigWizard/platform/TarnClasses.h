@@ -9,7 +9,7 @@
 namespace migwiz::platform {
 
 const std::vector<TClassInfo>& TarnClasses();
-// Registers every target class of the profile.
+// Registers the classes of the built-in profile whose properties it checks.
 void RegisterTarnClasses(ClassRegistry& registry = ClassRegistry::Global());
 
 }  // namespace migwiz::platform

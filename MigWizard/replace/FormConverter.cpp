@@ -156,11 +156,14 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   parser.SetOnGetPropertyValue(
       [this, &c](const std::string& name, const std::string& old) { return GetPropertyValue(c, name, old); });
   parser.SetPropertyObserver(&c.Recorder);
+  parser.UseProfile(runProfile_.get());
+  c.Recorder.UseProfile(runProfile_.get());
   struct Detach {
     grammar::TFormParser& parser;
     ~Detach() {
       parser.SetPropertyObserver(nullptr);
       parser.SetOnGetPropertyValue(nullptr);
+      parser.UseProfile(nullptr);
     }
   } detach{parser};
   int changes = 0;
@@ -215,12 +218,11 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
         } else if (object.ReadingType) {
           object.ClassName = lexeme;
           object.ReadingType = false;
-          if (!FindPair(object.ClassName, newClass)) {
-            const grammar::TBdeClass* bde = grammar::FindBdeClass(object.ClassName);
-            if (bde)
-              c.Recorder.ObjectWithoutCounterpart(
-                  lines.LineOf(headerPos), EnclosingPath(names), object.Name, object.ClassName,
-                  *bde->Advice ? bde->Advice : "the profile has no counterpart for this class: replace it by hand");
+          if (!FindFormClass(object.ClassName, newClass)) {
+            std::string advice;
+            if (WithoutCounterpart(object.ClassName, advice))
+              c.Recorder.ObjectWithoutCounterpart(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
+                                                  object.ClassName, advice);
             break;
           }
           lexeme = newClass;
@@ -235,7 +237,7 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
                                        object.ClassName, newClass, c.Choice);
             outputLines.SetText(output);
             c.Report.SetConvertedLine(c.Report.ConvertedObjects().size() - 1, outputLines.LineOf(outPos));
-            made = parser.MakeObject(std::max(depth, 0));
+            made = inventory_ ? std::string() : parser.MakeObject(std::max(depth, 0));
             lexeme = made;
             output.resize(outPos);
             lexer.ContinueAfterObject(endPos);
@@ -260,9 +262,9 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
   // The form's text is read no more: a large form is not held three times
   // (text, output and encoded output) while it is written.
   if (c.Form && &c.Form->text == &text) std::string().swap(c.Form->text);
-  WriteFormFile(c, output, form);
+  if (!inventory_) WriteFormFile(c, output, form);
   c.Changed = true;
-  if (form.binary) PlaceObjectsInBinaryText(c, output);
+  if (form.binary && !inventory_) PlaceObjectsInBinaryText(c, output);
 }
 
 namespace {
@@ -343,7 +345,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
       }
       object.LastIdent = lexeme;
     } else if (code == platform::lcString || code == PasSymbols().at("#")) {
-      if (object.ClassName == "TDatabase" && object.LastIdent == "DatabaseName") {
+      if (object.LastIdent == "DatabaseName" && IsConnectionClass(object.ClassName)) {
         size_t pos = static_cast<size_t>(lexer.PrevPos());
         std::string name;
         if (grammar::ReadStringValue(text, pos, name))

@@ -20,6 +20,7 @@ void TReplaceOptions::LoadFromIniFile(platform::TCustomIniFile& ini, const std::
   // An unknown name keeps the current layout.
   grammar::LayoutFromName(ini.ReadString(section, "Layout", grammar::LayoutName(Layout)), Layout);
   LoadWizardChoices(ini, section);
+  ProfileFile = ini.ReadString(section, "ProfileFile", ProfileFile);
 }
 
 void TReplaceOptions::SaveToIniFile(platform::TCustomIniFile& ini, const std::string& section) const {

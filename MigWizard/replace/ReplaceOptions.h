@@ -37,6 +37,9 @@ class TReplaceOptions {
   bool LinkConnections = false;  // sdDirectory: link datasets to the TDatabase objects of the run
   // The run was set up in the wizard: the report names its choices as the wizard does.
   bool FromWizard = false;
+  // The migration profile file of the wizard's runs (empty: the built-in
+  // profile); read from the settings value "ProfileFile", never written.
+  std::string ProfileFile;
 
  private:
   void LoadWizardChoices(platform::TCustomIniFile& iniFile, const std::string& section);

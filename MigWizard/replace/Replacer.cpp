@@ -173,6 +173,7 @@ bool TComponentReplacer::RunSteps() {
   const std::string tempDir = AllocateTempFolder();
   bool result = true;
   try {
+    FindDescendants();
     ConvertFiles(tempDir);
     if (!dryRun_ && !changed_.empty()) {
       CheckStop();
@@ -543,6 +544,11 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   TakeReport(c.Report);
   if (c.Error) std::rethrow_exception(c.Error);
   if (!c.Changed) return;
+  if (inventory_) {  // only counted
+    ++changedFilesCount_;
+    changed_.push_back(i);
+    return;
+  }
   reads_[i] = c.Read;
   writtenSums_[i] = ContentChecksum(c.Output);
   // Converted copies wait for the copy back in memory, up to a bound, and

@@ -20,6 +20,7 @@
 #include "platform/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "profile/MigrationProfile.h"
 #include "replace/ReplaceOptions.h"
 #include "replace/ReportRecorder.h"
 #include "replace/RunLocks.h"
@@ -163,6 +164,24 @@ class TComponentReplacer {
   // Of the last replace that returned false: every original is as it was
   // (the files already replaced were put back).
   bool OriginalsUnchanged() const { return originalsUnchanged_; }
+
+  // --- The migration profile ---
+  // The profile whose translations, descendants and classes without
+  // counterpart the run uses (its pairs are added with AddReplacePair);
+  // null: the form parser's own.
+  void SetProfile(profile::TProfilePtr profile) { profile_ = std::move(profile); }
+  const profile::TProfilePtr& Profile() const { return profile_; }
+  // The unit behind which the new units are added in uses clauses.
+  void SetUsesUnits(const std::string& oldUsesUnit, std::string newUsesList);
+  // Of the last run: the classes its units declare that derive from a
+  // paired class, in the order found, and the profile the run used.
+  const std::vector<profile::TDescendant>& FoundDescendants() const { return foundDescendants_; }
+  const profile::TProfilePtr& RunProfile() const { return runProfile_; }
+
+  // What a run with these options would face, read without writing
+  // anything (no log, temporary folder, backup or copy; forms are parsed,
+  // not rebuilt): Report() then holds what the run's report would.
+  void TakeInventory();
 
   TReplaceOptions& ReplaceOptions() { return *replaceOptions_; }
   const support::TNameValueList& DBList() const { return dbList_; }
@@ -308,6 +327,20 @@ class TComponentReplacer {
   void CheckConvertedCopy(const TFileConversion& c) noexcept;
   void CheckConvertedForm(const std::string& file, const std::string& bytes,
                           const std::vector<const TConvertedObject*>& converted);
+  bool KeptByClass(const TConvertedObject& o, const std::string& property, const std::string& head) const;
+  // Descendants of paired classes among the run's units, before any
+  // conversion, into the run's profile.
+  void FindDescendants();
+  // The new class of an object's class in a form: its pair's, or for a
+  // descendant its own name; false when the object is not converted.
+  bool FindFormClass(const std::string& className, std::string& newClass) const;
+  // A class of the old family that the run's profile does not convert:
+  // true, with what to do by hand.
+  bool WithoutCounterpart(const std::string& className, std::string& advice) const;
+  // Whether objects of the class define database names: TDatabase as the
+  // form writes it, and the run profile's other connections (descendants of
+  // TDatabase, another package's connection classes).
+  bool IsConnectionClass(const std::string& className) const;
 
   // The run report
   void BeginReport();
@@ -394,6 +427,10 @@ class TComponentReplacer {
   std::string logFileName_;
   std::string undoFileName_;
   std::string restoreError_;
+  profile::TProfilePtr profile_;
+  profile::TProfilePtr runProfile_;
+  std::vector<profile::TDescendant> foundDescendants_;
+  bool inventory_ = false;  // TakeInventory: converted text is neither made nor kept
   TRunReport report_;
   std::string reportFileName_;
   std::string reportError_;

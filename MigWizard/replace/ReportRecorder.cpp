@@ -101,9 +101,16 @@ void TReportRecorder::ObjectConverted(int line, const std::string& enclosing, co
   object.Name = name;
   object.OldClass = oldClass;
   object.NewClass = newClass;
-  object.NeedsConnection = grammar::IsConnectedDataset(grammar::BdeKindOf(oldClass));
+  const profile::TClassPair* as = profile_ ? profile_->ConvertedAs(oldClass) : nullptr;
+  object.NeedsConnection =
+      grammar::IsConnectedDataset(as ? grammar::BdeKindNamed(as->Kind) : grammar::BdeKindOf(oldClass));
   object.Connection = connection;
-  object.PropertiesChecked = platform::ClassRegistry::Global().FindClass(newClass) != nullptr;
+  if (as) {
+    const profile::TTargetClass* cls = profile_->FindClass(as->NewClass);
+    object.PropertiesChecked = cls && cls->Checked;
+  } else {
+    object.PropertiesChecked = platform::ClassRegistry::Global().FindClass(newClass) != nullptr;
+  }
   for (auto& [pos, p] : pending_) {
     for (auto& t : p.translated) object.Translated.push_back(std::move(t));
     for (auto& d : p.dropped) object.Dropped.push_back(std::move(d));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "grammar/FormParser.h"
+#include "profile/MigrationProfile.h"
 #include "replace/RunReport.h"
 #include "replace/UnconvertedObject.h"
 
@@ -33,6 +34,9 @@ class TReportRecorder : public grammar::IPropertyObserver {
   // An object of a BDE class with no counterpart, left as it was.
   void ObjectWithoutCounterpart(int line, const std::string& enclosing, const std::string& name,
                                 const std::string& className, const std::string& advice);
+  // The run's profile, by which a converted object's class (a descendant's
+  // too) tells what the object is; null: the built-in classes.
+  void UseProfile(const profile::TMigrationProfile* profile) { profile_ = profile; }
   // Its parse failed: the body stays as it was.
   void ObjectNotParsed(const TUnconvertedObject& object);
 
@@ -57,6 +61,7 @@ class TReportRecorder : public grammar::IPropertyObserver {
   bool binary_ = false;
   const std::string* text_ = nullptr;
   std::map<int, Pending> pending_;  // by value position: a later telling replaces an earlier
+  const profile::TMigrationProfile* profile_ = nullptr;
 };
 
 }  // namespace migwiz::replace

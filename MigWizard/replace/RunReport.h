@@ -117,6 +117,16 @@ struct TManualWork {
   TManualWorkItem Item;
 };
 
+// A class of the run's units (or named by the profile) that derives from a
+// paired class; its objects were converted as its ancestor's.
+struct TDescendantClass {
+  std::string Class;
+  std::string Ancestor;   // as declared
+  std::string ConvertedAs;  // the paired class it is converted as
+  std::string File;       // empty when the profile names it
+  int Line = 0;
+};
+
 // The report file of a run, beside its log.
 inline constexpr const char* kReportFileName = "Wiz_Report.txt";
 
@@ -145,6 +155,12 @@ class TRunReport {
   void AddSelfCheckFinding(TSelfCheckFinding finding);
   // For what is learnt of the objects once the whole run is known.
   std::vector<TConvertedObject>& ConvertedObjectsToAmend() { return converted_; }
+  // The migration profile of a run that used a file of the user's (none:
+  // the built-in one), and the descendants the run knew.
+  void SetProfile(std::string profileFile) { profileFile_ = std::move(profileFile); }
+  void AddDescendant(TDescendantClass d) { descendants_.push_back(std::move(d)); }
+  const std::string& ProfileFile() const { return profileFile_; }
+  const std::vector<TDescendantClass>& Descendants() const { return descendants_; }
 
   TReportMode Mode() const { return mode_; }
   const std::string& Source() const { return source_; }
@@ -205,6 +221,8 @@ class TRunReport {
   std::vector<TObjectWithoutCounterpart> noCounterpart_;
   std::vector<TSelfCheckFinding> selfCheck_;
   bool selfChecked_ = false;
+  std::string profileFile_;
+  std::vector<TDescendantClass> descendants_;
 };
 
 }  // namespace migwiz::replace

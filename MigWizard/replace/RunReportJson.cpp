@@ -145,6 +145,20 @@ json ChangedFiles(const TRunReport& r) {
   return list;
 }
 
+// Present only when the run met descendants.
+json Descendants(const TRunReport& r) {
+  json list = json::array();
+  for (const TDescendantClass& d : r.Descendants()) {
+    json objects = json::array();
+    for (const TConvertedObject& o : r.ConvertedObjects())
+      if (support::SameText(o.OldClass, d.Class)) objects.push_back(Place(r, o.File, o.Place));
+    list.push_back({{"className", d.Class}, {"ancestor", d.Ancestor}, {"convertedAs", d.ConvertedAs},
+                    {"file", d.File.empty() ? json(nullptr) : json(r.Relative(d.File))}, {"line", d.Line},
+                    {"objects", std::move(objects)}});
+  }
+  return list;
+}
+
 }  // namespace
 
 std::string RunReportJson(const TRunReport& r) {
@@ -161,6 +175,8 @@ std::string RunReportJson(const TRunReport& r) {
                  {"manualWork", ManualWork(r)},
                  {"objectsWithoutCounterpart", NoCounterpart(r)},
                  {"selfCheck", SelfCheck(r)}};
+  if (!r.ProfileFile().empty()) report["run"]["profile"] = r.ProfileFile();
+  if (!r.Descendants().empty()) report["descendants"] = Descendants(r);
   // Text that is not valid UTF-8 is written with replacement characters
   // rather than stopping the report.
   return report.dump(2, ' ', false, json::error_handler_t::replace) + "\n";

@@ -156,6 +156,19 @@ void ManualWork(std::string& out, const TRunReport& r) {
            " " + KindText(m.Item.Kind) + ": " + m.Item.Text + "\n";
 }
 
+// Only in runs that met descendants of paired classes.
+void Descendants(std::string& out, const TRunReport& r) {
+  if (r.Descendants().empty()) return;
+  Heading(out, "Descendants of BDE classes, converted as their ancestors", r.Descendants().size());
+  for (const TDescendantClass& d : r.Descendants()) {
+    out += "  " + d.Class + " = class(" + d.Ancestor + ")" +
+           (d.File.empty() ? " (named by the profile)" : " " + r.Relative(d.File) + ":" + std::to_string(d.Line)) +
+           ", converted as " + d.ConvertedAs + "\n";
+    for (const TConvertedObject& o : r.ConvertedObjects())
+      if (support::SameText(o.OldClass, d.Class)) out += "    " + Place(r, o.File, o.Place) + "\n";
+  }
+}
+
 }  // namespace
 
 // The choice that links a folder run's datasets, as the user made the run.
@@ -202,6 +215,7 @@ std::string RunReportText(const TRunReport& r) {
   if (r.DryRun()) out += "Dry run: no file was changed.\n";
   if (!r.LogFile().empty()) out += "Log: " + r.LogFile() + "\n";
   if (!r.UndoFile().empty()) out += "Undo file: " + r.UndoFile() + "\n";
+  if (!r.ProfileFile().empty()) out += "Profile: " + r.ProfileFile() + "\n";
   Summary(out, r, unlinked.size());
   ConvertedObjects(out, r);
   UnlinkedDatasets(out, r, unlinked);
@@ -210,6 +224,7 @@ std::string RunReportText(const TRunReport& r) {
   Units(out, r);
   ManualWork(out, r);
   SelfCheck(out, r);
+  Descendants(out, r);
   return out;
 }
 

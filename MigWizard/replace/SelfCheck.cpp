@@ -138,6 +138,20 @@ void TComponentReplacer::CheckConvertedCopy(const TFileConversion& c) noexcept {
   }
 }
 
+// Whether an object may hold a property: by the run's profile (the class a
+// descendant is converted as, and what the descendant publishes itself),
+// else by the class registry; a class that is not checked holds anything.
+bool TComponentReplacer::KeptByClass(const TConvertedObject& o, const std::string& property,
+                                     const std::string& head) const {
+  if (const profile::TClassPair* as = runProfile_ ? runProfile_->ConvertedAs(o.OldClass) : nullptr) {
+    const profile::TTargetClass* cls = runProfile_->FindClass(as->NewClass);
+    return !cls || !cls->Checked || cls->Publishes(head) || runProfile_->IsAlwaysKept(property) ||
+           runProfile_->DescendantPublishes(o.OldClass, head);
+  }
+  const platform::TClassInfo* cls = platform::ClassRegistry::Global().FindClass(o.NewClass);
+  return !cls || cls->HasPublishedProperty(head) || property == "Left" || property == "Top";
+}
+
 void TComponentReplacer::CheckConvertedForm(const std::string& file, const std::string& bytes,
                                             const std::vector<const TConvertedObject*>& converted) {
   TFormFileContents form;
@@ -159,13 +173,11 @@ void TComponentReplacer::CheckConvertedForm(const std::string& file, const std::
     }
     const TReadObject& read = *found->second;
     bool hasConnection = false;
-    if (const platform::TClassInfo* cls = platform::ClassRegistry::Global().FindClass(o->NewClass)) {
-      for (const std::string& p : read.Properties) {
-        const std::string head = p.substr(0, p.find('.'));
-        hasConnection = hasConnection || SameText(head, "Connection");
-        if (!cls->HasPublishedProperty(head) && p != "Left" && p != "Top")
-          report_.AddSelfCheckFinding({file, o->Place.Path, "keeps " + p + ", which " + o->NewClass + " does not publish"});
-      }
+    for (const std::string& p : read.Properties) {
+      const std::string head = p.substr(0, p.find('.'));
+      hasConnection = hasConnection || SameText(head, "Connection");
+      if (!KeptByClass(*o, p, head))
+        report_.AddSelfCheckFinding({file, o->Place.Path, "keeps " + p + ", which " + o->NewClass + " does not publish"});
     }
     if (!o->NeedsConnection) continue;
     const bool linked = o->Connection.Reason == TLinkReason::lrLinked;

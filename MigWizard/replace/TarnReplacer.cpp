@@ -2,28 +2,38 @@
 
 #include "grammar/TarnFormParser.h"
 #include "platform/TarnClasses.h"
+#include "profile/ProfileLoader.h"
 
 namespace migwiz::replace {
 
-std::unique_ptr<TComponentReplacer> CreateTarnReplacer(TReplaceOptions& options,
-                                                       TReplaceEnvironment env) {
+std::unique_ptr<TComponentReplacer> CreateProfileReplacer(const profile::TProfilePtr& profile,
+                                                          TReplaceOptions& options,
+                                                          TReplaceEnvironment env) {
   static const bool registered = [] {
     platform::RegisterTarnClasses();
     return true;
   }();
   (void)registered;
   auto replacer = std::make_unique<TComponentReplacer>(
-      grammar::FormParserClassOf<grammar::TTarnFormParser>(), kTarnOldUsesUnit, kTarnNewUsesList,
+      grammar::FormParserClassOf<grammar::TTarnFormParser>(), profile->OldUsesUnit, profile->NewUsesList,
       &options, env);
-  static const std::pair<const char*, const char*> kPairs[] = {
-      {"TDatabase", "TTarnConnection"},   {"TQuery", "TTarnQuery"},
-      {"TwwQuery", "TTarnQuery"},         {"TTable", "TTarnTable"},
-      {"TwwTable", "TTarnTable"},         {"TwwDataSource", "TTarnDataSource"},
-      {"TUpdateSQL", "TTarnUpdateSQL"},   {"TStoredProc", "TTarnStoredProc"},
-      {"EDBEngineError", "ETarnError"},   {"TBatchMove", "TKryBatchMove"},
-  };
-  for (const auto& [oldClass, newClass] : kPairs) replacer->AddReplacePair(oldClass, newClass);
+  UseProfile(*replacer, profile);
   return replacer;
+}
+
+std::unique_ptr<TComponentReplacer> CreateTarnReplacer(TReplaceOptions& options, TReplaceEnvironment env) {
+  return CreateProfileReplacer(profile::BuiltinProfile(), options, env);
+}
+
+void UseProfile(TComponentReplacer& replacer, const profile::TProfilePtr& profile) {
+  replacer.ClearPairs();
+  for (const profile::TClassPair& pair : profile->Pairs) replacer.AddReplacePair(pair.OldClass, pair.NewClass);
+  replacer.SetUsesUnits(profile->OldUsesUnit, profile->NewUsesList);
+  replacer.SetProfile(profile);
+}
+
+profile::TProfilePtr ProfileFromFile(const std::string& fileName) {
+  return fileName.empty() ? profile::BuiltinProfile() : profile::LoadProfileFile(fileName);
 }
 
 TTarnProfile& TarnProfile() {

@@ -128,6 +128,13 @@ inline constexpr const char* SWarnRestore = "Old files will be restored from bac
 inline constexpr const char* SMailLinkCaption = "Migrate from another components";
 inline constexpr const char* SMailQuery = "?CC=&subject=Migrate from%20another%20components";
 
+// Migration profiles.
+inline constexpr const char* SNoCounterpartAdvice =
+    "the profile has no counterpart for this class: replace it by hand";
+inline constexpr const char* SSumProfileBuiltin = "Profile: the built-in profile\n\n";
+inline constexpr const char* SSumProfileFile = "Profile: \"%s\"\n\n";
+inline constexpr const char* SProfileInvalid = "The migration profile \"%s\" cannot be used; nothing was read or written:";
+
 }  // namespace migwiz::RExpertRes
 
 namespace migwiz::RExpertRes {

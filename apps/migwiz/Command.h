@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "profile/MigrationProfile.h"
+
 namespace migwiz::app {
 
 class ECommandFailed : public std::runtime_error {
@@ -38,5 +40,12 @@ int ExitStatus();
 
 void AddFormCommands(CLI::App& app);
 void AddReplaceCommands(CLI::App& app);
+
+// profile show, profile check; inventory.
+void AddProfileCommands(CLI::App& app);
+void AddInventoryCommand(CLI::App& app);
+// The profile of a --profile option (the built-in one for ""); one that does
+// not validate throws ECommandFailed with every error, line and column.
+profile::TProfilePtr LoadProfileArg(const std::string& file);
 
 }  // namespace migwiz::app

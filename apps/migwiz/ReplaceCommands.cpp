@@ -35,6 +35,7 @@ struct ReplaceArgs {
   unsigned jobs = 0;  // as many as the machine has cores
   TReportArgs report;
   std::string layout = "kept";
+  std::string profile;  // empty: the built-in one
 };
 
 struct RestoreArgs {
@@ -138,7 +139,9 @@ void PrintWarnings(const replace::TComponentReplacer& replacer) {
 }
 
 void RunReplace(const ReplaceArgs& args) {
-  replace::TReplaceOptions options(replace::kTarnSourceName);
+  // A profile that does not validate stops the run before anything is read.
+  profile::TProfilePtr profile = LoadProfileArg(args.profile);
+  replace::TReplaceOptions options(profile->SourceName);
   platform::TStandaloneIDE ide;
   struct HostScope {
     HostScope(platform::IBorlandIDEServices* s) { platform::BorlandIDEServices = s; }
@@ -169,7 +172,7 @@ void RunReplace(const ReplaceArgs& args) {
   grammar::LayoutFromName(args.layout, options.Layout);
   ApplyReportArgs(args.report, options);
 
-  auto replacer = replace::CreateTarnReplacer(options);
+  auto replacer = replace::CreateProfileReplacer(profile, options);
   replacer->SetDryRun(args.dryRun);
   replacer->SetJobs(args.jobs);
   TDiffCollector diffs(base);
@@ -272,6 +275,7 @@ void AddReplaceCommands(CLI::App& app) {
                    "properties before children)")
       ->check(CLI::IsMember({"kept", "design"}));
   AddReportOptions(*replaceCmd, r.report, project);
+  replaceCmd->add_option("--profile", r.profile, "migration profile file (TOML; default: the built-in one)");
   replaceCmd->callback([] {
     if (r.folder.empty() && r.project.empty())
       throw CLI::ValidationError("replace", "a FOLDER or --project is required");

@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(0, 1);
   migwiz::app::AddFormCommands(app);
   migwiz::app::AddReplaceCommands(app);
+  migwiz::app::AddProfileCommands(app);
+  migwiz::app::AddInventoryCommand(app);
   try {
     app.parse(argc, argv);
     if (app.get_subcommands().empty()) std::cout << app.help();

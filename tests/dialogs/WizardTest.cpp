@@ -120,7 +120,8 @@ TEST_F(WizardTest, ProjectReplaceSequenceAndFinish) {
   EXPECT_TRUE(form.btFinish->isEnabled());
   EXPECT_EQ(form.lSummary->text().toStdString(),
             "Mode: Replace BDE components\n\nScan destination: Current open project\n\n"
-            "Backup dir: \"" + dir.Path("P/RBackup") + "\"\n\nWrite log file\n\nUnits list:\nA.pas\nC.pas\n");
+            "Backup dir: \"" + dir.Path("P/RBackup") + "\"\n\nWrite log file\n\nUnits list:\nA.pas\nC.pas\n"
+            "\nProfile: the built-in profile\n\n");
   form.btFinish->click();
   EXPECT_EQ(form.result(), QDialog::Accepted);
   EXPECT_EQ(options.Dest, replace::TSearchDestination::sdProject);
@@ -173,7 +174,7 @@ TEST_F(WizardTest, FolderSequenceBackupProposalAndRefusal) {
   Next();
   EXPECT_EQ(form.lSummary->text().toStdString(),
             "Mode: Replace BDE components\n\nScan destination: Folder \"" + dir.Path("Src") +
-                "\"\n\nBackup dir: \"" + dir.Path("Src/Old") + "\"\n\n");
+                "\"\n\nBackup dir: \"" + dir.Path("Src/Old") + "\"\n\nProfile: the built-in profile\n\n");
   form.btFinish->click();
   EXPECT_EQ(options.Dest, replace::TSearchDestination::sdDirectory);
   EXPECT_EQ(options.Directory, dir.Path("Src"));
@@ -467,4 +468,19 @@ TEST_F(WizardTest, MissingUnitsAreMarkedAndFinishRefusesThem) {
   form.btFinish->click();
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(options.ModuleList, "A.pas\r\nC.pas\r\n");
+}
+
+// The summary names the migration profile the run will convert by.
+TEST_F(WizardTest, SummaryNamesTheProfileFile) {
+  options.ProfileFile = dir.Path("my profile.toml");
+  dir.MakeDir("Src");
+  Show();
+  Next();
+  Next();
+  form.cbDirectory->setEditText(QString::fromStdString(dir.Path("Src")));
+  Next();
+  Next();
+  ASSERT_EQ(form.CurrentPage(), TWizardForm::FinalStep);
+  const std::string summary = form.lSummary->text().toStdString();
+  EXPECT_EQ(summary.substr(summary.rfind("Profile:")), "Profile: \"" + dir.Path("my profile.toml") + "\"\n\n");
 }

@@ -500,3 +500,48 @@ TEST_F(FolderRunTest, LinkingConnectionsIsAChoiceOfTheWizard) {
     EXPECT_NE(Settings().find(c.link ? "LinkConnections=b:1" : "LinkConnections=b:0"), std::string::npos);
   }
 }
+
+// The settings value ProfileFile names the profile of the wizard's runs; one
+// that does not validate stops the run before any file is read.
+TEST_F(ReplaceExpertTest, ProfileFileSettingChoosesTheProfile) {
+  const std::string unit = "unit Unit1;\r\ninterface\r\nuses DBTables;\r\nvar Q: TxDataSet;\r\nimplementation\r\n"
+                           "{$R *.dfm}\r\nend.\r\n";
+  dir.Write("src/Unit1.pas", unit);
+  dir.Write("src/Unit1.dfm", "object F: TForm\r\n  object Q: TxDataSet\r\n    SQLText = 'x'\r\n  end\r\nend\r\n");
+  dir.Write("bad.toml", "format = 1\nextends = \"built-in\"\n[[pair]]\nold = \"TxDataSet\"\nnew = \"TNowhere\"\n");
+  dir.Write("good.toml", "format = 1\nextends = \"built-in\"\n[[pair]]\nold = \"TxDataSet\"\nnew = \"TTarnQuery\"\n"
+                         "[[translate.rule]]\nproperty = \"SQLText\"\nclasses = [\"TxDataSet\"]\naction = \"rename\"\n"
+                         "to = \"SQL\"\n");
+  answer = [this](dialogs::TWizardForm& form) {
+    form.rbDestFolder->setChecked(true);
+    form.cbDirectory->setEditText(QString::fromStdString(dir.Path("src")));
+    return Finish(form);
+  };
+  auto setProfile = [&](const std::string& file) {
+    TSettingsStore store("Software\\Corvane");
+    store.WriteString("BDE Migration Wizard", "ProfileFile", file);
+  };
+  setProfile(dir.Path("bad.toml"));
+  Click();
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_EQ(app.shown[0], "BDE Migration Wizard|16|The migration profile \"" + dir.Path("bad.toml") +
+                              "\" cannot be used; nothing was read or written:\n" + dir.Path("bad.toml") +
+                              ":3:1: the new class TNowhere of TxDataSet is not registered (add "
+                              "[class.TNowhere] or code-only = true)");
+  EXPECT_EQ(dir.Read("src/Unit1.pas"), unit);
+  EXPECT_FALSE(dir.Exists("src/Wiz_Log.txt"));
+
+  setProfile(dir.Path("good.toml"));
+  app.shown.clear();
+  Click();
+  ASSERT_EQ(app.shown.size(), 1u);
+  EXPECT_NE(dir.Read("src/Unit1.dfm").find("object Q: TTarnQuery\r\n    SQL = 'x'\r\n  end\r\n"), std::string::npos);
+  EXPECT_NE(dir.Read("src/Unit1.pas").find("Q: TTarnQuery;"), std::string::npos);
+  EXPECT_NE(dir.Read("src/Wiz_Report.txt").find("Profile: " + dir.Path("good.toml")), std::string::npos);
+
+  // Without the value the built-in profile is back: TxDataSet means nothing to it.
+  setProfile("");
+  dir.Write("src/Unit2.pas", "unit Unit2;\r\ninterface\r\nvar Q: TxDataSet;\r\nimplementation\r\nend.\r\n");
+  Click();
+  EXPECT_NE(dir.Read("src/Unit2.pas").find("TxDataSet"), std::string::npos);
+}
