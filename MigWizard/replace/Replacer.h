@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "grammar/FormParser.h"
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "replace/ReplaceOptions.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <map>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "support/TextFile.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/OpenToolsAPI.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "replace/ReplaceFixture.h"
 #include "support/FileErrors.h"
 #include "support/LogWriter.h"

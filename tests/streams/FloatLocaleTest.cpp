@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ComponentStream.h"
-#include "platform/FloatText.h"
+#include "streams/ComponentStream.h"
+#include "streams/FloatText.h"
 #include "testing/TempDir.h"
 
 using namespace migwiz::platform;

@@ -1,4 +1,4 @@
-#include "platform/FloatText.h"
+#include "streams/FloatText.h"
 
 #include <cmath>
 #include <cstdio>

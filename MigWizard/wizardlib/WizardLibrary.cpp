@@ -1,4 +1,4 @@
-#include "platform/WizardLibrary.h"
+#include "wizardlib/WizardLibrary.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/WizardServices.h"
+#include "wizardlib/WizardServices.h"
 
 namespace migwiz::platform {
 
