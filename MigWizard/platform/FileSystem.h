@@ -13,7 +13,11 @@
 namespace migwiz::platform {
 
 // The host's folder delimiter.
+#ifdef _WIN32
+inline constexpr char kPathDelim = '\\';
+#else
 inline constexpr char kPathDelim = '/';
+#endif
 
 struct DirEntry {
   std::string name;

@@ -5,6 +5,7 @@
 namespace migwiz::testing {
 
 using platform::MakeDirResult;
+using platform::NativeFileSystem;
 
 namespace {
 const std::set<std::string> kNone;
@@ -52,22 +53,22 @@ bool RecordingFileSystem::ListDirectory(const std::string& dir,
     entries.clear();
     return false;
   }
-  return PosixFileSystem::ListDirectory(dir, entries);
+  return NativeFileSystem::ListDirectory(dir, entries);
 }
 
 bool RecordingFileSystem::DeleteFile(const std::string& path) {
   if (Fails("delete " + path, failDelete, path)) return false;
-  return PosixFileSystem::DeleteFile(path);
+  return NativeFileSystem::DeleteFile(path);
 }
 
 bool RecordingFileSystem::RemoveDirectory(const std::string& path) {
   if (Fails("rmdir " + path, kNone, path)) return false;
-  return PosixFileSystem::RemoveDirectory(path);
+  return NativeFileSystem::RemoveDirectory(path);
 }
 
 MakeDirResult RecordingFileSystem::MakeDirectory(const std::string& path) {
   if (Fails("mkdir " + path, failMakeDir, path)) return MakeDirResult::Failed;
-  MakeDirResult r = PosixFileSystem::MakeDirectory(path);
+  MakeDirResult r = NativeFileSystem::MakeDirectory(path);
   if (r != MakeDirResult::Created) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = log.rbegin(); it != log.rend(); ++it)
@@ -85,12 +86,12 @@ bool RecordingFileSystem::CopyFile(const std::string& src, const std::string& ds
     err = "cannot copy to \"" + dst + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::CopyFile(src, dst, err);
+  return NativeFileSystem::CopyFile(src, dst, err);
 }
 
 std::string RecordingFileSystem::TempDirectory() {
   if (noTempDirectory) return std::string();
-  return tempDirectory.empty() ? PosixFileSystem::TempDirectory() : tempDirectory;
+  return tempDirectory.empty() ? NativeFileSystem::TempDirectory() : tempDirectory;
 }
 
 bool RecordingFileSystem::ReadFile(const std::string& path, std::string& contents,
@@ -99,7 +100,7 @@ bool RecordingFileSystem::ReadFile(const std::string& path, std::string& content
     err = "cannot read \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::ReadFile(path, contents, err);
+  return NativeFileSystem::ReadFile(path, contents, err);
 }
 
 bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
@@ -108,7 +109,7 @@ bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view co
     err = "cannot write \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::WriteFile(path, contents, err);
+  return NativeFileSystem::WriteFile(path, contents, err);
 }
 
 bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_view contents,
@@ -117,7 +118,7 @@ bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_vie
     err = "cannot write \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::OverwriteFile(path, contents, err);
+  return NativeFileSystem::OverwriteFile(path, contents, err);
 }
 
 std::unique_ptr<platform::WritableFile> RecordingFileSystem::CreateFile(const std::string& path,
@@ -126,7 +127,7 @@ std::unique_ptr<platform::WritableFile> RecordingFileSystem::CreateFile(const st
     err = "cannot create \"" + path + "\": injected failure";
     return nullptr;
   }
-  auto file = PosixFileSystem::CreateFile(path, err);
+  auto file = NativeFileSystem::CreateFile(path, err);
   if (!file) return nullptr;
   return std::make_unique<RecordingWritableFile>(*this, std::move(file), path);
 }
