@@ -83,6 +83,11 @@ class FileSystem {
                              std::string& err) = 0;
   // Creates (or truncates) a file for writing; null on failure.
   virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) = 0;
+
+  // A file that another program holds open so that it cannot be written (on
+  // Windows: opened without sharing write access, as editors may). POSIX
+  // systems have no such locks: never.
+  virtual bool InUseByAnotherProgram(const std::string& /*path*/) { return false; }
 };
 
 // The file system of the machine we run on.

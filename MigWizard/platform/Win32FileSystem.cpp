@@ -255,6 +255,18 @@ FileKind Win32FileSystem::KindOf(const std::string& path) {
   return attr & FILE_ATTRIBUTE_DEVICE ? FileKind::Other : FileKind::Regular;
 }
 
+// Opened for writing as the copy back opens it, and closed at once.
+bool Win32FileSystem::InUseByAnotherProgram(const std::string& path) {
+  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return false;
+  }
+  DWORD code = GetLastError();
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
 bool Win32FileSystem::IsReadOnly(const std::string& path) {
   DWORD attr = AttributesOf(path);
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY) &&

@@ -23,6 +23,7 @@ class Win32FileSystem : public FileSystem {
   bool WriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   bool OverwriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) override;
+  bool InUseByAnotherProgram(const std::string& path) override;
 };
 
 }  // namespace migwiz::platform

@@ -538,16 +538,19 @@ void TComponentReplacer::WriteOutput(const std::string& original, const std::str
 }
 
 // A read-only original is a file its owner does not want changed (in many
-// shops one not checked out): found before anything is written, it stops
+// shops one not checked out), and one that another program holds open (the
+// IDE) cannot be written: found before anything is written, either stops
 // the copy back of every file.
 bool TComponentReplacer::OriginalsWritable() {
-  std::vector<std::string> readOnly;
+  std::vector<std::string> readOnly, inUse;
   for (size_t i : changed_) {
     const std::string& file = unitList_[i];
     if (env_.fs->IsReadOnly(file)) readOnly.push_back(file);
+    else if (env_.fs->InUseByAnotherProgram(file)) inUse.push_back(file);
   }
-  if (readOnly.empty()) return true;
+  if (readOnly.empty() && inUse.empty()) return true;
   for (const std::string& file : readOnly) Warn(FormatStr(Res::SReadOnlyOriginal, {file}));
+  for (const std::string& file : inUse) Warn(FormatStr(Res::SInUseOriginal, {file}));
   for (size_t i : changed_) LogLine(FormatStr(Res::SLogNotReplaced, {unitList_[i]}));
   return false;
 }

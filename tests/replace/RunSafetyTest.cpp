@@ -5,6 +5,9 @@
 #include "testing/PosixOnly.h"
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include "testing/Win32Files.h"
+#endif
 
 #include <filesystem>
 
@@ -168,6 +171,29 @@ TEST_F(RunSafety, NamesTheUndoFileMustCarry) {
 }
 
 #ifdef _WIN32
+// The Windows counterpart: the read-only attribute, and an original that
+// another program holds open, are named before anything is written.
+TEST_F(RunSafety, ReadOnlyAndLockedOriginalsStopTheRunBeforeAnyChange) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  migwiz::testing::SetReadOnlyAttribute(dir.Path("Main.dfm"), true);
+  EXPECT_FALSE(RunFolder());
+  EXPECT_EQ(replacer->Warnings(), std::vector<std::string>{"Read-only, not replaced: " + dir.Path("Main.dfm")});
+  migwiz::testing::SetReadOnlyAttribute(dir.Path("Main.dfm"), false);
+  {
+    migwiz::testing::THeldOpen held(dir.Path("Main.dfm"));
+    ASSERT_TRUE(held.Held());
+    EXPECT_FALSE(RunFolder());
+  }
+  EXPECT_EQ(replacer->Warnings(),
+            std::vector<std::string>{"In use by another program, not replaced: " + dir.Path("Main.dfm")});
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("Main.dfm"), kForm);
+  EXPECT_NE(dir.Read("Wiz_Log.txt").find("Not replaced: " + dir.Path("Main.pas")), std::string::npos);
+  EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
+  ASSERT_TRUE(RunFolder());
+  EXPECT_NE(dir.Read("Main.dfm"), kForm);
+}
 MIGWIZ_POSIX_ONLY_TEST_F(RunSafety, OriginalsAreWrittenInPlace, "mode bits and hard links (Win32FileSystem tests the read-only attribute)")
 #else
 TEST_F(RunSafety, OriginalsAreWrittenInPlace) {
