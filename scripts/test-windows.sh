@@ -28,23 +28,33 @@ echo "windows: Wine prefix took $(took "$start")"
 
 failed=0
 passed=0
-while read -r name; do
-  [[ -n $name ]] || continue
-  start=$(now)
-  log=$build_dir/tests/$name.log
-  # Each program as a whole, from the tests' folder (the command's tests
-  # name their files by Linux paths, which Wine finds on drive Z:).
-  if (cd "$build_dir/tests" && "$wine" "./$name.exe" --gtest_brief=1) >"$log" 2>&1; then
-    passed=$((passed + 1))
-    result=passed
+# Each program as a whole, from the tests' folder (the command's tests name
+# their files by Linux paths, which Wine finds on drive Z:), two at a time.
+run_one() {
+  local name=$1 begin
+  begin=$(now)
+  if (cd "$build_dir/tests" && "$wine" "./$name.exe" --gtest_brief=1) >"$build_dir/tests/$name.log" 2>&1; then
+    echo passed >"$build_dir/tests/$name.result"
   else
-    failed=$((failed + 1))
-    result=FAILED
-    cat "$log"
+    echo FAILED >"$build_dir/tests/$name.result"
   fi
-  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?\.$/\1/p' "$log"); skipped=${skipped:-0}
-  echo "windows: $name $result ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$log" | head -1), $skipped skipped) in $(took "$start")"
-done <"$build_dir/windows-tests.txt"
+  took "$begin" >"$build_dir/tests/$name.time"
+}
+start=$(now)
+mapfile -t programs < <(grep -v '^$' "$build_dir/windows-tests.txt")
+for name in "${programs[@]}"; do
+  while (($(jobs -rp | wc -l) >= ${MIGWIZ_JOBS:-$(nproc)})); do wait -n || true; done
+  run_one "$name" &
+done
+wait
+for name in "${programs[@]}"; do
+  log=$build_dir/tests/$name.log
+  result=$(cat "$build_dir/tests/$name.result")
+  if [[ $result == passed ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); cat "$log"; fi
+  skipped=$(tr -d '\r' <"$log" | sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?\.$/\1/p'); skipped=${skipped:-0}
+  echo "windows: $name $result ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$log" | head -1), $skipped skipped) in $(cat "$build_dir/tests/$name.time")"
+done
+echo "windows: the test programs under Wine took $(took "$start")"
 echo "windows: test programs under Wine: $passed passed, $failed failed"
 
 # The command itself on the bundled example, as a Windows user gives paths
