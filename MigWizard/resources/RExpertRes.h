@@ -128,6 +128,9 @@ inline constexpr const char* SWarnRestore = "Old files will be restored from bac
 inline constexpr const char* SMailLinkCaption = "Migrate from another components";
 inline constexpr const char* SMailQuery = "?CC=&subject=Migrate from%20another%20components";
 
+// Windows: an original that another program holds open.
+inline constexpr const char* SInUseOriginal = "In use by another program, not replaced: %s";
+
 }  // namespace migwiz::RExpertRes
 
 namespace migwiz::RExpertRes {

@@ -69,9 +69,18 @@ TEST(MigwizReplace, ProjectRunWithChosenUnitsAndRelativeBackupFolder) {
   Migwiz migwiz;
   // A relative backup folder is taken from the current folder, as every tool does.
   dir.MakeDir("cwd");
+#ifdef _WIN32  // the child starts in this process's current folder
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path("cwd"));
+  auto r = RunProgram(kMigwiz, {"replace", "--project", dir.Path("p/App.dpr"), "--unit", "main.pas", "--backup-dir",
+                                "bak", "-q"},
+                      {std::string(migwiz::platform::kTempDirVariable) + "=" + migwiz.tmp.path()});
+  std::filesystem::current_path(previous);
+#else
   auto r = RunProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$@\"", dir.Path("cwd"), kMigwiz, "replace",
                                   "--project", dir.Path("p/App.dpr"), "--unit", "main.pas", "--backup-dir", "bak", "-q"},
-                      {"TMPDIR=" + migwiz.tmp.path()});
+                      {std::string(migwiz::platform::kTempDirVariable) + "=" + migwiz.tmp.path()});
+#endif
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");

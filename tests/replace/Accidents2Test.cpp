@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "replace/ReplaceFixture.h"
 #include "support/FileErrors.h"
 

@@ -5,7 +5,7 @@
 // own output.
 #include <algorithm>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "replace/ManualWorkScan.h"
 #include "replace/ReplaceFixture.h"
 #include "replace/RunReportJson.h"
