@@ -1,6 +1,7 @@
 #include "platform/Win32Text.h"
 
 #include <cerrno>
+#include <vector>
 
 #include "platform/Win32FileSystem.h"
 
@@ -21,6 +22,8 @@ class Handle {
     h_ = INVALID_HANDLE_VALUE;
     return CloseHandle(h) != 0;
   }
+  // Gives up the handle without closing it.
+  void Release() { h_ = INVALID_HANDLE_VALUE; }
 
  private:
   HANDLE h_;
@@ -113,7 +116,9 @@ bool ReadAll(HANDLE h, std::string& contents) {
 // place, so that a failure never leaves a half-written target.
 template <class Fill>
 bool ReplaceFileWith(const std::string& target, std::string& err, Fill fill) {
-  const std::string tmp = target + ".migwiz-tmp";
+  // Named by the process, so that two programs writing the same file never
+  // write into one temporary file.
+  const std::string tmp = target + ".migwiz-tmp" + std::to_string(GetCurrentProcessId());
   const std::wstring wideTmp = WidePath(tmp);
   {
     Handle h(CreateFileW(wideTmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -160,7 +165,14 @@ std::string WithoutLongPrefix(std::wstring path) {
 
 }  // namespace
 
+// A link at the name is not written through: what a run creates stays
+// where the run was pointed.
 std::unique_ptr<WritableFile> Win32FileSystem::CreateFile(const std::string& path, std::string& err) {
+  const DWORD attr = AttributesOf(path);
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    err = "cannot create \"" + path + "\": it is a symbolic link";
+    return nullptr;
+  }
   HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -293,7 +305,10 @@ bool Win32FileSystem::CopyFile(const std::string& src, const std::string& dst, s
     err = ErrorText("cannot read", src);
     return false;
   }
-  return ReplaceFileWith(dst, err, [&](HANDLE out) { return WriteAll(out, contents.data(), contents.size()); });
+  if (!ReplaceFileWith(dst, err, [&](HANDLE out) { return WriteAll(out, contents.data(), contents.size()); }))
+    return false;
+  NoteWritten(dst);
+  return true;
 }
 
 // GetTempPath: TMP, TEMP, USERPROFILE or the Windows folder, in that order.
@@ -319,7 +334,10 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string& contents, s
 }
 
 bool Win32FileSystem::WriteFile(const std::string& path, std::string_view contents, std::string& err) {
-  return ReplaceFileWith(path, err, [&](HANDLE h) { return WriteAll(h, contents.data(), contents.size()); });
+  if (!ReplaceFileWith(path, err, [&](HANDLE h) { return WriteAll(h, contents.data(), contents.size()); }))
+    return false;
+  NoteWritten(path);
+  return true;
 }
 
 // Writes from the start and then cuts the file to the new length, so that
@@ -348,6 +366,228 @@ bool Win32FileSystem::OverwriteFile(const std::string& path, std::string_view co
     err = ErrorText("cannot write", path);
     return false;
   }
+  NoteWritten(path);
+  return true;
+}
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::uint64_t FileIndex(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+// The information of what the path names, links followed; opened for no
+// access at all, so that a file another program holds open is no obstacle.
+bool InformationOf(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, DWORD flags = 0) {
+  Handle h(CreateFileW(WidePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+  return h.valid() && GetFileInformationByHandle(h.get(), &info);
+}
+
+}  // namespace
+
+// The volume's serial number and the file's index stand for device and
+// inode; the last write time counts in 100 ns steps from 1601. Windows has
+// no set-user-id or set-group-id bits.
+std::optional<FileStamp> Win32FileSystem::StampOf(const std::string& path) {
+  Handle h(CreateFileW(WidePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!h.valid() || GetFileType(h.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(h.get(), &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+    return std::nullopt;
+  constexpr std::int64_t kFrom1601To1970 = 116444736000000000;  // in 100 ns
+  const std::int64_t written =
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                info.ftLastWriteTime.dwLowDateTime);
+  FileStamp stamp;
+  stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  stamp.modifiedNs = (written - kFrom1601To1970) * 100;
+  stamp.device = info.dwVolumeSerialNumber;
+  stamp.inode = FileIndex(info);
+  return stamp;
+}
+
+// The read-only attribute, then an open for writing as the copy back opens
+// the file (refused by the file's security or by another program that holds
+// it open); the open writes nothing.
+bool Win32FileSystem::CanWrite(const std::string& path, std::string& err) {
+  const DWORD attr = AttributesOf(path);
+  if (attr == INVALID_FILE_ATTRIBUTES) {
+    err = ErrorText("cannot write", path);
+    return false;
+  }
+  if (attr & FILE_ATTRIBUTE_READONLY) {
+    err = "cannot write \"" + path + "\": the file is read-only";
+    return false;
+  }
+  Handle h(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) {
+    err = ErrorText("cannot write", path);
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The lock is one byte far beyond the text of the lock file, so that others
+// can still read who holds it (a locked range cannot be read on Windows).
+// The system lets it go when its holder ends, however it ends, so a lock
+// file left by a killed run blocks nothing.
+constexpr DWORD kLockOffsetHigh = 1;  // at 4 GiB
+
+OVERLAPPED LockRange() {
+  OVERLAPPED range{};
+  range.OffsetHigh = kLockOffsetHigh;
+  return range;
+}
+
+class Win32FileLock : public FileLock {
+ public:
+  Win32FileLock(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
+  // Removed while still held (every open of a lock file shares deletion),
+  // so that no one takes a lock on a file that is about to go.
+  ~Win32FileLock() override {
+    DeleteFileW(WidePath(path_).c_str());
+    OVERLAPPED range = LockRange();
+    UnlockFileEx(h_.get(), 0, 1, 0, &range);
+  }
+
+ private:
+  Handle h_;
+  std::string path_;
+};
+
+std::string LockHolder(HANDLE h) {
+  char buf[64] = {};
+  DWORD n = 0;
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(h, start, nullptr, FILE_BEGIN) || !::ReadFile(h, buf, sizeof buf - 1, &n, nullptr))
+    n = 0;
+  std::string text(buf, n);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text.rfind("pid ", 0) == 0 ? text : "pid unknown";
+}
+
+bool WritePid(HANDLE h) {
+  const std::string text = "pid " + std::to_string(GetCurrentProcessId()) + "\n";
+  LARGE_INTEGER start{};
+  return SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) &&
+         WriteAll(h, text.data(), text.size());
+}
+
+}  // namespace
+
+std::unique_ptr<FileLock> Win32FileSystem::TryLock(const std::string& path, std::string& holder,
+                                                   std::string& err) {
+  holder.clear();
+  err.clear();
+  const std::wstring wide = WidePath(path);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Handle h(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h.valid()) {
+      const DWORD code = GetLastError();
+      // A lock file its holder has just removed stays, refusing every
+      // open, until the last program that had it open closes it.
+      if (code == ERROR_ACCESS_DENIED && attempt < 20) {
+        Sleep(10);
+        continue;
+      }
+      err = ErrorText("cannot create the lock file", path, code);
+      return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION held;
+    if (!GetFileInformationByHandle(h.get(), &held)) {
+      err = ErrorText("cannot lock", path);
+      return nullptr;
+    }
+    if (held.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      err = "cannot lock \"" + path + "\": it is a symbolic link";
+      return nullptr;
+    }
+    OVERLAPPED range = LockRange();
+    if (!LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &range)) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING) {
+        holder = LockHolder(h.get());
+        return nullptr;
+      }
+      err = ErrorText("cannot lock", path, code);
+      return nullptr;
+    }
+    // Its holder may have ended and removed the file between our open and
+    // our lock: a lock on a file no one else can open again is no lock.
+    BY_HANDLE_FILE_INFORMATION named;
+    if (!InformationOf(path, named, FILE_FLAG_OPEN_REPARSE_POINT) ||
+        named.dwVolumeSerialNumber != held.dwVolumeSerialNumber || FileIndex(named) != FileIndex(held)) {
+      UnlockFileEx(h.get(), 0, 1, 0, &range);
+      continue;
+    }
+    if (!WritePid(h.get())) {
+      err = ErrorText("cannot write the lock file", path);
+      UnlockFileEx(h.get(), 0, 1, 0, &range);
+      return nullptr;
+    }
+    HANDLE kept = h.get();
+    h.Release();
+    return std::make_unique<Win32FileLock>(kept, path);
+  }
+  err = "cannot lock \"" + path + "\": it keeps being replaced";
+  return nullptr;
+}
+
+void Win32FileSystem::NoteWritten(const std::string& path) {
+  std::lock_guard<std::mutex> lock(writtenMutex_);
+  written_.insert(path);
+}
+
+// Each file written since the last flush that lies on the path's volume is
+// flushed by FlushFileBuffers; files written on other volumes wait for
+// their own. A file deleted since needs nothing.
+bool Win32FileSystem::SyncFileSystem(const std::string& path, std::string& err) {
+  BY_HANDLE_FILE_INFORMATION volume;
+  if (!InformationOf(path, volume, FILE_FLAG_BACKUP_SEMANTICS)) {
+    err = ErrorText("cannot flush to disk", path);
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(writtenMutex_);
+  for (auto it = written_.begin(); it != written_.end();) {
+    Handle h(CreateFileW(WidePath(*it).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+        it = written_.erase(it);
+        continue;
+      }
+      err = ErrorText("cannot flush to disk", *it, code);
+      return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.get(), &info)) {
+      err = ErrorText("cannot flush to disk", *it);
+      return false;
+    }
+    if (info.dwVolumeSerialNumber != volume.dwVolumeSerialNumber) {
+      ++it;
+      continue;
+    }
+    if (!FlushFileBuffers(h.get())) {
+      err = ErrorText("cannot flush to disk", *it);
+      return false;
+    }
+    it = written_.erase(it);
+  }
+  return true;
+}
+
+// Windows files have no set-user-id or set-group-id bits to give back.
+bool Win32FileSystem::RestoreSpecialBits(const std::string& /*path*/, std::uint32_t /*specialBits*/) {
   return true;
 }
 
