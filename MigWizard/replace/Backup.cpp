@@ -49,7 +49,7 @@ bool IsUnitOrFormName(const std::string& file) {
 // tree has, written with the host's delimiter alone: what a run writes into
 // an undo file, and nothing else. On Windows the root is a drive's ("C:\")
 // or a share's; a bare "\" would name the root of whichever drive is
-// current.
+// current, and a ":" after the root names a stream of a file, never a file.
 bool IsPlainAbsolutePath(const std::string& path) {
   constexpr size_t kMaxPath = 4096, kMaxName = 255;
   const size_t root = platform::PathRootLength(path);
@@ -61,7 +61,8 @@ bool IsPlainAbsolutePath(const std::string& path) {
     size_t end = path.find(platform::kPathDelim, begin);
     const std::string_view name = std::string_view(path).substr(begin, end - begin);
     if (name.empty() || name == "." || name == ".." || name.size() > kMaxName ||
-        name.find('/') != std::string_view::npos)
+        name.find('/') != std::string_view::npos ||
+        (platform::kPathDelim == '\\' && name.find(':') != std::string_view::npos))
       return false;
     if (end == std::string::npos) return true;
     begin = end + 1;

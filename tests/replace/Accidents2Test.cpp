@@ -211,11 +211,13 @@ TEST_F(Accidents2, NothingWrittenThroughLinksOrDotDot) {
 #endif
 
   // A line whose path climbs out with "..", or (on Windows) hides a level
-  // behind the other delimiter or names the root of whichever drive is current.
+  // behind the other delimiter, names the root of whichever drive is current
+  // or names a stream of a file.
   std::vector<std::string> notPlain = {dir.Path("sub/../../x/Evil.pas")};
 #ifdef _WIN32
   notPlain.push_back(dir.path() + "\\sub/../../x/Evil.pas");
   notPlain.push_back("\\Evil.pas");
+  notPlain.push_back(dir.Path("Main.pas:Evil.pas"));
 #endif
   for (const std::string& bad : notPlain) {
     dir.Write("RBackup/RExpert.reu", bad + "=" + dir.Path("RBackup/Main.~pas") + "\r\n" + undo);
