@@ -7,7 +7,7 @@ seconds=${1:-60}
 out=build-fuzz
 mkdir -p "$out"
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -IMigWizard)
-platform=(MigWizard/platform/{TextCodec,FormResource,FloatText,ObjectBinaryToText,ObjectTextToBinary,LargeStack,ClassRegistry}.cpp)
+platform=(MigWizard/platform/{TextCodec,PosixCodePage,PosixCharClass,PosixCLocale,LargeStack,ClassRegistry}.cpp MigWizard/streams/{FormResource,FloatText,ObjectBinaryToText,ObjectTextToBinary}.cpp)
 clang++ "${flags[@]}" tests/fuzz/stream_fuzzer.cpp "${platform[@]}" -licuuc -licudata -lpthread -o "$out/stream_fuzzer"
 clang++ "${flags[@]}" tests/fuzz/form_parser_fuzzer.cpp MigWizard/grammar/*.cpp MigWizard/support/StrUtils.cpp \
   "${platform[@]}" -licuuc -licudata -lpthread -o "$out/form_parser_fuzzer"

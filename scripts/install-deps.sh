@@ -6,6 +6,8 @@ packages=(
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libtomlplusplus-dev
   qt6-base-dev
+  # The Windows build (MinGW-w64), its tests under Wine, the man page as text.
+  g++-mingw-w64-x86-64-posix wine64 groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

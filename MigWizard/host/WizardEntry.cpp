@@ -6,8 +6,8 @@
 
 #include "dialogs/TarnWizard.h"
 #include "host/ReplaceExpert.h"
-#include "platform/WizardABI.h"
-#include "platform/WizardServices.h"
+#include "wizardlib/WizardABI.h"
+#include "wizardlib/WizardServices.h"
 #include "replace/TarnReplacer.h"
 #include "resources/RExpertRes.h"
 

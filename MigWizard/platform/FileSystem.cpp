@@ -1,11 +1,11 @@
 #include "platform/FileSystem.h"
 
-#include "platform/PosixFileSystem.h"
+#include "platform/NativeFileSystem.h"
 
 namespace migwiz::platform {
 
 FileSystem& SystemFileSystem() {
-  static PosixFileSystem instance;
+  static NativeFileSystem instance;
   return instance;
 }
 

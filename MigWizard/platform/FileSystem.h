@@ -13,7 +13,11 @@
 namespace migwiz::platform {
 
 // The host's folder delimiter.
+#ifdef _WIN32
+inline constexpr char kPathDelim = '\\';
+#else
 inline constexpr char kPathDelim = '/';
+#endif
 
 struct DirEntry {
   std::string name;
@@ -118,6 +122,11 @@ class FileSystem {
   // set-group-id) that a write took away, where the user may set them.
   // False when they could not be given back.
   virtual bool RestoreSpecialBits(const std::string& path, std::uint32_t specialBits) = 0;
+
+  // A file that another program holds open so that it cannot be written (on
+  // Windows: opened without sharing write access, as editors may). POSIX
+  // systems have no such locks: never.
+  virtual bool InUseByAnotherProgram(const std::string& /*path*/) { return false; }
 };
 
 // The file system of the machine we run on.

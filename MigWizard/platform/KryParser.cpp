@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
+#include "platform/CharClass.h"
+#include "platform/Utf8.h"
 
 namespace migwiz::platform {
 
@@ -59,7 +59,7 @@ int TParser::KeywordCode(std::string_view word) {
 bool TParser::IsBlank(char32_t c) const { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool TParser::IsSymbol(char32_t c) const { return c < 128 && std::ispunct(static_cast<int>(c)); }
 bool TParser::IsAlpha(char32_t c) const {
-  return c == '_' || (c < 128 ? std::isalpha(static_cast<int>(c)) != 0 : u_isalpha(static_cast<UChar32>(c)) != 0);
+  return c == '_' || (c < 128 ? std::isalpha(static_cast<int>(c)) != 0 : IsLetter(c));
 }
 bool TParser::IsNumber(char32_t c) const { return c >= '0' && c <= '9'; }
 bool TParser::IsStringQuote(char32_t c) const { return c == '\'' || c == '"'; }
@@ -83,11 +83,9 @@ bool TParser::IsOther(char32_t c, std::uint8_t kind) const {
 }
 
 char32_t TParser::DecodeAt(size_t pos, size_t* len) const {
-  const auto* s = reinterpret_cast<const uint8_t*>(text_.data());
-  auto i = static_cast<int32_t>(pos);
-  UChar32 c;
-  U8_NEXT(s, i, static_cast<int32_t>(text_.size()), c);
-  if (len) *len = static_cast<size_t>(i) - pos;
+  size_t i = pos;
+  int32_t c = NextUtf8(text_, i);
+  if (len) *len = i - pos;
   return c < 0 ? 0xFFFD : static_cast<char32_t>(c);
 }
 
@@ -161,7 +159,7 @@ int TParser::GetNext(std::string_view& lexeme) {
     pos_ += len;
     while (pos_ < text_.size()) {
       char32_t d = CharAt(pos_, &len);
-      if (!Is(d, kAlpha) && !(d >= '0' && d <= '9') && !(d >= 128 && u_isalnum(static_cast<UChar32>(d)))) break;
+      if (!Is(d, kAlpha) && !(d >= '0' && d <= '9') && !(d >= 128 && IsLetterOrDigit(d))) break;
       pos_ += len;
     }
     code = KeywordCode(text_.substr(start, pos_ - start));

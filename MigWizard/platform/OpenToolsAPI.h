@@ -2,7 +2,7 @@
 // the project group and its active project, file actions, the main menu,
 // and the application's message box and error handler. A host fills in
 // BorlandIDEServices and Application; a wizard library gets them through
-// the binary interface of platform/WizardABI.h.
+// the binary interface of wizardlib/WizardABI.h.
 #pragma once
 
 #include <atomic>

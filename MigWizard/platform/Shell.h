@@ -13,7 +13,8 @@ class IShell {
   virtual bool Open(const std::string& target) = 0;
 };
 
-// Starts xdg-open and does not wait for it.
+// Hands the target to the desktop (xdg-open; the shell's "open" verb on
+// Windows) and does not wait for it.
 class TDesktopShell : public IShell {
  public:
   bool Open(const std::string& target) override;

@@ -1,11 +1,10 @@
 #include "platform/StandaloneIDE.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <stdexcept>
 
 #include "platform/KryParser.h"
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
@@ -37,7 +36,7 @@ std::string ProjectPath(std::string written, const std::string& projectDir, File
   if (IsWindowsAbsolute(written)) return written;
   for (char& c : written)
     if (c == '\\') c = kPathDelim;
-  std::string path = !written.empty() && written[0] == kPathDelim ? written : ConcatPath(projectDir, written);
+  std::string path = IsAbsolutePath(written) ? written : ConcatPath(projectDir, written);
   std::string onDisk = FindPathNoCase(path, fs);
   return onDisk.empty() ? path : onDisk;
 }
@@ -129,11 +128,10 @@ std::unique_ptr<TStandaloneProject> TStandaloneProject::Open(const std::string& 
                                                              FileSystem& fs) {
   // An IDE names its projects with their full path; so does this host.
   std::string fileName = givenName;
-  if (!fileName.empty() && fileName[0] != kPathDelim) {
-    if (char* cwd = getcwd(nullptr, 0)) {
-      fileName = ConcatPath(cwd, fileName);
-      std::free(cwd);
-    }
+  fileName = NativePath(fileName);
+  if (!fileName.empty() && !IsAbsolutePath(fileName)) {
+    std::string cwd = CurrentDirectory();
+    if (!cwd.empty()) fileName = ConcatPath(cwd, fileName);
   }
   std::string bytes, err;
   if (!fs.ReadFile(fileName, bytes, err)) throw std::runtime_error(err);

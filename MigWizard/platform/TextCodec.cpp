@@ -1,15 +1,11 @@
 #include "platform/TextCodec.h"
 
 #include <algorithm>
-
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
-#include <unicode/ustring.h>
-#include <unicode/utf16.h>
-#include <unicode/utf8.h>
-
 #include <cstdlib>
 #include <vector>
+
+#include "platform/CodePageConverter.h"
+#include "platform/Utf8.h"
 
 namespace migwiz::platform {
 
@@ -18,17 +14,29 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kUndefinedByteBase = 0xF700;
 
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool IsLead(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsTrailUnit(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+char32_t Supplementary(char16_t lead, char16_t trail) {
+  return 0x10000 + ((static_cast<char32_t>(lead) - 0xD800) << 10) + (trail - 0xDC00);
+}
+void AppendUnits(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out.push_back(static_cast<char16_t>(c));
+  } else {
+    out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+  }
+}
+
 }  // namespace
 
 std::u32string Utf8ToCodePoints(std::string_view utf8) {
   std::u32string out;
   out.reserve(utf8.size());
-  int32_t i = 0;
-  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-  const auto n = static_cast<int32_t>(utf8.size());
-  while (i < n) {
-    UChar32 c;
-    U8_NEXT(s, i, n, c);
+  size_t i = 0;
+  while (i < utf8.size()) {
+    int32_t c = NextUtf8(utf8, i);
     out.push_back(c < 0 ? kReplacement : static_cast<char32_t>(c));
   }
   return out;
@@ -37,27 +45,22 @@ std::u32string Utf8ToCodePoints(std::string_view utf8) {
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
-  for (char32_t c : Utf8ToCodePoints(utf8)) {
-    if (U_IS_BMP(c)) {
-      out.push_back(static_cast<char16_t>(c));
-    } else {
-      out.push_back(U16_LEAD(c));
-      out.push_back(U16_TRAIL(c));
-    }
-  }
+  for (char32_t c : Utf8ToCodePoints(utf8)) AppendUnits(out, c);
   return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
-  int32_t i = 0;
-  const auto n = static_cast<int32_t>(s.size());
-  while (i < n) {
-    UChar32 c;
-    U16_NEXT(s.data(), i, n, c);
-    if (U_IS_SURROGATE(c)) c = kReplacement;
-    AppendUtf8(out, static_cast<char32_t>(c));
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (IsLead(s[i]) && i + 1 < s.size() && IsTrailUnit(s[i + 1])) {
+      c = Supplementary(s[i], s[i + 1]);
+      ++i;
+    } else if (IsSurrogate(c)) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
   }
   return out;
 }
@@ -84,20 +87,18 @@ void AppendUtf8(std::string& out, char32_t c) {
 std::string SanitizeUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  int32_t i = 0;
-  const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
-  const auto n = static_cast<int32_t>(bytes.size());
+  size_t i = 0;
+  const size_t n = bytes.size();
   while (i < n) {
-    if (s[i] < 0x80) {  // a run of ASCII as it is
-      int32_t run = i;
-      while (run < n && s[run] < 0x80) ++run;
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {  // a run of ASCII as it is
+      size_t run = i;
+      while (run < n && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
       out.append(bytes.substr(i, run - i));
       i = run;
       continue;
     }
-    int32_t start = i;
-    UChar32 c;
-    U8_NEXT(s, i, n, c);
+    size_t start = i;
+    int32_t c = NextUtf8(bytes, i);
     if (c < 0)
       AppendUtf8(out, kReplacement);
     else
@@ -150,10 +151,10 @@ std::string Utf16LEToText(std::string_view bytes) {
   out.reserve(bytes.size());
   for (size_t i = 0; i < units; ++i) {
     char16_t u = unitAt(i);
-    if (U16_IS_LEAD(u) && i + 1 < units && U16_IS_TRAIL(unitAt(i + 1))) {
-      AppendUtf8(out, U16_GET_SUPPLEMENTARY(u, unitAt(i + 1)));
+    if (IsLead(u) && i + 1 < units && IsTrailUnit(unitAt(i + 1))) {
+      AppendUtf8(out, Supplementary(u, unitAt(i + 1)));
       ++i;
-    } else if (U16_IS_SURROGATE(u)) {
+    } else if (IsSurrogate(u)) {
       out.push_back(static_cast<char>(0xE0 | (u >> 12)));
       out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
       out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
@@ -171,10 +172,10 @@ std::string Utf16LEToText(std::string_view bytes) {
 
 std::string TextToUtf16LE(std::string_view text) {
   const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-  const auto n = static_cast<int32_t>(text.size());
+  const size_t n = text.size();
   std::string out;
   out.reserve(text.size() * 2);
-  int32_t i = 0;
+  size_t i = 0;
   while (i < n) {
     if (s[i] == 0xED && i + 2 < n && s[i + 1] >= 0xA0 && s[i + 1] <= 0xBF && IsTrail(s[i + 2])) {
       AppendUnitLE(out, static_cast<char16_t>(0xD000 | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F)));
@@ -186,57 +187,36 @@ std::string TextToUtf16LE(std::string_view text) {
       i += 2;
       continue;
     }
-    UChar32 c;
-    U8_NEXT(s, i, n, c);
-    if (c < 0) c = kReplacement;
-    if (U_IS_BMP(c)) {
-      AppendUnitLE(out, static_cast<char16_t>(c));
-    } else {
-      AppendUnitLE(out, U16_LEAD(c));
-      AppendUnitLE(out, U16_TRAIL(c));
-    }
+    int32_t c = NextUtf8(text, i);
+    std::u16string units;
+    AppendUnits(units, c < 0 ? kReplacement : static_cast<char32_t>(c));
+    for (char16_t u : units) AppendUnitLE(out, u);
   }
   return out;
 }
 
-void AnsiCodePage::ConverterCloser::operator()(UConverter* c) const { ucnv_close(c); }
-
 const AnsiCodePage& AnsiCodePage::System() {
   static const AnsiCodePage instance([] {
     const char* env = std::getenv(kEnvironmentVariable);
-    return std::string(env && *env ? env : kDefaultName);
+    return env && *env ? std::string(env) : CodePageConverter::DefaultName();
   }());
   return instance;
 }
 
-AnsiCodePage::AnsiCodePage(const std::string& icuName) : name_(icuName) {
-  UErrorCode status = U_ZERO_ERROR;
-  converter_.reset(ucnv_open(icuName.c_str(), &status));
-  if (U_FAILURE(status) || !converter_) {
-    throw ECodePageError("unknown code page \"" + icuName + "\" (" +
-                         kEnvironmentVariable + " must name an ICU converter)");
-  }
-  status = U_ZERO_ERROR;
-  ucnv_setSubstChars(converter_.get(), "?", 1, &status);
-  singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
+AnsiCodePage::AnsiCodePage(const std::string& name)
+    : name_(name), converter_(CodePageConverter::Open(name)) {
+  singleByte_ = converter_->IsSingleByte();
   if (singleByte_) BuildSingleByteTables();
 }
 
 AnsiCodePage::~AnsiCodePage() = default;
 
 void AnsiCodePage::BuildSingleByteTables() {
-  UConverter* cnv = converter_.get();
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   for (int b = 0; b < 256; ++b) {
-    char byte = static_cast<char>(b);
-    UChar buf[4];
-    status = U_ZERO_ERROR;
-    ucnv_resetToUnicode(cnv);
-    int32_t len = ucnv_toUChars(cnv, buf, 4, &byte, 1, &status);
-    char32_t c = kUndefinedByteBase + b;
-    if (U_SUCCESS(status) && len == 1 && !U16_IS_SURROGATE(buf[0])) c = buf[0];
-    toUnicode_[b] = c;
+    char16_t unit;
+    toUnicode_[b] = converter_->DecodeByte(static_cast<unsigned char>(b), unit)
+                        ? static_cast<char32_t>(unit)
+                        : kUndefinedByteBase + b;
   }
   // Undefined bytes travel as private-use characters.
   for (int b = 0; b < 256; ++b)
@@ -271,15 +251,7 @@ std::string AnsiCodePage::Decode(std::string_view bytes) const {
     return out;
   }
   std::lock_guard<std::mutex> lock(converterMutex_);
-  UConverter* cnv = converter_.get();
-  ucnv_resetToUnicode(cnv);
-  std::u16string units(bytes.size() * 2 + 1, u'\0');
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t len = ucnv_toUChars(cnv, units.data(), static_cast<int32_t>(units.size()),
-                              bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-  if (U_FAILURE(status)) throw ECodePageError("cannot decode text in code page " + name_);
-  units.resize(len);
-  return Utf16ToUtf8(units);
+  return Utf16ToUtf8(converter_->Decode(bytes));
 }
 
 std::string AnsiCodePage::Encode(std::string_view utf8) const {
@@ -300,15 +272,7 @@ std::string AnsiCodePage::Encode(std::string_view utf8) const {
   }
   std::u16string units = Utf8ToUtf16(utf8);
   std::lock_guard<std::mutex> lock(converterMutex_);
-  UConverter* cnv = converter_.get();
-  ucnv_resetFromUnicode(cnv);
-  out.resize(units.size() * ucnv_getMaxCharSize(cnv) + 8);
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t len = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
-                                units.data(), static_cast<int32_t>(units.size()), &status);
-  if (U_FAILURE(status)) throw ECodePageError("cannot encode text in code page " + name_);
-  out.resize(len);
-  return out;
+  return converter_->Encode(units);
 }
 
 }  // namespace migwiz::platform

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <unordered_map>
 
-struct UConverter;
-
 namespace migwiz::platform {
+
+class CodePageConverter;
 
 class ECodePageError : public std::runtime_error {
  public:
@@ -21,7 +21,8 @@ class ECodePageError : public std::runtime_error {
 
 // The stand-in for the system's ANSI code page. On Linux there is none, so it
 // is a setting: MIGWIZ_ANSI_CODEPAGE names any ICU converter; the default is
-// windows-1252.
+// windows-1252. On Windows the default is the system's (GetACP), and the
+// setting names a code page by number or name.
 //
 // Single-byte code pages round-trip every byte: a byte the code page leaves
 // undefined decodes to U+F700 + byte (private use) and encodes back to itself,
@@ -29,13 +30,12 @@ class ECodePageError : public std::runtime_error {
 class AnsiCodePage {
  public:
   static constexpr const char* kEnvironmentVariable = "MIGWIZ_ANSI_CODEPAGE";
-  static constexpr const char* kDefaultName = "windows-1252";
 
   // The process-wide code page, from the environment, read once.
   // Throws ECodePageError when the setting names no known converter.
   static const AnsiCodePage& System();
 
-  explicit AnsiCodePage(const std::string& icuName);
+  explicit AnsiCodePage(const std::string& name);
   ~AnsiCodePage();
   AnsiCodePage(const AnsiCodePage&) = delete;
   AnsiCodePage& operator=(const AnsiCodePage&) = delete;
@@ -49,13 +49,10 @@ class AnsiCodePage {
   std::string Encode(std::string_view utf8) const;
 
  private:
-  struct ConverterCloser {
-    void operator()(UConverter* c) const;
-  };
   void BuildSingleByteTables();
 
   std::string name_;
-  std::unique_ptr<UConverter, ConverterCloser> converter_;
+  std::unique_ptr<CodePageConverter> converter_;
   mutable std::mutex converterMutex_;  // a converter keeps state: one thread at a time
   bool singleByte_ = false;
   std::array<char32_t, 256> toUnicode_{};

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "support/Checksum.h"
 #include "replace/Replacer.h"
@@ -45,15 +46,24 @@ bool IsUnitOrFormName(const std::string& file) {
 }
 
 // An absolute path with no empty, "." or ".." level, of a length a real
-// tree has: what a run writes into an undo file, and nothing else.
+// tree has, written with the host's delimiter alone: what a run writes into
+// an undo file, and nothing else. On Windows the root is a drive's ("C:\")
+// or a share's; a bare "\" would name the root of whichever drive is
+// current, and a ":" after the root names a stream of a file, never a file.
 bool IsPlainAbsolutePath(const std::string& path) {
   constexpr size_t kMaxPath = 4096, kMaxName = 255;
-  if (path.size() < 2 || path.size() > kMaxPath || path[0] != platform::kPathDelim) return false;
-  size_t begin = 1;
+  const size_t root = platform::PathRootLength(path);
+  if (root == 0 || path.size() <= root || path.size() > kMaxPath ||
+      path[root - 1] != platform::kPathDelim || (root == 1 && platform::kPathDelim == '\\'))
+    return false;
+  size_t begin = root;
   for (;;) {
     size_t end = path.find(platform::kPathDelim, begin);
     const std::string_view name = std::string_view(path).substr(begin, end - begin);
-    if (name.empty() || name == "." || name == ".." || name.size() > kMaxName) return false;
+    if (name.empty() || name == "." || name == ".." || name.size() > kMaxName ||
+        name.find('/') != std::string_view::npos ||
+        (platform::kPathDelim == '\\' && name.find(':') != std::string_view::npos))
+      return false;
     if (end == std::string::npos) return true;
     begin = end + 1;
   }

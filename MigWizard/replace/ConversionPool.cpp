@@ -1,19 +1,14 @@
 #include "replace/ConversionPool.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <thread>
 
+#include "platform/Processors.h"
+
 namespace migwiz::replace {
 
-// The cores the process is allowed (a container or taskset may allow fewer
-// than the machine has).
-size_t TConversionPool::DefaultThreads() {
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<size_t>(std::max(1, CPU_COUNT(&set)));
-  return std::max(1u, std::thread::hardware_concurrency());
-}
+// The cores the process is allowed.
+size_t TConversionPool::DefaultThreads() { return platform::AvailableCores(); }
 
 TConversionPool::TConversionPool(size_t threads) {
   for (size_t t = 0; t < threads; ++t) {

@@ -35,9 +35,10 @@ bool SameFile(const platform::FileStamp& a, const platform::FileStamp& b) {
 }  // namespace
 
 // Everything that can be known before the first original is touched: a
-// read-only original (in many shops one not checked out) and one that this
-// user may not write for reasons the mode bits do not show (another owner,
-// an ACL, an immutable flag) stop the copy back of every file.
+// read-only original (in many shops one not checked out), one that another
+// program holds open (the IDE) and one that this user may not write for
+// reasons the mode bits do not show (another owner, an ACL, an immutable
+// flag) stop the copy back of every file.
 bool TComponentReplacer::OriginalsWritable() {
   std::vector<std::string> refused;
   for (size_t i : changed_) {
@@ -45,6 +46,8 @@ bool TComponentReplacer::OriginalsWritable() {
     std::string err;
     if (env_.fs->IsReadOnly(file))
       refused.push_back(FormatStr(Res::SReadOnlyOriginal, {file}));
+    else if (env_.fs->InUseByAnotherProgram(file))
+      refused.push_back(FormatStr(Res::SInUseOriginal, {file}));
     else if (!env_.fs->CanWrite(file, err))
       refused.push_back(FormatStr(Res::SNotWritable, {err}));
   }

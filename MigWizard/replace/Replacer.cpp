@@ -9,6 +9,7 @@
 
 #include "host/IDEUtils.h"
 #include "platform/LargeStack.h"
+#include "platform/Paths.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/ConversionPool.h"
 #include "resources/RExpertRes.h"
@@ -378,9 +379,17 @@ std::string TComponentReplacer::RelativePath(const std::string& fileName) const 
     return fileName.substr(base.size());
   }
   std::string base = ConcatPath(projectDir_, "");
-  if (!projectDir_.empty() && fileName.compare(0, base.size(), base) == 0)
+  if (!projectDir_.empty() && fileName.size() >= base.size() &&
+      platform::SameFileName(std::string_view(fileName).substr(0, base.size()), base))
     return fileName.substr(base.size());
-  if (!fileName.empty() && fileName[0] == kPathDelim) return "@outside" + fileName;
+  if (platform::IsAbsolutePath(fileName)) {
+    // A drive's colon is no part of a folder name.
+    std::string rest;
+    for (char c : fileName)
+      if (c != ':') rest.push_back(c);
+    rest.erase(0, rest.find_first_not_of(kPathDelim));
+    return std::string("@outside") + kPathDelim + rest;
+  }
   return fileName;
 }
 

@@ -17,7 +17,7 @@
 
 #include "grammar/FormParser.h"
 #include "replace/ConnectionResolver.h"
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "profile/MigrationProfile.h"

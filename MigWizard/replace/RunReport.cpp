@@ -1,5 +1,6 @@
 #include "replace/RunReport.h"
 
+#include "platform/Paths.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
 
@@ -110,8 +111,9 @@ size_t TRunReport::DroppedCount() const {
 
 std::string TRunReport::Relative(const std::string& file) const {
   if (root_.empty()) return file;
-  std::string base = root_.back() == '/' ? root_ : root_ + "/";
-  if (file.compare(0, base.size(), base) == 0) return file.substr(base.size());
+  std::string base = root_.back() == platform::kPathDelim ? root_ : root_ + platform::kPathDelim;
+  if (file.size() >= base.size() && platform::SameFileName(std::string_view(file).substr(0, base.size()), base))
+    return file.substr(base.size());
   return file;
 }
 

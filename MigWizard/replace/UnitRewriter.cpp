@@ -1,10 +1,10 @@
 // Rewriting one unit source: the product's units behind the old unit in
 // every uses clause, new class names for old ones (in comments too), and
 // the unit's form file found through its resource directive.
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
+#include "platform/CharClass.h"
 #include "platform/StandaloneIDE.h"
+#include "platform/Utf8.h"
 #include "replace/PasParser.h"
 #include "replace/Replacer.h"
 #include "resources/RExpertRes.h"
@@ -20,25 +20,21 @@ namespace {
 
 bool IsLetterAt(const std::string& s, size_t pos) {
   if (pos >= s.size()) return false;
-  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
-  auto i = static_cast<int32_t>(pos);
-  UChar32 c;
-  U8_NEXT(p, i, static_cast<int32_t>(s.size()), c);
-  return c >= 0 && u_isalpha(c);
+  size_t i = pos;
+  int32_t c = platform::NextUtf8(s, i);
+  return c >= 0 && platform::IsLetter(static_cast<char32_t>(c));
 }
 
 // The letters that end just before pos (a run of whole characters).
 size_t LettersBefore(const std::string& s, size_t pos) {
-  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
-  auto i = static_cast<int32_t>(pos);
+  size_t i = pos;
   while (i > 0) {
-    int32_t at = i;
-    UChar32 c;
-    U8_PREV(p, 0, at, c);
-    if (c < 0 || !u_isalpha(c)) break;
+    size_t at = i;
+    int32_t c = platform::PrevUtf8(s, at);
+    if (c < 0 || !platform::IsLetter(static_cast<char32_t>(c))) break;
     i = at;
   }
-  return static_cast<size_t>(i);
+  return i;
 }
 
 // The unit names of the text added behind the old unit (", A, B").

@@ -135,6 +135,9 @@ inline constexpr const char* SSumProfileBuiltin = "Profile: the built-in profile
 inline constexpr const char* SSumProfileFile = "Profile: \"%s\"\n\n";
 inline constexpr const char* SProfileInvalid = "The migration profile \"%s\" cannot be used; nothing was read or written:";
 
+// Windows: an original that another program holds open.
+inline constexpr const char* SInUseOriginal = "In use by another program, not replaced: %s";
+
 }  // namespace migwiz::RExpertRes
 
 namespace migwiz::RExpertRes {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "platform/Paths.h"
 #include "support/StrUtils.h"
 
 namespace migwiz::support {
@@ -128,7 +129,7 @@ std::string CreateTempDirectory(std::string_view prefix, unsigned unique, FileSy
   std::string tempDir = fs.TempDirectory();
   if (tempDir.empty()) return fail("no temporary folder is configured");
   if (!fs.DirectoryExists(tempDir))
-    return fail("the temporary folder \"" + tempDir + "\" (TMPDIR) does not exist");
+    return fail("the temporary folder \"" + tempDir + "\" (" + platform::kTempDirVariable + ") does not exist");
   std::string name;
   for (;;) {
     if (!FormTempName(tempDir, prefix, unique++, name))
@@ -239,7 +240,7 @@ std::string FindPathNoCase(const std::string& path, TFolderListings& listings,
       }
     }
   } else {
-    if (exists(path)) return path;
+    if (exists(path)) return platform::SpellingOnDisk(path);
     if (!dir.empty() && !fs.DirectoryExists(dir)) {
       dir = FindPathNoCase(dir, listings, unreadable);
       if (dir.empty()) return std::string();
@@ -264,12 +265,13 @@ bool ForceDirectory(const std::string& dir, FileSystem& fs, std::string* err) {
     if (err) *err = "\"" + path + "\": " + std::strerror(errno);
     return false;
   };
-  for (size_t i = 0; i < dir.size(); ++i) {
-    if (dir[i] != kPathDelim || i == 0) continue;  // the root needs no creating
+  const size_t root = platform::PathRootLength(dir);
+  for (size_t i = root; i < dir.size(); ++i) {  // the root needs no creating
+    if (dir[i] != kPathDelim) continue;
     if (!makeLevel(dir.substr(0, i))) return false;
     if (i + 1 == dir.size()) return true;
   }
-  if (dir.size() == 1 && dir[0] == kPathDelim) return true;
+  if (root > 0 && dir.size() <= root) return true;
   return makeLevel(dir);
 }
 
@@ -279,9 +281,10 @@ namespace migwiz::support {
 
 bool IsInsideFolder(const std::string& path, const std::string& folder) {
   if (folder.empty() || path.empty()) return false;
-  if (path == folder) return true;
+  if (platform::SameFileName(path, folder)) return true;
   std::string base = ConcatPath(folder, "");
-  return path.compare(0, base.size(), base) == 0;
+  return path.size() >= base.size() &&
+         platform::SameFileName(std::string_view(path).substr(0, base.size()), base);
 }
 
 }  // namespace migwiz::support

@@ -1,7 +1,6 @@
 #include "support/StrUtils.h"
 
-#include <unicode/uchar.h>
-
+#include "platform/CharClass.h"
 #include "platform/TextCodec.h"
 
 namespace migwiz::support {
@@ -23,7 +22,7 @@ std::string FoldCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (char32_t c : platform::Utf8ToCodePoints(utf8))
-    platform::AppendUtf8(out, static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT)));
+    platform::AppendUtf8(out, platform::FoldCaseChar(c));
   return out;
 }
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "PascalHighlighter.h"
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"

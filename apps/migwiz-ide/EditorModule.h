@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/OpenToolsAPI.h"
 #include "support/TextFile.h"
 

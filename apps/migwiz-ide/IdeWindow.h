@@ -15,7 +15,7 @@
 #include "EditorModule.h"
 #include "platform/OpenToolsAPI.h"
 #include "platform/StandaloneIDE.h"
-#include "platform/WizardLibrary.h"
+#include "wizardlib/WizardLibrary.h"
 
 class QAction;
 class QMessageBox;

@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "Command.h"
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/TextCodec.h"
 #include "support/TextFile.h"
 

@@ -8,6 +8,7 @@
 #include "Signals.h"
 #include "ReportCommands.h"
 #include "host/IDEUtils.h"
+#include "platform/Paths.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"
 #include "resources/RExpertRes.h"
@@ -44,15 +45,15 @@ struct RestoreArgs {
   bool force = false;
 };
 
-std::string Absolute(const std::string& path) {
-  if (!path.empty() && path[0] == platform::kPathDelim) return path;
-  char* cwd = getcwd(nullptr, 0);
-  std::string base = cwd ? cwd : ".";
-  std::free(cwd);
-  std::string joined = support::ConcatPath(base, path);
+std::string Absolute(const std::string& given) {
+  const std::string path = platform::NativePath(given);
+  if (platform::IsAbsolutePath(path)) return path;
+  std::string base = platform::CurrentDirectory();
+  std::string joined = support::ConcatPath(base.empty() ? "." : base, path);
   // "dir/." and a trailing delimiter name the folder itself.
+  const std::string dot = std::string(1, platform::kPathDelim) + ".";
   while (joined.size() > 1 && (joined.back() == platform::kPathDelim ||
-                               (joined.size() > 2 && joined.substr(joined.size() - 2) == "/.")))
+                                  (joined.size() > 2 && joined.substr(joined.size() - 2) == dot)))
     joined.resize(joined.back() == platform::kPathDelim ? joined.size() - 1 : joined.size() - 2);
   return joined;
 }

@@ -5,7 +5,7 @@
 #include "Command.h"
 #include "UnifiedDiff.h"
 #include "host/IDEUtils.h"
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "replace/RunReportJson.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"

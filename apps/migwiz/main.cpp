@@ -4,12 +4,15 @@
 #include <clocale>
 #include <iostream>
 
+#include "Arguments.h"
 #include "Command.h"
 #include "Signals.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  migwiz::app::PrepareConsole();
   migwiz::app::IgnoreBrokenPipes();
+  migwiz::app::TArguments args(argc, argv);
   CLI::App app{"Moves Delphi projects from BDE data access to Tarnbase for MySQL."};
   app.set_version_flag("--version", std::string("migwiz ") + MIGWIZ_VERSION);
   app.require_subcommand(0, 1);
@@ -18,7 +21,7 @@ int main(int argc, char** argv) {
   migwiz::app::AddProfileCommands(app);
   migwiz::app::AddInventoryCommand(app);
   try {
-    app.parse(argc, argv);
+    app.parse(args.Count(), args.Values());
     if (app.get_subcommands().empty()) std::cout << app.help();
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;

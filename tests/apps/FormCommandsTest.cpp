@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 

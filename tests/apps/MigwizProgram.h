@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 
@@ -18,7 +19,7 @@ inline const std::string kBdeForm =
 struct Migwiz {
   TempDir tmp;
   ProgramResult operator()(const std::vector<std::string>& args) {
-    return RunProgram(kMigwiz, args, {"TMPDIR=" + tmp.path()});
+    return RunProgram(kMigwiz, args, {std::string(migwiz::platform::kTempDirVariable) + "=" + tmp.path()});
   }
 };
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "MigwizProgram.h"
+#include "platform/FileSystem.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 
@@ -69,9 +71,18 @@ TEST(MigwizReplace, ProjectRunWithChosenUnitsAndRelativeBackupFolder) {
   Migwiz migwiz;
   // A relative backup folder is taken from the current folder, as every tool does.
   dir.MakeDir("cwd");
+#ifdef _WIN32  // the child starts in this process's current folder
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path("cwd"));
+  auto r = RunProgram(kMigwiz, {"replace", "--project", dir.Path("p/App.dpr"), "--unit", "main.pas", "--backup-dir",
+                                "bak", "-q"},
+                      {std::string(migwiz::platform::kTempDirVariable) + "=" + migwiz.tmp.path()});
+  std::filesystem::current_path(previous);
+#else
   auto r = RunProgram("/bin/sh", {"-c", "cd \"$0\" && exec \"$@\"", dir.Path("cwd"), kMigwiz, "replace",
                                   "--project", dir.Path("p/App.dpr"), "--unit", "main.pas", "--backup-dir", "bak", "-q"},
-                      {"TMPDIR=" + migwiz.tmp.path()});
+                      {std::string(migwiz::platform::kTempDirVariable) + "=" + migwiz.tmp.path()});
+#endif
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
@@ -246,6 +257,7 @@ TEST(MigwizReplace, RestoreRefusesEditsUnlessForced) {
   EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
   EXPECT_EQ(dir.Read("src/Main.dfm"), kForm);
 
+#ifndef _WIN32  // a symbolic link made by the test: POSIX only
   std::filesystem::remove(dir.Path("src/Wiz_Log.txt"));
   std::filesystem::create_symlink(dir.Path("elsewhere.txt"), dir.Path("src/Wiz_Log.txt"));
   auto linked = migwiz({"replace", dir.Path("src"), "-q"});
@@ -253,4 +265,29 @@ TEST(MigwizReplace, RestoreRefusesEditsUnlessForced) {
   EXPECT_NE(linked.err.find("is a symbolic link"), std::string::npos) << linked.err;
   EXPECT_FALSE(std::filesystem::exists(dir.Path("elsewhere.txt")));
   EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
+#endif
+}
+
+// A tree locked by a run in another process (this one, for the command):
+// the command refuses at once, naming it, changes nothing and exits 1.
+TEST(MigwizReplace, ATreeInUseByAnotherProcessIsRefused) {
+  TempDir dir;
+  dir.Write("src/Main.pas", kUnit);
+  Migwiz migwiz;
+  {
+    std::string holder, err;
+    auto lock = migwiz::platform::SystemFileSystem().TryLock(dir.Path("src/Wiz_Run.lock"), holder, err);
+    ASSERT_TRUE(lock) << err;
+    auto r = migwiz({"replace", dir.Path("src"), "-q"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is being converted or restored by another run (pid " + std::to_string(getpid()) +
+                         "); nothing was changed."),
+              std::string::npos) << r.err;
+    EXPECT_EQ(dir.Read("src/Main.pas"), kUnit);
+    EXPECT_FALSE(dir.Exists("src/Wiz_Log.txt"));
+  }
+  auto r = migwiz({"replace", dir.Path("src"), "-q"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(dir.Read("src/Main.pas"), kUnit);
+  EXPECT_FALSE(dir.Exists("src/Wiz_Run.lock"));
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include "grammar/FormParser.h"
 #include "grammar/ObjectLayout.h"
 #include "grammar/TarnFormParser.h"
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 
 using namespace migwiz::grammar;
 

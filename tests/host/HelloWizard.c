@@ -2,7 +2,7 @@
  * the Help menu that shows a message. Built as C to keep the header C. */
 #include <stddef.h>
 
-#include "platform/WizardABI.h"
+#include "wizardlib/WizardABI.h"
 
 static const MigWizIDEServices* ide;
 

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "platform/StandaloneIDE.h"
-#include "platform/WizardHostBridge.h"
-#include "platform/WizardLibrary.h"
-#include "platform/WizardServices.h"
+#include "wizardlib/WizardHostBridge.h"
+#include "wizardlib/WizardLibrary.h"
+#include "wizardlib/WizardServices.h"
 #include "testing/TempDir.h"
 
 using namespace migwiz;

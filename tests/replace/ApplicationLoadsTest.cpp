@@ -5,7 +5,7 @@
 // own output.
 #include <algorithm>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "replace/ManualWorkScan.h"
 #include "replace/ReplaceFixture.h"
 #include "replace/RunReportJson.h"
@@ -15,6 +15,16 @@ using namespace migwiz::replace;
 using migwiz::testing::ReplaceFixture;
 
 namespace {
+
+// The report's text with relative paths as Linux writes them (Windows
+// writes them with its own delimiter).
+std::string ReportWithSlashes(const TRunReport& report) {
+  std::string text = RunReportText(report);
+#ifdef _WIN32
+  std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+  return text;
+}
 
 std::string Unit(const std::string& name, const std::string& uses) {
   return "unit " + name + ";\r\ninterface\r\nuses DBTables" + (uses.empty() ? "" : ", " + uses) +
@@ -110,7 +120,7 @@ TEST_F(ApplicationLoads, EachDatasetFindsTheTDatabaseOfItsOwnApplication) {
   EXPECT_EQ(Converted("d/Both.dfm", "BothForm.Qry")->Connection.Candidates,
             (std::vector<TDatabaseCandidate>{{dir.Path("d/D1.dfm"), "DMD1.Db"}, {dir.Path("d/D2.dfm"), "DMD2.Db"}}));
   EXPECT_EQ(replacer->Report().UnlinkedDatasets().size(), 3u);
-  const std::string text = RunReportText(replacer->Report());
+  const std::string text = ReportWithSlashes(replacer->Report());
   EXPECT_NE(text.find("      candidate DMD1.Db (d/D1.dfm)\n      candidate DMD2.Db (d/D2.dfm)\n"), std::string::npos)
       << text;
   EXPECT_NE(text.find("  no DatabaseName\n    It names no database in the form"), std::string::npos) << text;
@@ -161,7 +171,7 @@ TEST_F(ApplicationLoads, TheHintOfARunWithoutLinksChoosesTheSameWay) {
   EXPECT_EQ(Converted("c/Lone.dfm", "LoneForm.Qry")->Connection.Reason, TLinkReason::lrAmbiguous);
   EXPECT_EQ(Converted("c/Lone.dfm", "LoneForm.Qry")->Connection.Candidates.size(), 2u);
   EXPECT_EQ(Converted("c/Far.dfm", "FarForm.Qry")->Connection.Reason, TLinkReason::lrNoDatabase);
-  const std::string text = RunReportText(replacer->Report());
+  const std::string text = ReportWithSlashes(replacer->Report());
   EXPECT_NE(text.find("    a/Main.dfm:2 (converted: line 2) MainForm.Qry\n      The TDatabase DMa.Db (a/Data.dfm) carries this name: run "
                       "again with --link-connections"),
             std::string::npos)

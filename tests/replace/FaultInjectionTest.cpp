@@ -8,7 +8,7 @@
 
 #include <map>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "platform/OpenToolsAPI.h"
 #include "platform/StandaloneIDE.h"
 #include "replace/TarnReplacer.h"

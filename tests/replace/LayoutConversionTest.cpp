@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 #include "replace/ReplaceFixture.h"
 #include "support/StrUtils.h"
 

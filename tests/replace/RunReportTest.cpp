@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "replace/ManualWorkScan.h"
 #include "replace/ReplaceFixture.h"
 #include "replace/RunReportText.h"
+#include "support/StrUtils.h"
 
 using migwiz::replace::ScanUnitForManualWork;
 using migwiz::replace::TManualWorkKind;
@@ -16,6 +18,9 @@ namespace {
 // as a fixture.
 std::string Portable(std::string text, const std::string& root) {
   for (size_t at; (at = text.find(root)) != std::string::npos;) text.replace(at, root.size(), "ROOT");
+#ifdef _WIN32  // the fixtures are written with Linux's delimiter
+  std::replace(text.begin(), text.end(), '\\', '/');
+#endif
   return text;
 }
 
@@ -27,6 +32,19 @@ class RunReportTest : public ReplaceFixture {
   void ExpectReportIs(const std::string& fixture) {
     std::string actual = Portable(dir.Read("Wiz_Report.txt"), dir.path());
     std::string expected = ReadAll(MIGWIZ_FIXTURES "/" + fixture);
+#ifdef _WIN32
+    // A folder run takes the files in the order the folder lists them, which
+    // is another on NTFS: the same lines, in another order.
+    if (fixture.find("folder") != std::string::npos) {
+      auto lines = [](const std::string& text) {
+        auto v = migwiz::support::SplitTextLines(text);
+        std::sort(v.begin(), v.end());
+        return v;
+      };
+      EXPECT_EQ(lines(actual), lines(expected));
+      return;
+    }
+#endif
     EXPECT_EQ(actual, expected);
     if (actual != expected) std::ofstream(::testing::TempDir() + fixture) << actual;
   }
@@ -59,10 +77,12 @@ TEST_F(RunReportTest, FolderRunLinkingConnectionsMatchesAProjectRun) {
   const auto& objects = replacer->Report().ConvertedObjects();
   ASSERT_EQ(objects.size(), 9u);
   EXPECT_TRUE(replacer->Report().UnlinkedDatasets().empty());
-  EXPECT_EQ(objects[1].Name, "tblCustomers");
-  ASSERT_EQ(objects[1].Translated.size(), 1u);
-  EXPECT_EQ(objects[1].Translated[0].NewName, "Connection");
-  EXPECT_EQ(objects[1].Translated[0].NewValue, "DM.Database1");
+  // Files come in the order the folder lists them.
+  auto table = std::find_if(objects.begin(), objects.end(), [](const auto& o) { return o.Name == "tblCustomers"; });
+  ASSERT_NE(table, objects.end());
+  ASSERT_EQ(table->Translated.size(), 1u);
+  EXPECT_EQ(table->Translated[0].NewName, "Connection");
+  EXPECT_EQ(table->Translated[0].NewValue, "DM.Database1");
 }
 
 // What the run could not do: Params lines it does not translate, an

@@ -1,8 +1,13 @@
 // Runs repeated, stopped and failed without losing an original, and runs
 // that stay inside what the user chose.
 #include <gtest/gtest.h>
+
+#include "testing/PosixOnly.h"
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include "testing/Win32Files.h"
+#endif
 
 #include <filesystem>
 
@@ -108,7 +113,11 @@ TEST_F(RunSafety, SameNamedFilesInAProjectRun) {
   EXPECT_NE(dir.Read("sub2/Shared.dfm").find("TTarnTable"), std::string::npos);
   EXPECT_NE(dir.Read("sub2/Utils.pas").find("{ two }"), std::string::npos);
   EXPECT_EQ(dir.Read("RBackup/sub2/Shared.~dfm"), formB);
-  EXPECT_EQ(dir.Read("RBackup/@outside" + outside.Path("Utils.~pas")), kUses + "{ outside }");
+  std::string outsidePath = outside.Path("Utils.~pas");
+#ifdef _WIN32  // a drive's colon is no part of a folder name
+  outsidePath = "\\" + outsidePath.substr(0, 1) + outsidePath.substr(2);
+#endif
+  EXPECT_EQ(dir.Read("RBackup/@outside" + outsidePath), kUses + "{ outside }");
   ASSERT_TRUE(Restore());
   EXPECT_EQ(dir.Read("sub1/A.pas"), unitA);
   EXPECT_EQ(dir.Read("sub2/B.pas"), unitB);
@@ -129,6 +138,7 @@ TEST_F(RunSafety, AFormNamedByTwoUnitsIsConvertedOnce) {
 }
 
 TEST_F(RunSafety, NamesTheUndoFileMustCarry) {
+#ifndef _WIN32  // names that NTFS cannot tell apart or cannot hold
   // Two files that differ in letter case only, and a name that is not UTF-8.
   dir.Write("Unit1.pas", kUses);
   dir.Write("UNIT1.pas", kUses + "{2}");
@@ -140,6 +150,9 @@ TEST_F(RunSafety, NamesTheUndoFileMustCarry) {
   EXPECT_EQ(dir.Read("Unit1.pas"), kUses);
   EXPECT_EQ(dir.Read("UNIT1.pas"), kUses + "{2}");
   EXPECT_EQ(dir.Read("caf\xE9.pas"), kUses + "{3}");
+#else
+  dir.Write("Unit1.pas", kUses);
+#endif
 
   // A path with "=" cannot be written as an undo line: refused, nothing changed.
   dir.Write("a=b/Main.pas", kUnit);
@@ -157,6 +170,32 @@ TEST_F(RunSafety, NamesTheUndoFileMustCarry) {
   EXPECT_NE(dir.Read("a=b/Main.pas"), kUnit);
 }
 
+#ifdef _WIN32
+// The Windows counterpart: the read-only attribute, and an original that
+// another program holds open, are named before anything is written.
+TEST_F(RunSafety, ReadOnlyAndLockedOriginalsStopTheRunBeforeAnyChange) {
+  dir.Write("Main.pas", kUnit);
+  dir.Write("Main.dfm", kForm);
+  migwiz::testing::SetReadOnlyAttribute(dir.Path("Main.dfm"), true);
+  EXPECT_FALSE(RunFolder());
+  EXPECT_EQ(replacer->Warnings(), std::vector<std::string>{"Read-only, not replaced: " + dir.Path("Main.dfm")});
+  migwiz::testing::SetReadOnlyAttribute(dir.Path("Main.dfm"), false);
+  {
+    migwiz::testing::THeldOpen held(dir.Path("Main.dfm"));
+    ASSERT_TRUE(held.Held());
+    EXPECT_FALSE(RunFolder());
+  }
+  EXPECT_EQ(replacer->Warnings(),
+            std::vector<std::string>{"In use by another program, not replaced: " + dir.Path("Main.dfm")});
+  EXPECT_EQ(dir.Read("Main.pas"), kUnit);
+  EXPECT_EQ(dir.Read("Main.dfm"), kForm);
+  EXPECT_NE(dir.Read("Wiz_Log.txt").find("Not replaced: " + dir.Path("Main.pas")), std::string::npos);
+  EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
+  ASSERT_TRUE(RunFolder());
+  EXPECT_NE(dir.Read("Main.dfm"), kForm);
+}
+MIGWIZ_POSIX_ONLY_TEST_F(RunSafety, OriginalsAreWrittenInPlace, "mode bits and hard links (Win32FileSystem tests the read-only attribute)")
+#else
 TEST_F(RunSafety, OriginalsAreWrittenInPlace) {
   dir.Write("Main.pas", kUnit);
   dir.Write("Main.dfm", kForm);
@@ -182,6 +221,7 @@ TEST_F(RunSafety, OriginalsAreWrittenInPlace) {
   EXPECT_NE(log.find("Not replaced: " + dir.Path("Main.dfm")), std::string::npos);
   EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
 }
+#endif
 
 TEST_F(RunSafety, RestoreRecreatesAndRetiresSoThatLaterEditsSurvive) {
   dir.Write("Main.pas", kUnit);
@@ -222,6 +262,9 @@ TEST_F(RunSafety, AStopDuringTheConversionChangesNothing) {
 }
 
 // A folder run stays inside the chosen folder and says what it left out.
+#ifdef _WIN32
+MIGWIZ_POSIX_ONLY_TEST_F(RunSafety, FolderRunStaysInsideTheChosenFolder, "symbolic links and FIFOs")
+#else
 TEST_F(RunSafety, FolderRunStaysInsideTheChosenFolder) {
   TempDir library;
   library.Write("Lib.pas", kUses);
@@ -247,7 +290,11 @@ TEST_F(RunSafety, FolderRunStaysInsideTheChosenFolder) {
   EXPECT_EQ(w.size(), 4u);
   EXPECT_NE(dir.Read("Wiz_Log.txt").find("Folder cannot be read, skipped: "), std::string::npos);
 }
+#endif
 
+#ifdef _WIN32
+MIGWIZ_POSIX_ONLY_TEST_F(RunSafety, UnreadableFolderOnDisk, "mode bits")
+#else
 TEST_F(RunSafety, UnreadableFolderOnDisk) {
   if (geteuid() == 0) GTEST_SKIP() << "run as root: chmod 000 does not stop reading";
   dir.Write("locked/Hidden.pas", kUses);
@@ -256,3 +303,4 @@ TEST_F(RunSafety, UnreadableFolderOnDisk) {
   chmod(dir.Path("locked").c_str(), 0755);
   EXPECT_EQ(replacer->Warnings(), std::vector<std::string>{"Folder cannot be read, skipped: " + dir.Path("locked")});
 }
+#endif

@@ -7,6 +7,7 @@
 namespace migwiz::testing {
 
 using platform::MakeDirResult;
+using platform::NativeFileSystem;
 
 namespace {
 const std::set<std::string> kNone;
@@ -55,22 +56,22 @@ bool RecordingFileSystem::ListDirectory(const std::string& dir,
     entries.clear();
     return false;
   }
-  return PosixFileSystem::ListDirectory(dir, entries);
+  return NativeFileSystem::ListDirectory(dir, entries);
 }
 
 bool RecordingFileSystem::DeleteFile(const std::string& path) {
   if (Fails("delete " + path, failDelete, path)) return false;
-  return PosixFileSystem::DeleteFile(path);
+  return NativeFileSystem::DeleteFile(path);
 }
 
 bool RecordingFileSystem::RemoveDirectory(const std::string& path) {
   if (Fails("rmdir " + path, kNone, path)) return false;
-  return PosixFileSystem::RemoveDirectory(path);
+  return NativeFileSystem::RemoveDirectory(path);
 }
 
 MakeDirResult RecordingFileSystem::MakeDirectory(const std::string& path) {
   if (Fails("mkdir " + path, failMakeDir, path)) return MakeDirResult::Failed;
-  MakeDirResult r = PosixFileSystem::MakeDirectory(path);
+  MakeDirResult r = NativeFileSystem::MakeDirectory(path);
   if (r != MakeDirResult::Created) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = log.rbegin(); it != log.rend(); ++it)
@@ -88,12 +89,12 @@ bool RecordingFileSystem::CopyFile(const std::string& src, const std::string& ds
     err = "cannot copy to \"" + dst + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::CopyFile(src, dst, err);
+  return NativeFileSystem::CopyFile(src, dst, err);
 }
 
 std::string RecordingFileSystem::TempDirectory() {
   if (noTempDirectory) return std::string();
-  return tempDirectory.empty() ? PosixFileSystem::TempDirectory() : tempDirectory;
+  return tempDirectory.empty() ? NativeFileSystem::TempDirectory() : tempDirectory;
 }
 
 bool RecordingFileSystem::ReadFile(const std::string& path, std::string& contents,
@@ -102,7 +103,7 @@ bool RecordingFileSystem::ReadFile(const std::string& path, std::string& content
     err = "cannot read \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::ReadFile(path, contents, err);
+  return NativeFileSystem::ReadFile(path, contents, err);
 }
 
 bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
@@ -111,7 +112,7 @@ bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view co
     err = "cannot write \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::WriteFile(path, contents, err);
+  return NativeFileSystem::WriteFile(path, contents, err);
 }
 
 bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_view contents,
@@ -122,14 +123,14 @@ bool RecordingFileSystem::OverwriteFile(const std::string& path, std::string_vie
   }
   if (failOverwriteHalfWay.erase(path)) {
     std::string mixed, ignored;
-    PosixFileSystem::ReadFile(path, mixed, ignored);
+    NativeFileSystem::ReadFile(path, mixed, ignored);
     const size_t half = contents.size() / 2;
     mixed.replace(0, std::min(half, mixed.size()), contents.substr(0, half));
-    PosixFileSystem::OverwriteFile(path, mixed, ignored);
+    NativeFileSystem::OverwriteFile(path, mixed, ignored);
     err = "cannot write \"" + path + "\": No space left on device (injected)";
     return false;
   }
-  if (!PosixFileSystem::OverwriteFile(path, contents, err)) return false;
+  if (!NativeFileSystem::OverwriteFile(path, contents, err)) return false;
   if (writesClearSpecialBits) {
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode & 0777);
@@ -142,7 +143,7 @@ bool RecordingFileSystem::CanWrite(const std::string& path, std::string& err) {
     err = "cannot write \"" + path + "\": Operation not permitted (injected)";
     return false;
   }
-  return PosixFileSystem::CanWrite(path, err);
+  return NativeFileSystem::CanWrite(path, err);
 }
 
 std::unique_ptr<platform::FileLock> RecordingFileSystem::TryLock(const std::string& path,
@@ -153,7 +154,7 @@ std::unique_ptr<platform::FileLock> RecordingFileSystem::TryLock(const std::stri
     err = "cannot lock \"" + path + "\": injected failure";
     return nullptr;
   }
-  return PosixFileSystem::TryLock(path, holder, err);
+  return NativeFileSystem::TryLock(path, holder, err);
 }
 
 bool RecordingFileSystem::SyncFileSystem(const std::string& path, std::string& err) {
@@ -161,12 +162,12 @@ bool RecordingFileSystem::SyncFileSystem(const std::string& path, std::string& e
     err = "cannot flush to disk \"" + path + "\": injected failure";
     return false;
   }
-  return PosixFileSystem::SyncFileSystem(path, err);
+  return NativeFileSystem::SyncFileSystem(path, err);
 }
 
 bool RecordingFileSystem::RestoreSpecialBits(const std::string& path, std::uint32_t specialBits) {
   if (Fails("chmod " + path, kNone, path)) return false;
-  return PosixFileSystem::RestoreSpecialBits(path, specialBits);
+  return NativeFileSystem::RestoreSpecialBits(path, specialBits);
 }
 
 size_t RecordingFileSystem::Count(const std::string& prefix) const {
@@ -181,7 +182,7 @@ std::unique_ptr<platform::WritableFile> RecordingFileSystem::CreateFile(const st
     err = "cannot create \"" + path + "\": injected failure";
     return nullptr;
   }
-  auto file = PosixFileSystem::CreateFile(path, err);
+  auto file = NativeFileSystem::CreateFile(path, err);
   if (!file) return nullptr;
   return std::make_unique<RecordingWritableFile>(*this, std::move(file), path);
 }

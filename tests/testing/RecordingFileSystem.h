@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/PosixFileSystem.h"
+#include "platform/NativeFileSystem.h"
 
 namespace migwiz::testing {
 
-class RecordingFileSystem : public platform::PosixFileSystem {
+class RecordingFileSystem : public platform::NativeFileSystem {
  public:
   // "read P", "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P",
   // "create P", "overwrite P", "list P", "append P", "lock P", "access P" (may it be

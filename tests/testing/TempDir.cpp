@@ -3,19 +3,47 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace fs = std::filesystem;
 
 namespace migwiz::testing {
 
+namespace {
+
+// The system's temporary folder: TMPDIR (TMP on Windows) or its default.
+std::string TempBase() {
+  const char* env = std::getenv(platform::kTempDirVariable);
+  if (env && *env) return env;
+  std::error_code ec;
+  std::string base = fs::temp_directory_path(ec).string();
+  if (ec || base.empty()) return "/tmp";
+  while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
+  return base;
+}
+
+}  // namespace
+
 TempDir::TempDir() {
-  const char* env = std::getenv("TMPDIR");
-  std::string base = env && *env ? env : "/tmp";
-  std::string pattern = base + "/migwiz-test-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  const std::string base = TempBase();
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "migwiz-test-";
+    for (int i = 0; i < 6; ++i) name += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+    std::string candidate = base + platform::kPathDelim + name;
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      path_ = candidate;
+      return;
+    }
+    if (ec && ec != std::errc::file_exists) break;
+  }
+  throw std::runtime_error("cannot make a temporary folder in " + base);
 }
 
 TempDir::~TempDir() {
@@ -23,8 +51,10 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
+// A relative path with "/" is written with the host's delimiter.
 std::string TempDir::Path(std::string_view rel) const {
-  return rel.empty() ? path_ : path_ + "/" + std::string(rel);
+  if (rel.empty()) return path_;
+  return path_ + platform::kPathDelim + platform::NativePath(std::string(rel));
 }
 
 std::string TempDir::Write(std::string_view rel, std::string_view contents) const {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/ComponentStream.h"
-#include "platform/FloatText.h"
+#include "streams/ComponentStream.h"
+#include "streams/FloatText.h"
 #include "platform/TextCodec.h"
 
 namespace migwiz::platform {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/ComponentStream.h"
-#include "platform/FloatText.h"
+#include "streams/ComponentStream.h"
+#include "streams/FloatText.h"
 #include "platform/TextCodec.h"
 
 namespace migwiz::platform {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/OpenToolsAPI.h"
-#include "platform/WizardABI.h"
-#include "platform/WizardHostBridge.h"
+#include "wizardlib/WizardABI.h"
+#include "wizardlib/WizardHostBridge.h"
 
 namespace migwiz::platform {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/OpenToolsAPI.h"
-#include "platform/WizardABI.h"
+#include "wizardlib/WizardABI.h"
 
 namespace migwiz::platform {
 

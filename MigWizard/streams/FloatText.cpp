@@ -1,4 +1,4 @@
-#include "platform/FloatText.h"
+#include "streams/FloatText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include <locale.h>
+#include "platform/CLocale.h"
 
 namespace migwiz::platform {
 
@@ -15,23 +15,7 @@ static_assert(std::numeric_limits<long double>::digits == 64,
 
 namespace {
 
-// The "C" locale, made once: form files use a decimal point.
-locale_t CLocale() {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return c;
-}
-
-// Formats and parses of this thread in the "C" locale while it lives.
-class CLocaleScope {
- public:
-  CLocaleScope() : previous_(uselocale(CLocale())) {}
-  ~CLocaleScope() { uselocale(previous_); }
-  CLocaleScope(const CLocaleScope&) = delete;
-  CLocaleScope& operator=(const CLocaleScope&) = delete;
-
- private:
-  locale_t previous_;
-};
+using CLocaleScope = TCLocaleScope;
 
 std::string NonFinite(long double v) {
   if (std::isnan(v)) return "NAN";
@@ -134,7 +118,7 @@ std::string FormatSingle(float value) { return General(value, 9); }
 std::string FormatDate(double value) { return General(value, 17); }
 
 long double ParseFloatText(const char* text, char** end) {
-  return strtold_l(text, end, CLocale());
+  return ParseLongDoubleC(text, end);
 }
 
 long double ExtendedFromBytes(const unsigned char* bytes) {

@@ -1,4 +1,4 @@
-#include "platform/ComponentStream.h"
+#include "streams/ComponentStream.h"
 
 #include <gtest/gtest.h>
 

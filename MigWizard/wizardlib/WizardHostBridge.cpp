@@ -1,8 +1,8 @@
-#include "platform/WizardHostBridge.h"
+#include "wizardlib/WizardHostBridge.h"
 
 #include <cstdio>
 
-#include "platform/WizardServices.h"
+#include "wizardlib/WizardServices.h"
 
 namespace migwiz::platform {
 

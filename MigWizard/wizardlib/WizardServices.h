@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/OpenToolsAPI.h"
-#include "platform/WizardABI.h"
+#include "wizardlib/WizardABI.h"
 
 namespace migwiz::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/WizardServices.h"
+#include "wizardlib/WizardServices.h"
 
 #include <cstddef>
 #include <cstring>

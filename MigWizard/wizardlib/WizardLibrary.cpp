@@ -1,26 +1,22 @@
-#include "platform/WizardLibrary.h"
-
-#include <dirent.h>
-#include <dlfcn.h>
-#include <sys/stat.h>
+#include "wizardlib/WizardLibrary.h"
 
 #include <algorithm>
 
-#include "platform/WizardServices.h"
+#include "platform/FileSystem.h"
+#include "wizardlib/LibraryLoader.h"
+#include "wizardlib/WizardServices.h"
 
 namespace migwiz::platform {
 
 TWizardLibrary::TWizardLibrary(const std::string& fileName, IBorlandIDEServices& ide,
                                IOTAApplication& app)
     : fileName_(fileName), bridge_(ide, app) {
-  handle_ = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle_) {
-    const char* why = dlerror();
-    throw EWizardLibraryError("Cannot load wizard library \"" + fileName + "\": " + (why ? why : "unknown error"));
-  }
-  entry_ = reinterpret_cast<MigWizInitWizardProc>(dlsym(handle_, MIGWIZ_WIZARD_ENTRY));
+  std::string why;
+  handle_ = LoadSharedLibrary(fileName, why);
+  if (!handle_) throw EWizardLibraryError("Cannot load wizard library \"" + fileName + "\": " + why);
+  entry_ = reinterpret_cast<MigWizInitWizardProc>(SharedLibrarySymbol(handle_, MIGWIZ_WIZARD_ENTRY));
   if (!entry_) {
-    dlclose(handle_);
+    UnloadSharedLibrary(handle_);
     throw EWizardLibraryError("\"" + fileName + "\" has no entry " MIGWIZ_WIZARD_ENTRY ".");
   }
   bridge_.OnRegister = [this](MigWizWizard* wizard) {
@@ -40,28 +36,28 @@ TWizardLibrary::~TWizardLibrary() {
   wizards_.clear();
   if (terminate_) terminate_();
   bridge_.Detach();
-  dlclose(handle_);
+  UnloadSharedLibrary(handle_);
 }
 
 std::vector<std::string> WizardLibraryFiles(const std::vector<std::string>& folders) {
   std::vector<std::string> files;
+  FileSystem& fs = SystemFileSystem();
+  const std::string suffix = kSharedLibrarySuffix;
   for (const std::string& folder : folders) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) continue;
+    std::vector<DirEntry> entries;
+    if (!fs.ListDirectory(folder, entries)) continue;
     std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name.size() < 4 || name.compare(name.size() - 3, 3, ".so") != 0) continue;
-      struct stat st;
-      std::string path = folder + "/" + name;
-      if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(name);
+    for (const DirEntry& entry : entries) {
+      const std::string& name = entry.name;
+      if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        continue;
+      if (fs.KindOf(folder + kPathDelim + name) == FileKind::Regular) names.push_back(name);
     }
-    closedir(dir);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-      auto same = [&](const std::string& f) { return f.substr(f.rfind('/') + 1) == name; };
+      auto same = [&](const std::string& f) { return f.substr(f.rfind(kPathDelim) + 1) == name; };
       std::erase_if(files, same);
-      files.push_back(folder + "/" + name);
+      files.push_back(folder + kPathDelim + name);
     }
   }
   return files;

@@ -1,0 +1,16 @@
+#include <sched.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/Processors.h"
+
+namespace migwiz::platform {
+
+std::size_t AvailableCores() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<std::size_t>(std::max(1, CPU_COUNT(&set)));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace migwiz::platform
