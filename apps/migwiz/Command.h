@@ -28,6 +28,10 @@ class ECommandExit : public ECommandFailed {
 };
 
 // Reads a whole file or throws ECommandFailed naming it.
+// A path as the user gave it, made absolute against the current folder (in
+// the system's own delimiters; "dir/." and a trailing delimiter name dir).
+std::string Absolute(const std::string& given);
+
 std::string ReadInputFile(const std::string& path);
 // Writes a whole file (atomically) or throws ECommandFailed naming it.
 void WriteOutputFile(const std::string& path, const std::string& bytes);

@@ -25,15 +25,6 @@ struct InventoryArgs {
   unsigned jobs = 0;
 };
 
-std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == platform::kPathDelim) return path;
-  char* cwd = getcwd(nullptr, 0);
-  std::string joined = support::ConcatPath(cwd ? cwd : ".", path);
-  std::free(cwd);
-  while (joined.size() > 1 && joined.back() == platform::kPathDelim) joined.pop_back();
-  return joined;
-}
-
 void RunInventory(const InventoryArgs& args) {
   profile::TProfilePtr profile = LoadProfileArg(args.profile);
   replace::TReplaceOptions options(profile->SourceName);
@@ -43,7 +34,7 @@ void RunInventory(const InventoryArgs& args) {
     ~HostScope() { platform::BorlandIDEServices = nullptr; }
   } host(&ide);
   if (!args.project.empty()) {
-    if (!host::TIDEUtils::OpenProject(AbsolutePath(args.project))) throw ECommandFailed(ide.LastError());
+    if (!host::TIDEUtils::OpenProject(Absolute(args.project))) throw ECommandFailed(ide.LastError());
     options.Dest = replace::TSearchDestination::sdProject;
     std::string modules;
     for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
@@ -55,7 +46,7 @@ void RunInventory(const InventoryArgs& args) {
     CheckProjectUnits(options.ModuleList);
   } else {
     options.Dest = replace::TSearchDestination::sdDirectory;
-    options.Directory = AbsolutePath(args.folder);
+    options.Directory = Absolute(args.folder);
     if (!platform::SystemFileSystem().DirectoryExists(options.Directory))
       throw ECommandFailed(support::FormatStr(RExpertRes::STargetDirMissing, {options.Directory}));
     CheckFolderHasUnits(options.Directory, args.recursive);

@@ -45,19 +45,6 @@ struct RestoreArgs {
   bool force = false;
 };
 
-std::string Absolute(const std::string& given) {
-  const std::string path = platform::NativePath(given);
-  if (platform::IsAbsolutePath(path)) return path;
-  std::string base = platform::CurrentDirectory();
-  std::string joined = support::ConcatPath(base.empty() ? "." : base, path);
-  // "dir/." and a trailing delimiter name the folder itself.
-  const std::string dot = std::string(1, platform::kPathDelim) + ".";
-  while (joined.size() > 1 && (joined.back() == platform::kPathDelim ||
-                                  (joined.size() > 2 && joined.substr(joined.size() - 2) == dot)))
-    joined.resize(joined.back() == platform::kPathDelim ? joined.size() - 1 : joined.size() - 2);
-  return joined;
-}
-
 // As every command-line tool: a path given is taken from the current folder.
 // Without one, RBackup beside the units or the project.
 std::string BackupDirFor(const std::string& given, const std::string& base) {
