@@ -4,6 +4,7 @@
 // when it reads through a connection, a Connection or a place in the list
 // of datasets left without one. Findings go into the report; none is
 // expected, so each one is a fault of the conversion to look into.
+#include <deque>
 #include <map>
 #include <set>
 
@@ -29,31 +30,61 @@ struct TReadObject {
 
 struct Token {
   int code;
-  std::string text;
+  std::string_view text;  // into the form's text
+};
+
+// The lexemes of a form text other than blanks, read as they are asked for.
+// Only those from the one before the place reached on are kept: a large
+// form is not held a second time as tokens.
+class TTokens {
+ public:
+  explicit TTokens(const std::string& text) : lexer_(platform::TBorrowedText{text}) {}
+  // The token at i, or nullptr past the end.
+  const Token* At(size_t i) {
+    while (!ended_ && first_ + kept_.size() <= i) {
+      Token t{};
+      const int code = lexer_.Next(t.text);
+      if (code == platform::lcEnd) {
+        ended_ = true;
+      } else if (code != platform::lcBlank) {
+        t.code = code;
+        kept_.push_back(t);
+      }
+    }
+    return i >= first_ && i < first_ + kept_.size() ? &kept_[i - first_] : nullptr;
+  }
+  // Drops the tokens before i.
+  void DropBefore(size_t i) {
+    while (first_ < i && !kept_.empty()) kept_.pop_front(), ++first_;
+  }
+
+ private:
+  TFormLexer lexer_;
+  std::deque<Token> kept_;
+  size_t first_ = 0;  // the index of kept_.front()
+  bool ended_ = false;
 };
 
 std::vector<TReadObject> ReadObjects(const std::string& text) {
-  std::vector<Token> tokens;
-  TFormLexer lexer(text);
-  std::string lexeme;
-  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;)
-    if (code != platform::lcBlank) tokens.push_back({code, lexeme});
+  TTokens tokens(text);
   auto isSymbol = [&](size_t i, char c) {
-    return i < tokens.size() && tokens[i].code > 0 && tokens[i].text.size() == 1 && tokens[i].text[0] == c;
+    const Token* t = tokens.At(i);
+    return t && t->code > 0 && t->text.size() == 1 && t->text[0] == c;
   };
   std::vector<TReadObject> objects;
   // The open objects (an index into objects) and collection items (none).
   std::vector<long> open;
   std::vector<std::string> names;
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    const int code = tokens[i].code;
+  for (size_t i = 0; tokens.At(i); ++i) {
+    tokens.DropBefore(i > 0 ? i - 1 : 0);
+    const int code = tokens.At(i)->code;
     if (code == lcObject || code == lcInherited || code == lcInline) {
-      if (i + 3 >= tokens.size()) break;
-      std::string name = tokens[i + 1].text;
+      if (!tokens.At(i + 3)) break;
+      std::string name(tokens.At(i + 1)->text);
       size_t at = i + 2;
       std::string className;
       if (isSymbol(at, ':')) {
-        className = tokens[at + 1].text;
+        className = tokens.At(at + 1)->text;
         at += 2;
       } else {  // an unnamed object: "object TPanel"
         className = name;
@@ -74,13 +105,15 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
       if (!names.empty()) names.pop_back();
     } else if (code == platform::lcIdent && !open.empty() && open.back() >= 0) {
       // A property: a (dotted) name followed by '='.
+      const bool afterEquals = i > 0 && isSymbol(i - 1, '=');
       size_t j = i;
-      std::string name = tokens[j].text;
-      while (isSymbol(j + 1, '.') && j + 2 < tokens.size() && tokens[j + 2].code == platform::lcIdent) {
+      std::string name(tokens.At(j)->text);
+      while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) {
         j += 2;
-        name += "." + tokens[j].text;
+        name += ".";
+        name += tokens.At(j)->text;
       }
-      if (isSymbol(j + 1, '=') && !(i > 0 && isSymbol(i - 1, '='))) {
+      if (isSymbol(j + 1, '=') && !afterEquals) {
         objects[static_cast<size_t>(open.back())].Properties.push_back(name);
         i = j + 1;
       }
