@@ -59,7 +59,7 @@ class Lexer {
   }
   std::string ExpectSymbol(const char* what) {
     if (token != Tok::Symbol) Fail(std::string(what) + " expected");
-    std::string s = str;
+    std::string s = std::move(str);
     Next();
     return s;
   }
@@ -79,7 +79,7 @@ class Lexer {
     if (IsIdentStart(c)) {
       size_t start = pos_;
       while (pos_ < text_.size() && IsIdentChar(text_[pos_])) ++pos_;
-      str = text_.substr(start, pos_ - start);
+      str.assign(text_, start, pos_ - start);
       token = Tok::Symbol;
     } else if (c == '\'' || c == '#') {
       ReadString();
@@ -88,10 +88,10 @@ class Lexer {
     } else if (c == '$') {
       size_t start = pos_++;
       while (pos_ < text_.size() && IsHex(text_[pos_])) ++pos_;
-      str = text_.substr(start, pos_ - start);
+      str.assign(text_, start, pos_ - start);
       token = Tok::Integer;
     } else {
-      str = std::string(1, static_cast<char>(c));
+      str.assign(1, static_cast<char>(c));
       ++pos_;
       token = Tok::Char;
     }
@@ -183,7 +183,7 @@ class Lexer {
       ++pos_;
       token = Tok::Float;
     }
-    str = text_.substr(start, pos_ - start);
+    str.assign(text_, start, pos_ - start);
     if (pos_ < text_.size() && std::strchr("cCdDsSfF", text_[pos_]) && text_[pos_] != '\0') {
       floatType = static_cast<char>(text_[pos_] | 0x20);
       token = Tok::Float;
@@ -235,7 +235,7 @@ class StreamWriter {
   // code-page strings instead.
   void String(const std::u16string& w) {
     bool ascii = std::all_of(w.begin(), w.end(), [](char16_t c) { return c < 0x80; });
-    std::string utf8 = Utf16ToUtf8(w);
+    std::string utf8 = ascii ? std::string(w.begin(), w.end()) : Utf16ToUtf8(w);
     if (!ascii && kinds == TStringKinds::CodePage && CodePageString(utf8)) return;
     if (ascii) {
       if (utf8.size() <= 255) {
@@ -377,7 +377,7 @@ class Converter {
     Enter();
     switch (lex_.token) {
       case Tok::String: {
-        std::u16string w = lex_.wide;
+        std::u16string w = std::move(lex_.wide);
         lex_.Next();
         while (lex_.Is('+')) {
           lex_.Next();
