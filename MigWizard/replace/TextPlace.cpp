@@ -32,7 +32,7 @@ int TLineTracker::LineOf(size_t offset) {
   if (offset > text_.size()) offset = text_.size();
   if (offset < pos_) pos_ = 0, line_ = 1;
   for (; pos_ < offset; ++pos_)
-    if (EndsLine(text_, pos_)) ++line_;
+    if (static_cast<unsigned char>(text_[pos_]) <= '\r' && EndsLine(text_, pos_)) ++line_;
   return line_;
 }
 
