@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include <unicode/utf8.h>
+
 #include "platform/ComponentStream.h"
 #include "platform/FloatText.h"
 #include "platform/TextCodec.h"
@@ -35,13 +37,36 @@ bool SameAscii(std::string_view a, std::string_view b) {
 }
 
 
+// A text the lexer reads where it lies.
+struct TBorrowed {
+  std::string_view text;
+};
+
+// Whether SanitizeUtf8 would give the bytes back as they are.
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto n = static_cast<int32_t>(bytes.size());
+  if (static_cast<size_t>(n) != bytes.size()) return false;  // left to SanitizeUtf8
+  for (int32_t i = 0; i < n;) {
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    UChar32 c;
+    U8_NEXT(s, i, n, c);
+    if (c < 0) return false;
+  }
+  return true;
+}
 
 // The tokens of the text form: names (dotted names are put together by the
 // parser), numbers with their type letter, strings made of quoted parts and
 // #codes, and single characters.
 class Lexer {
  public:
-  explicit Lexer(std::string text) : text_(std::move(text)) { Next(); }
+  explicit Lexer(std::string text) : owned_(std::move(text)), text_(owned_) { Next(); }
+  // Reads the text where it lies: it must outlive the lexer.
+  explicit Lexer(TBorrowed text) : text_(text.text) { Next(); }
 
   Tok token = Tok::End;
   std::string str;       // symbol text, number text, or the character
@@ -191,7 +216,8 @@ class Lexer {
     }
   }
 
-  std::string text_;
+  std::string owned_;
+  std::string_view text_;
   size_t pos_ = 0;
   size_t lineStart_ = 0;
   int line_ = 1;
@@ -280,6 +306,7 @@ class Converter {
       : lex_(std::move(utf8)) {
     out_.kinds = kinds;
   }
+  Converter(TBorrowed utf8, TStringKinds kinds) : lex_(utf8) { out_.kinds = kinds; }
 
   std::string Run() {
     out_.out = "TPF0";
@@ -554,6 +581,8 @@ class Converter {
 }  // namespace
 
 std::string ObjectTextToBinaryUtf8(std::string_view utf8, TStringKinds kinds) {
+  // Valid text is read where it lies rather than copied as it is.
+  if (IsValidUtf8(utf8)) return Converter(TBorrowed{utf8}, kinds).Run();
   return Converter(SanitizeUtf8(utf8), kinds).Run();
 }
 
