@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "platform/ClassRegistry.h"
 #include "replace/FormLexer.h"
@@ -147,7 +148,7 @@ void TComponentReplacer::CheckOwnOutput() noexcept {
         report_.AddSelfCheckFinding({file, "", "cannot be read again: " + err});
         continue;
       }
-      CheckConvertedForm(file, bytes, byFile[file]);
+      CheckConvertedForm(file, std::move(bytes), byFile[file]);
     }
   } catch (const std::exception& e) {
     try {
@@ -157,12 +158,12 @@ void TComponentReplacer::CheckOwnOutput() noexcept {
   }
 }
 
-void TComponentReplacer::CheckConvertedCopy(const TFileConversion& c) noexcept {
+void TComponentReplacer::CheckConvertedCopy(TFileConversion& c) noexcept {
   if (!IsFormFile(c.File)) return;
   try {
     std::vector<const TConvertedObject*> converted;
     for (const TConvertedObject& o : c.Report.ConvertedObjects()) converted.push_back(&o);
-    CheckConvertedForm(c.File, c.Output, converted);
+    CheckConvertedForm(c.File, std::move(c.Output), converted);
   } catch (const std::exception& e) {
     try {
       report_.AddSelfCheckFinding({c.File, "", std::string("the check stopped: ") + e.what()});
@@ -171,11 +172,12 @@ void TComponentReplacer::CheckConvertedCopy(const TFileConversion& c) noexcept {
   }
 }
 
-void TComponentReplacer::CheckConvertedForm(const std::string& file, const std::string& bytes,
+void TComponentReplacer::CheckConvertedForm(const std::string& file, std::string bytes,
                                             const std::vector<const TConvertedObject*>& converted) {
   TFormFileContents form;
   try {
     form = ReadFormFile(bytes);
+    std::string().swap(bytes);
     if (!form.binary) platform::ObjectTextToBinaryUtf8(form.text, form.stringKinds);
   } catch (const std::exception& e) {
     report_.AddSelfCheckFinding({file, "", std::string("the converted form does not load: ") + e.what()});
