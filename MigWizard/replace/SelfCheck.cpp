@@ -4,7 +4,8 @@
 // when it reads through a connection, a Connection or a place in the list
 // of datasets left without one. Findings go into the report; none is
 // expected, so each one is a fault of the conversion to look into.
-#include <deque>
+#include <algorithm>
+#include <cstddef>
 #include <map>
 #include <set>
 #include <utility>
@@ -35,13 +36,15 @@ struct Token {
 };
 
 // The lexemes of a form text other than blanks, read as they are asked for.
-// Only those from the one before the place reached on are kept: a large
-// form is not held a second time as tokens.
+// Only the last ones read are kept: a large form is not held a second time
+// as tokens.
 class TTokens {
  public:
   explicit TTokens(const std::string& text) : lexer_(platform::TBorrowedText{text}) {}
-  // The token at i, or nullptr past the end.
+  // The token at i, or nullptr past the end; i is never before the index
+  // last given to DropBefore.
   const Token* At(size_t i) {
+    if (i - first_ < kept_.size()) return &kept_[i - first_];
     while (!ended_ && first_ + kept_.size() <= i) {
       Token t{};
       const int code = lexer_.Next(t.text);
@@ -52,16 +55,20 @@ class TTokens {
         kept_.push_back(t);
       }
     }
-    return i >= first_ && i < first_ + kept_.size() ? &kept_[i - first_] : nullptr;
+    return i - first_ < kept_.size() ? &kept_[i - first_] : nullptr;
   }
-  // Drops the tokens before i.
+  // The tokens before i are asked for no more; they are let go of in batches.
   void DropBefore(size_t i) {
-    while (first_ < i && !kept_.empty()) kept_.pop_front(), ++first_;
+    const size_t n = std::min(i - first_, kept_.size());
+    if (n < kBatch) return;
+    kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(n));
+    first_ += n;
   }
 
  private:
+  static constexpr size_t kBatch = 4096;
   TFormLexer lexer_;
-  std::deque<Token> kept_;
+  std::vector<Token> kept_;
   size_t first_ = 0;  // the index of kept_.front()
   bool ended_ = false;
 };
