@@ -44,21 +44,6 @@ std::vector<ParamLine> ParamLines(const std::string& value) {
   return lines;
 }
 
-// Whether lines are those SplitTextLines makes of text, found without making
-// them: most properties are stored as they were read.
-bool SameLines(const std::vector<std::string>& lines, std::string_view text) {
-  size_t n = 0, start = 0;
-  auto next = [&](std::string_view line) { return n < lines.size() && lines[n++] == line; };
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    if (!next(text.substr(start, i - start))) return false;
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size() && !next(text.substr(start))) return false;
-  return n == lines.size();
-}
-
 // The parameter a connection property is taken from.
 std::string ParameterOf(const std::string& property) {
   static const std::pair<const char*, const char*> kParams[] = {
@@ -99,7 +84,7 @@ void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::
       if (!taken.count(UpperCase(l.name))) p.dropped.push_back({l.name, Masked(l.name, l.value), true});
   } else if (stored.empty()) {
     p.dropped.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), false});
-  } else if (!(stored.size() == 1 && stored[0].name == propName && SameLines(stored[0].lines, propValue))) {
+  } else if (!(stored.size() == 1 && stored[0].name == propName && support::SameTextLines(stored[0].lines, propValue))) {
     for (const auto& s : stored)
       p.translated.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), s.name,
                               Masked(s.name, Joined(s.lines))});
