@@ -188,13 +188,21 @@ class Lexer {
           ++pos_;
         }
         if (pos_ == start) Fail("character code expected");
-        wide += Utf8ToUtf16(utf8);
+        AppendWide(utf8);
         utf8.clear();
         wide.push_back(static_cast<char16_t>(code));
       }
     }
-    wide += Utf8ToUtf16(utf8);
+    AppendWide(utf8);
     token = Tok::String;
+  }
+
+  // ASCII as it is; other text through the converter.
+  void AppendWide(const std::string& utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      wide.append(utf8.begin(), utf8.end());
+    else
+      wide += Utf8ToUtf16(utf8);
   }
 
   void ReadNumber() {
