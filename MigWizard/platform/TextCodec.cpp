@@ -8,7 +8,9 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace migwiz::platform {
@@ -17,6 +19,16 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kUndefinedByteBase = 0xF700;
+
+// The end of the run of ASCII bytes from i on, eight bytes at a time.
+size_t AsciiRunEnd(std::string_view bytes, size_t i) {
+  for (uint64_t word; i + 8 <= bytes.size(); i += 8) {
+    std::memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  while (i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0x80) == 0) ++i;
+  return i;
+}
 
 }  // namespace
 
@@ -262,8 +274,7 @@ std::string AnsiCodePage::Decode(std::string_view bytes) const {
     }
     // Runs of ASCII are taken as they are.
     for (size_t i = 0; i < bytes.size();) {
-      size_t run = i;
-      while (run < bytes.size() && (static_cast<unsigned char>(bytes[run]) & 0x80) == 0) ++run;
+      size_t run = AsciiRunEnd(bytes, i);
       out.append(bytes.substr(i, run - i));
       if (run < bytes.size()) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(bytes[run++])]);
       i = run;
