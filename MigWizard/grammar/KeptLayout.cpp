@@ -75,12 +75,12 @@ std::string PropertyText(const TLayoutProperty& p, const std::string& lead, cons
 
 bool Unchanged(std::string_view text, const TPropertySource& s, const std::vector<TLayoutProperty>& props) {
   return s.count == 1 && props[s.first].name == s.name &&
-         props[s.first].lines == support::SplitTextLines(text.substr(s.valueStart, s.valueEnd - s.valueStart));
+         support::SameTextLines(props[s.first].lines, text.substr(s.valueStart, s.valueEnd - s.valueStart));
 }
 
 bool Renamed(std::string_view text, const TPropertySource& s, const std::vector<TLayoutProperty>& props) {
   return s.count == 1 && props[s.first].name != s.name &&
-         props[s.first].lines == support::SplitTextLines(text.substr(s.valueStart, s.valueEnd - s.valueStart));
+         support::SameTextLines(props[s.first].lines, text.substr(s.valueStart, s.valueEnd - s.valueStart));
 }
 
 class TKeptWriter {

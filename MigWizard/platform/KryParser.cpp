@@ -18,6 +18,16 @@ int KryCmpStrings(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+namespace {
+
+// A byte as KryCmpStrings compares it.
+unsigned char AsciiUpper(char c) {
+  auto x = static_cast<unsigned char>(c);
+  return x >= 'a' && x <= 'z' ? static_cast<unsigned char>(x - 32) : x;
+}
+
+}  // namespace
+
 TParser::TParser(std::string text) : own_(std::move(text)), text_(own_) {}
 TParser::TParser(TBorrowedText text) : text_(text.text) {}
 
@@ -46,12 +56,24 @@ void TParser::SetSymbols(const TLexemeTable* symbols) {
 void TParser::SetKeywords(const TLexemeTable* keywords) {
   keywords_ = keywords;
   longestKeyword_ = 0;
+  keywordLengths_.fill(0);
+  keywordLengthsKnown_ = false;
   if (!keywords_) return;
-  for (const auto& entry : *keywords_) longestKeyword_ = std::max(longestKeyword_, entry.first.size());
+  keywordLengthsKnown_ = true;
+  for (const auto& entry : *keywords_) {
+    const std::string& word = entry.first;
+    longestKeyword_ = std::max(longestKeyword_, word.size());
+    if (word.empty() || word.size() >= 64)
+      keywordLengthsKnown_ = false;
+    else
+      keywordLengths_[AsciiUpper(word[0])] |= std::uint64_t{1} << word.size();
+  }
 }
 
 int TParser::KeywordCode(std::string_view word) {
   if (!keywords_ || word.size() > longestKeyword_) return lcIdent;
+  if (keywordLengthsKnown_ && !word.empty() && ((keywordLengths_[AsciiUpper(word[0])] >> word.size()) & 1) == 0)
+    return lcIdent;
   auto it = keywords_->find(keywordKey_.assign(word));
   return it == keywords_->end() ? lcIdent : it->second;
 }

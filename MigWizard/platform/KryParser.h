@@ -92,6 +92,10 @@ class TParser {
   std::array<std::uint8_t, 128> asciiClass_{};
   std::array<int, 128> asciiSymbol_{};  // the code of each one-character symbol; lcOther when none
   size_t longestKeyword_ = 0;
+  // By a keyword's first byte in ASCII upper case, bit n when one of n bytes
+  // begins with it: most identifiers are told apart without the lookup.
+  std::array<std::uint64_t, 256> keywordLengths_{};
+  bool keywordLengthsKnown_ = false;  // no keyword is empty or 64 bytes long or more
   std::string keywordKey_;  // reused for the lookups
   size_t pos_ = 0;
   int prevPos_ = 0;

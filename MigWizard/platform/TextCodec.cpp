@@ -1,7 +1,10 @@
 #include "platform/TextCodec.h"
 
 #include <algorithm>
+
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/CodePageConverter.h"
@@ -27,6 +30,16 @@ void AppendUnits(std::u16string& out, char32_t c) {
     out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
     out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
   }
+}
+
+// The end of the run of ASCII bytes from i on, eight bytes at a time.
+size_t AsciiRunEnd(std::string_view bytes, size_t i) {
+  for (uint64_t word; i + 8 <= bytes.size(); i += 8) {
+    std::memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  while (i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0x80) == 0) ++i;
+  return i;
 }
 
 }  // namespace
@@ -242,8 +255,7 @@ std::string AnsiCodePage::Decode(std::string_view bytes) const {
     }
     // Runs of ASCII are taken as they are.
     for (size_t i = 0; i < bytes.size();) {
-      size_t run = i;
-      while (run < bytes.size() && (static_cast<unsigned char>(bytes[run]) & 0x80) == 0) ++run;
+      size_t run = AsciiRunEnd(bytes, i);
       out.append(bytes.substr(i, run - i));
       if (run < bytes.size()) AppendUtf8(out, toUnicode_[static_cast<unsigned char>(bytes[run++])]);
       i = run;

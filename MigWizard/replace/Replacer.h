@@ -323,9 +323,11 @@ class TComponentReplacer {
 
   // The run's check of its own output, after the copy back.
   void CheckOwnOutput() noexcept;
-  // A dry run's converted form, checked as it is taken into the run.
-  void CheckConvertedCopy(const TFileConversion& c) noexcept;
-  void CheckConvertedForm(const std::string& file, const std::string& bytes,
+  // A dry run's converted form, checked as it is taken into the run; its
+  // bytes are given up to the check, as they are not kept.
+  void CheckConvertedCopy(TFileConversion& c) noexcept;
+  // bytes are freed once they are read, so a large form is not held twice.
+  void CheckConvertedForm(const std::string& file, std::string bytes,
                           const std::vector<const TConvertedObject*>& converted);
   bool KeptByClass(const TConvertedObject& o, const std::string& property, const std::string& head) const;
   // Descendants of paired classes among the run's units, before any

@@ -84,7 +84,7 @@ void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::
       if (!taken.count(UpperCase(l.name))) p.dropped.push_back({l.name, Masked(l.name, l.value), true});
   } else if (stored.empty()) {
     p.dropped.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), false});
-  } else if (!(stored.size() == 1 && stored[0].name == propName && stored[0].lines == SplitTextLines(propValue))) {
+  } else if (!(stored.size() == 1 && stored[0].name == propName && support::SameTextLines(stored[0].lines, propValue))) {
     for (const auto& s : stored)
       p.translated.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), s.name,
                               Masked(s.name, Joined(s.lines))});

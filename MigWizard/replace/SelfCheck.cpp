@@ -4,8 +4,11 @@
 // when it reads through a connection, a Connection or a place in the list
 // of datasets left without one. Findings go into the report; none is
 // expected, so each one is a fault of the conversion to look into.
+#include <algorithm>
+#include <cstddef>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "platform/ClassRegistry.h"
 #include "replace/FormLexer.h"
@@ -29,31 +32,67 @@ struct TReadObject {
 
 struct Token {
   int code;
-  std::string text;
+  std::string_view text;  // into the form's text
+};
+
+// The lexemes of a form text other than blanks, read as they are asked for.
+// Only the last ones read are kept: a large form is not held a second time
+// as tokens.
+class TTokens {
+ public:
+  explicit TTokens(const std::string& text) : lexer_(platform::TBorrowedText{text}) {}
+  // The token at i, or nullptr past the end; i is never before the index
+  // last given to DropBefore.
+  const Token* At(size_t i) {
+    if (i - first_ < kept_.size()) return &kept_[i - first_];
+    while (!ended_ && first_ + kept_.size() <= i) {
+      Token t{};
+      const int code = lexer_.Next(t.text);
+      if (code == platform::lcEnd) {
+        ended_ = true;
+      } else if (code != platform::lcBlank) {
+        t.code = code;
+        kept_.push_back(t);
+      }
+    }
+    return i - first_ < kept_.size() ? &kept_[i - first_] : nullptr;
+  }
+  // The tokens before i are asked for no more; they are let go of in batches.
+  void DropBefore(size_t i) {
+    const size_t n = std::min(i - first_, kept_.size());
+    if (n < kBatch) return;
+    kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(n));
+    first_ += n;
+  }
+
+ private:
+  static constexpr size_t kBatch = 4096;
+  TFormLexer lexer_;
+  std::vector<Token> kept_;
+  size_t first_ = 0;  // the index of kept_.front()
+  bool ended_ = false;
 };
 
 std::vector<TReadObject> ReadObjects(const std::string& text) {
-  std::vector<Token> tokens;
-  TFormLexer lexer(text);
-  std::string lexeme;
-  for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;)
-    if (code != platform::lcBlank) tokens.push_back({code, lexeme});
+  TTokens tokens(text);
   auto isSymbol = [&](size_t i, char c) {
-    return i < tokens.size() && tokens[i].code > 0 && tokens[i].text.size() == 1 && tokens[i].text[0] == c;
+    const Token* t = tokens.At(i);
+    return t && t->code > 0 && t->text.size() == 1 && t->text[0] == c;
   };
   std::vector<TReadObject> objects;
   // The open objects (an index into objects) and collection items (none).
   std::vector<long> open;
   std::vector<std::string> names;
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    const int code = tokens[i].code;
+  for (size_t i = 0; tokens.At(i); ++i) {
+    tokens.DropBefore(i > 0 ? i - 1 : 0);
+    const int code = tokens.At(i)->code;
     if (code == lcObject || code == lcInherited || code == lcInline) {
-      if (i + 3 >= tokens.size()) break;
-      std::string name = tokens[i + 1].text;
+      if (!tokens.At(i + 3)) break;
+      std::string name(tokens.At(i + 1)->text);
       size_t at = i + 2;
       std::string className;
       if (isSymbol(at, ':')) {
-        className = tokens[at + 1].text;
+        className = tokens.At(at + 1)->text;
         at += 2;
       } else {  // an unnamed object: "object TPanel"
         className = name;
@@ -74,13 +113,15 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
       if (!names.empty()) names.pop_back();
     } else if (code == platform::lcIdent && !open.empty() && open.back() >= 0) {
       // A property: a (dotted) name followed by '='.
+      const bool afterEquals = i > 0 && isSymbol(i - 1, '=');
       size_t j = i;
-      std::string name = tokens[j].text;
-      while (isSymbol(j + 1, '.') && j + 2 < tokens.size() && tokens[j + 2].code == platform::lcIdent) {
+      std::string name(tokens.At(j)->text);
+      while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) {
         j += 2;
-        name += "." + tokens[j].text;
+        name += ".";
+        name += tokens.At(j)->text;
       }
-      if (isSymbol(j + 1, '=') && !(i > 0 && isSymbol(i - 1, '='))) {
+      if (isSymbol(j + 1, '=') && !afterEquals) {
         objects[static_cast<size_t>(open.back())].Properties.push_back(name);
         i = j + 1;
       }
@@ -114,7 +155,7 @@ void TComponentReplacer::CheckOwnOutput() noexcept {
         report_.AddSelfCheckFinding({file, "", "cannot be read again: " + err});
         continue;
       }
-      CheckConvertedForm(file, bytes, byFile[file]);
+      CheckConvertedForm(file, std::move(bytes), byFile[file]);
     }
   } catch (const std::exception& e) {
     try {
@@ -124,12 +165,12 @@ void TComponentReplacer::CheckOwnOutput() noexcept {
   }
 }
 
-void TComponentReplacer::CheckConvertedCopy(const TFileConversion& c) noexcept {
+void TComponentReplacer::CheckConvertedCopy(TFileConversion& c) noexcept {
   if (!IsFormFile(c.File)) return;
   try {
     std::vector<const TConvertedObject*> converted;
     for (const TConvertedObject& o : c.Report.ConvertedObjects()) converted.push_back(&o);
-    CheckConvertedForm(c.File, c.Output, converted);
+    CheckConvertedForm(c.File, std::move(c.Output), converted);
   } catch (const std::exception& e) {
     try {
       report_.AddSelfCheckFinding({c.File, "", std::string("the check stopped: ") + e.what()});
@@ -152,11 +193,12 @@ bool TComponentReplacer::KeptByClass(const TConvertedObject& o, const std::strin
   return !cls || cls->HasPublishedProperty(head) || property == "Left" || property == "Top";
 }
 
-void TComponentReplacer::CheckConvertedForm(const std::string& file, const std::string& bytes,
+void TComponentReplacer::CheckConvertedForm(const std::string& file, std::string bytes,
                                             const std::vector<const TConvertedObject*>& converted) {
   TFormFileContents form;
   try {
     form = ReadFormFile(bytes);
+    std::string().swap(bytes);
     if (!form.binary) platform::ObjectTextToBinaryUtf8(form.text, form.stringKinds);
   } catch (const std::exception& e) {
     report_.AddSelfCheckFinding({file, "", std::string("the converted form does not load: ") + e.what()});

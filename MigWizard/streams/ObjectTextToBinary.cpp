@@ -8,6 +8,7 @@
 #include "streams/ComponentStream.h"
 #include "streams/FloatText.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace migwiz::platform {
 
@@ -35,13 +36,40 @@ bool SameAscii(std::string_view a, std::string_view b) {
 }
 
 
+// A text the lexer reads where it lies.
+struct TBorrowed {
+  std::string_view text;
+};
+
+// Whether SanitizeUtf8 would give the bytes back as they are.
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto n = static_cast<int32_t>(bytes.size());
+  if (static_cast<size_t>(n) != bytes.size()) return false;  // left to SanitizeUtf8
+  for (int32_t i = 0; i < n;) {
+    if (s[i] < 0x80) {
+      uint64_t word;  // eight ASCII bytes at a time
+      if (i <= n - 8 && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080ull) == 0))
+        i += 8;
+      else
+        ++i;
+      continue;
+    }
+    size_t at = static_cast<size_t>(i);
+    if (NextUtf8(bytes, at) < 0) return false;
+    i = static_cast<int32_t>(at);
+  }
+  return true;
+}
 
 // The tokens of the text form: names (dotted names are put together by the
 // parser), numbers with their type letter, strings made of quoted parts and
 // #codes, and single characters.
 class Lexer {
  public:
-  explicit Lexer(std::string text) : text_(std::move(text)) { Next(); }
+  explicit Lexer(std::string text) : owned_(std::move(text)), text_(owned_) { Next(); }
+  // Reads the text where it lies: it must outlive the lexer.
+  explicit Lexer(TBorrowed text) : text_(text.text) { Next(); }
 
   Tok token = Tok::End;
   std::string str;       // symbol text, number text, or the character
@@ -50,6 +78,7 @@ class Lexer {
   int line = 1, column = 1;
 
   [[noreturn]] void Fail(const std::string& what) const { throw ETextFormError(what, line, column); }
+  size_t TextSize() const { return text_.size(); }
 
   bool Is(char c) const { return token == Tok::Char && str.size() == 1 && str[0] == c; }
   bool IsSymbol(std::string_view word) const { return token == Tok::Symbol && SameAscii(str, word); }
@@ -59,7 +88,7 @@ class Lexer {
   }
   std::string ExpectSymbol(const char* what) {
     if (token != Tok::Symbol) Fail(std::string(what) + " expected");
-    std::string s = str;
+    std::string s = std::move(str);
     Next();
     return s;
   }
@@ -79,7 +108,7 @@ class Lexer {
     if (IsIdentStart(c)) {
       size_t start = pos_;
       while (pos_ < text_.size() && IsIdentChar(text_[pos_])) ++pos_;
-      str = text_.substr(start, pos_ - start);
+      str.assign(text_, start, pos_ - start);
       token = Tok::Symbol;
     } else if (c == '\'' || c == '#') {
       ReadString();
@@ -88,10 +117,10 @@ class Lexer {
     } else if (c == '$') {
       size_t start = pos_++;
       while (pos_ < text_.size() && IsHex(text_[pos_])) ++pos_;
-      str = text_.substr(start, pos_ - start);
+      str.assign(text_, start, pos_ - start);
       token = Tok::Integer;
     } else {
-      str = std::string(1, static_cast<char>(c));
+      str.assign(1, static_cast<char>(c));
       ++pos_;
       token = Tok::Char;
     }
@@ -163,13 +192,21 @@ class Lexer {
           ++pos_;
         }
         if (pos_ == start) Fail("character code expected");
-        wide += Utf8ToUtf16(utf8);
+        AppendWide(utf8);
         utf8.clear();
         wide.push_back(static_cast<char16_t>(code));
       }
     }
-    wide += Utf8ToUtf16(utf8);
+    AppendWide(utf8);
     token = Tok::String;
+  }
+
+  // ASCII as it is; other text through the converter.
+  void AppendWide(const std::string& utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      wide.append(utf8.begin(), utf8.end());
+    else
+      wide += Utf8ToUtf16(utf8);
   }
 
   void ReadNumber() {
@@ -183,7 +220,7 @@ class Lexer {
       ++pos_;
       token = Tok::Float;
     }
-    str = text_.substr(start, pos_ - start);
+    str.assign(text_, start, pos_ - start);
     if (pos_ < text_.size() && std::strchr("cCdDsSfF", text_[pos_]) && text_[pos_] != '\0') {
       floatType = static_cast<char>(text_[pos_] | 0x20);
       token = Tok::Float;
@@ -191,7 +228,8 @@ class Lexer {
     }
   }
 
-  std::string text_;
+  std::string owned_;
+  std::string_view text_;
   size_t pos_ = 0;
   size_t lineStart_ = 0;
   int line_ = 1;
@@ -235,7 +273,7 @@ class StreamWriter {
   // code-page strings instead.
   void String(const std::u16string& w) {
     bool ascii = std::all_of(w.begin(), w.end(), [](char16_t c) { return c < 0x80; });
-    std::string utf8 = Utf16ToUtf8(w);
+    std::string utf8 = ascii ? std::string(w.begin(), w.end()) : Utf16ToUtf8(w);
     if (!ascii && kinds == TStringKinds::CodePage && CodePageString(utf8)) return;
     if (ascii) {
       if (utf8.size() <= 255) {
@@ -280,8 +318,11 @@ class Converter {
       : lex_(std::move(utf8)) {
     out_.kinds = kinds;
   }
+  Converter(TBorrowed utf8, TStringKinds kinds) : lex_(utf8) { out_.kinds = kinds; }
 
   std::string Run() {
+    // The stream is seldom longer than its text: it is not moved as it grows.
+    out_.out.reserve(lex_.TextSize());
     out_.out = "TPF0";
     ConvertObject();
     return std::move(out_.out);
@@ -377,7 +418,7 @@ class Converter {
     Enter();
     switch (lex_.token) {
       case Tok::String: {
-        std::u16string w = lex_.wide;
+        std::u16string w = std::move(lex_.wide);
         lex_.Next();
         while (lex_.Is('+')) {
           lex_.Next();
@@ -554,6 +595,8 @@ class Converter {
 }  // namespace
 
 std::string ObjectTextToBinaryUtf8(std::string_view utf8, TStringKinds kinds) {
+  // Valid text is read where it lies rather than copied as it is.
+  if (IsValidUtf8(utf8)) return Converter(TBorrowed{utf8}, kinds).Run();
   return Converter(SanitizeUtf8(utf8), kinds).Run();
 }
 

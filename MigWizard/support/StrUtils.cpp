@@ -18,6 +18,19 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
   return lines;
 }
 
+bool SameTextLines(const std::vector<std::string>& lines, std::string_view text) {
+  size_t n = 0, start = 0;
+  auto next = [&](std::string_view line) { return n < lines.size() && lines[n++] == line; };
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    if (!next(text.substr(start, i - start))) return false;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size() && !next(text.substr(start))) return false;
+  return n == lines.size();
+}
+
 std::string FoldCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());

@@ -37,6 +37,9 @@ inline bool StartsWithText(std::string_view s, std::string_view prefix) {
 // Lines split at CR, LF or CR LF; a final line break adds no empty line.
 std::vector<std::string> SplitTextLines(std::string_view text);
 
+// Whether lines are SplitTextLines(text), found without making new strings.
+bool SameTextLines(const std::vector<std::string>& lines, std::string_view text);
+
 // Unicode case folding of UTF-8 text, for names compared without regard to
 // case beyond ASCII (file names on disk).
 std::string FoldCase(std::string_view utf8);

@@ -1,4 +1,5 @@
 #include "streams/ComponentStream.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -366,4 +367,18 @@ TEST(ComponentStream, NonFiniteValuesKeepTheirKind) {
     EXPECT_THROW(ObjectTextToBinary(std::string("object A: TA\r\n  P = ") + bad + "\r\nend\r\n"),
                  ETextFormError) << bad;
   }
+}
+
+// Valid text is read where it lies, other text after its invalid bytes are
+// replaced: both make the stream the replaced text makes.
+TEST(ObjectTextToBinaryUtf8, InvalidBytesAsTheirReplacement) {
+  const std::string cases[] = {
+      "object A: TA\r\n  S = 'caf\xC3\xA9'\r\nend\r\n",
+      "object A: TA\r\n  S = 'caf\xE9'\r\nend\r\n",
+      "object A: TA\r\n  S = '\xF0\x9F\x98\x80 \xED\xA0\x80'\r\nend\r\n",
+      "object A: TA\r\n  S = 'x\xC3'\r\nend\r\n",
+  };
+  for (const std::string& text : cases)
+    EXPECT_EQ(ObjectTextToBinaryUtf8(text), ObjectTextToBinaryUtf8(SanitizeUtf8(text))) << text;
+  EXPECT_NE(ObjectTextToBinaryUtf8(cases[1]).find("\xEF\xBF\xBD"), std::string::npos);
 }

@@ -1,0 +1,18 @@
+#include "support/StrUtils.h"
+
+#include <gtest/gtest.h>
+
+using namespace migwiz::support;
+
+// SameTextLines must agree with comparing against SplitTextLines in every
+// case, line breaks of each kind and empty lines included.
+TEST(SameTextLines, AgreesWithSplitTextLines) {
+  const std::string texts[] = {"", "a", "a\r\nb", "a\nb\n", "a\rb\r", "a\r\n\r\nb", "\n", "\r\n", "\n\n",
+                               "a\n\rb", "a\r\r\nb", " a \r\n b "};
+  const std::vector<std::vector<std::string>> lineSets = {
+      {}, {""}, {"a"}, {"a", "b"}, {"a", "", "b"}, {"", ""}, {" a ", " b "}, {"a", "b", ""}, {"a", "", "", "b"}};
+  for (const std::string& text : texts)
+    for (const auto& lines : lineSets)
+      EXPECT_EQ(SameTextLines(lines, text), lines == SplitTextLines(text)) << '"' << text << '"';
+  for (const std::string& text : texts) EXPECT_TRUE(SameTextLines(SplitTextLines(text), text)) << text;
+}
