@@ -43,9 +43,10 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
     if (!e.is_regular_file()) continue;
     std::string rel = fs::relative(e.path(), root).string();
     // What the run writes of its own (backups, log, report, the lock a
-    // killed run leaves for the next to take over) is no original.
+    // killed run leaves for the next to take over, the half-written copy
+    // a kill leaves beside the file it was replacing) is no original.
     if (rel.rfind("RBackup", 0) == 0 || rel == "Wiz_Log.txt" || rel == "Wiz_Report.txt" ||
-        rel == "Wiz_Run.lock")
+        rel == "Wiz_Run.lock" || rel.find(".migwiz-tmp") != std::string::npos)
       continue;
     files[rel] = migwiz::testing::ReadAll(e.path().string());
   }
