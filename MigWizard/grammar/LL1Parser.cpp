@@ -485,6 +485,19 @@ bool TLL1Parser::TryAlternativesShared(const Rule& rule) {
   ShrinkTo(saveStack_, mark);
   return false;
 }
+// A literal (lower-cased with its rule) against the input lower-cased the
+// same way: on a match the position moves past it.
+bool TLL1Parser::MatchLiteral(const std::string& text) {
+  const int pos = state_->CurPos();
+  const size_t n = text.size();
+  if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return false;
+  const char* in = input_.data() + (pos - 1);
+  for (size_t i = 0; i < n; ++i)
+    if (AsciiLower(in[i]) != text[i]) return false;
+  state_->SetCurPos(pos + static_cast<int>(n));
+  return true;
+}
+
 
 TLL1Parser::Outcome TLL1Parser::ParseAlternativeFrom(const Rule& rule, int alt, int from, int& matched,
                                                      bool& calledOut) {
@@ -507,14 +520,7 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternativeFrom(const Rule& rule, int alt, 
         if (!ParseElementRef(e)) return Outcome::Failed;
         break;
       case Element::Literal: {
-        const Outcome failed = k == 0 ? Outcome::FailedUntouched : Outcome::Failed;
-        const int pos = state_->CurPos();
-        const size_t n = e.text.size();
-        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return failed;
-        const char* in = input_.data() + (pos - 1);
-        for (size_t i = 0; i < n; ++i)
-          if (AsciiLower(in[i]) != e.text[i]) return failed;
-        state_->SetCurPos(pos + static_cast<int>(n));
+        if (!MatchLiteral(e.text)) return k == 0 ? Outcome::FailedUntouched : Outcome::Failed;
         break;
       }
     }
@@ -556,16 +562,7 @@ TLL1Parser::Outcome TLL1Parser::ParseAlternative(const std::vector<Element>& alt
         if (!ParseElementRef(e)) return Outcome::Failed;
         break;
       case Element::Literal: {
-        // Literals were lower-cased with the rule; the input is compared
-        // lower-cased the same way.
-        const Outcome failed = &e == alternative.data() ? Outcome::FailedUntouched : Outcome::Failed;
-        const int pos = state_->CurPos();
-        const size_t n = e.text.size();
-        if (pos < 1 || static_cast<size_t>(pos) - 1 + n > input_.size()) return failed;
-        const char* in = input_.data() + (pos - 1);
-        for (size_t i = 0; i < n; ++i)
-          if (AsciiLower(in[i]) != e.text[i]) return failed;
-        state_->SetCurPos(pos + static_cast<int>(n));
+        if (!MatchLiteral(e.text)) return &e == alternative.data() ? Outcome::FailedUntouched : Outcome::Failed;
         break;
       }
     }

@@ -230,6 +230,7 @@ class TLL1Parser {
   bool MatchClass(int index);
   // One element of an alternative, through the virtual calls or directly.
   bool ParseElementRef(const Element& e);
+  bool MatchLiteral(const std::string& text);
 
   TParseStateClass parseStateClass_;
   std::unique_ptr<TParseState> state_;

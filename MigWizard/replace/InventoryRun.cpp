@@ -21,15 +21,7 @@ void TComponentReplacer::TakeInventory() {
   } end{*this, dryRun_};
   inventory_ = true;
   dryRun_ = true;  // no log, no report file
-  changedFilesCount_ = 0;
-  changed_.clear();
-  changedFiles_.clear();
-  unresolved_.clear();
-  unconverted_.clear();
-  warnings_.clear();
-  logFileName_.clear();
-  undoFileName_.clear();
-  copyBackStarted_ = false;
+  ResetRunState();
   BeginReport();
   InitUnitList();
   FindDescendants();

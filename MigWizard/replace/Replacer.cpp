@@ -102,7 +102,8 @@ void TComponentReplacer::CheckStop() {
   throw ERunStopped(Res::SRunStopped);
 }
 
-bool TComponentReplacer::PerformReplace() {
+// What one run (a replace or an inventory) gathers, emptied before it starts.
+void TComponentReplacer::ResetRunState() {
   changedFilesCount_ = 0;
   changed_.clear();
   changedFiles_.clear();
@@ -117,6 +118,10 @@ bool TComponentReplacer::PerformReplace() {
   writtenSums_.clear();
   formOwners_.clear();
   backupsBefore_ = {};
+}
+
+bool TComponentReplacer::PerformReplace() {
+  ResetRunState();
   BeginReport();
 
   // Held from before the first read to after the last write, whatever

@@ -322,6 +322,7 @@ class TComponentReplacer {
                                const std::string& oldPropValue) const;
 
   // The run's check of its own output, after the copy back.
+  void ResetRunState();
   void CheckOwnOutput() noexcept;
   // A dry run's converted form, checked as it is taken into the run; its
   // bytes are given up to the check, as they are not kept.

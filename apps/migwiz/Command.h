@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/StandaloneIDE.h"
 #include "profile/MigrationProfile.h"
 
 namespace migwiz::app {
@@ -28,6 +29,19 @@ class ECommandExit : public ECommandFailed {
 };
 
 // Reads a whole file or throws ECommandFailed naming it.
+// The standalone project model, standing in for the IDE while a command runs.
+class TStandaloneHost {
+ public:
+  TStandaloneHost() { platform::BorlandIDEServices = &ide_; }
+  ~TStandaloneHost() { platform::BorlandIDEServices = nullptr; }
+  TStandaloneHost(const TStandaloneHost&) = delete;
+  TStandaloneHost& operator=(const TStandaloneHost&) = delete;
+  const std::string& LastError() const { return ide_.LastError(); }
+
+ private:
+  platform::TStandaloneIDE ide_;
+};
+
 // A path as the user gave it, made absolute against the current folder (in
 // the system's own delimiters; "dir/." and a trailing delimiter name dir).
 std::string Absolute(const std::string& given);

@@ -28,13 +28,9 @@ struct InventoryArgs {
 void RunInventory(const InventoryArgs& args) {
   profile::TProfilePtr profile = LoadProfileArg(args.profile);
   replace::TReplaceOptions options(profile->SourceName);
-  platform::TStandaloneIDE ide;
-  struct HostScope {
-    HostScope(platform::IBorlandIDEServices* s) { platform::BorlandIDEServices = s; }
-    ~HostScope() { platform::BorlandIDEServices = nullptr; }
-  } host(&ide);
+  TStandaloneHost host;
   if (!args.project.empty()) {
-    if (!host::TIDEUtils::OpenProject(Absolute(args.project))) throw ECommandFailed(ide.LastError());
+    if (!host::TIDEUtils::OpenProject(Absolute(args.project))) throw ECommandFailed(host.LastError());
     options.Dest = replace::TSearchDestination::sdProject;
     std::string modules;
     for (int i = 0; i < host::TIDEUtils::GetUnitCount(); ++i) {
@@ -45,11 +41,7 @@ void RunInventory(const InventoryArgs& args) {
     options.ModuleList = modules;
     CheckProjectUnits(options.ModuleList);
   } else {
-    options.Dest = replace::TSearchDestination::sdDirectory;
-    options.Directory = Absolute(args.folder);
-    if (!platform::SystemFileSystem().DirectoryExists(options.Directory))
-      throw ECommandFailed(support::FormatStr(RExpertRes::STargetDirMissing, {options.Directory}));
-    CheckFolderHasUnits(options.Directory, args.recursive);
+    SetFolderRun(options, args.folder, args.recursive);
   }
   options.IncludeSubDirs = args.recursive;
   options.MakeBackup = false;

@@ -130,26 +130,18 @@ void RunReplace(const ReplaceArgs& args) {
   // A profile that does not validate stops the run before anything is read.
   profile::TProfilePtr profile = LoadProfileArg(args.profile);
   replace::TReplaceOptions options(profile->SourceName);
-  platform::TStandaloneIDE ide;
-  struct HostScope {
-    HostScope(platform::IBorlandIDEServices* s) { platform::BorlandIDEServices = s; }
-    ~HostScope() { platform::BorlandIDEServices = nullptr; }
-  } host(&ide);
+  TStandaloneHost host;
 
   std::string base;
   if (!args.project.empty()) {
     std::string project = Absolute(args.project);
-    if (!host::TIDEUtils::OpenProject(project)) throw ECommandFailed(ide.LastError());
+    if (!host::TIDEUtils::OpenProject(project)) throw ECommandFailed(host.LastError());
     options.Dest = TSearchDestination::sdProject;
     options.ModuleList = ModuleList(args.units);
     CheckProjectUnits(options.ModuleList);
     base = support::ExtractFileDir(project);
   } else {
-    options.Dest = TSearchDestination::sdDirectory;
-    options.Directory = Absolute(args.folder);
-    if (!platform::SystemFileSystem().DirectoryExists(options.Directory))
-      throw ECommandFailed(support::FormatStr(Res::STargetDirMissing, {options.Directory}));
-    CheckFolderHasUnits(options.Directory, args.recursive);
+    SetFolderRun(options, args.folder, args.recursive);
     base = options.Directory;
   }
   options.IncludeSubDirs = args.recursive;

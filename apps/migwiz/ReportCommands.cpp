@@ -7,6 +7,7 @@
 #include "host/IDEUtils.h"
 #include "streams/ComponentStream.h"
 #include "replace/RunReportJson.h"
+#include "resources/RExpertRes.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
 #include "support/TextFile.h"
@@ -69,6 +70,14 @@ void CheckFolderHasUnits(const std::string& folder, bool recursive) {
   if (HasUnits(platform::SystemFileSystem(), folder, recursive, 0)) return;
   throw ECommandFailed(recursive ? "no units (.pas, .dpr) in " + folder + " or its sub-folders"
                                  : "no units (.pas, .dpr) in " + folder + "; use -r to search its sub-folders");
+}
+
+void SetFolderRun(replace::TReplaceOptions& options, const std::string& folder, bool recursive) {
+  options.Dest = replace::TSearchDestination::sdDirectory;
+  options.Directory = Absolute(folder);
+  if (!platform::SystemFileSystem().DirectoryExists(options.Directory))
+    throw ECommandFailed(support::FormatStr(RExpertRes::STargetDirMissing, {options.Directory}));
+  CheckFolderHasUnits(options.Directory, recursive);
 }
 
 // Every chosen unit is on disk, or the run does not start.

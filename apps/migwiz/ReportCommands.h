@@ -27,6 +27,9 @@ void CheckReplaceUsage(const std::string& folder, const std::string& project);
 // Stop before anything starts (exit status 1).
 void CheckFolderHasUnits(const std::string& folder, bool recursive);
 void CheckProjectUnits(const std::string& moduleList);
+// A folder run over the folder given (made absolute): it must exist and hold
+// units (exit status 1 otherwise).
+void SetFolderRun(replace::TReplaceOptions& options, const std::string& folder, bool recursive);
 
 // Collects a unified diff of each converted file against its original, with
 // paths relative to base; a binary form is compared as its text form.
