@@ -1,6 +1,7 @@
 #include "ReportCommands.h"
 
 #include <iostream>
+#include <unordered_set>
 
 #include "Command.h"
 #include "UnifiedDiff.h"
@@ -132,13 +133,14 @@ void PrintLinkHint(const replace::TRunReport& report) {
   if (report.Mode() != replace::TReportMode::rmFolder || report.LinkConnections()) return;
   size_t linkable = 0;
   std::string names;
+  std::unordered_set<std::string> named;
   for (const auto& d : report.UnlinkedDatasets()) {
     // The one a linking run would link it to, chosen as that run chooses.
     const std::string& reference = d.Choice.Chosen.Reference;
     if (d.Choice.Reason != replace::TLinkReason::lrNotLinking || reference.empty()) continue;
     ++linkable;
     std::string name = d.DatabaseName + " is " + reference;
-    if (names.find(name) == std::string::npos) names += (names.empty() ? "" : ", ") + name;
+    if (named.insert(name).second) names += (names.empty() ? "" : ", ") + name;
   }
   if (linkable)
     std::cout << linkable << " of these dataset(s) name a TDatabase of this folder (" << names
