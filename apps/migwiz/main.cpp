@@ -8,6 +8,7 @@
 #include "Command.h"
 #include "Signals.h"
 #include "platform/LargeStack.h"
+#include "platform/Processors.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ int Run(int argc, char** argv) {
 // file at a time parses each file where it stands instead of handing every
 // file to another thread and waiting for it.
 int main(int argc, char** argv) {
+  migwiz::platform::ShareOneHeap();
   int status = 1;
   bool ran = false;
   {
