@@ -16,9 +16,11 @@ std::size_t AvailableCores() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void ShareOneHeap() {
+void UseOneHeapForTheRun() {
 #if defined(__GLIBC__)
   mallopt(M_ARENA_MAX, 1);
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
 }
 

@@ -9,10 +9,13 @@ namespace migwiz::platform {
 // fewer than the machine has); at least 1.
 std::size_t AvailableCores();
 
-// The threads of the process allocate from one heap: what one thread frees
-// after a file is what the next allocation of any thread takes, so that a
-// run's memory stays that of the largest file and its results, instead of
-// a heap per thread each as large. Call before the first thread starts.
-void ShareOneHeap();
+// The threads of the process allocate from one heap, large blocks too, and
+// what is freed stays there for the next allocation: what one thread frees
+// after a file is what the next file takes, so that a run's memory stays
+// that of its largest file and its results (not a heap per thread each as
+// large), and a large text copied again is not given fresh pages by the
+// system each time. For a process that does one run; call before the
+// first thread starts.
+void UseOneHeapForTheRun();
 
 }  // namespace migwiz::platform

@@ -16,6 +16,6 @@ std::size_t AvailableCores() {
 }
 
 // The C runtime's heap is one already.
-void ShareOneHeap() {}
+void UseOneHeapForTheRun() {}
 
 }  // namespace migwiz::platform

@@ -63,7 +63,7 @@ bool TComponentReplacer::OriginalsWritable() {
 // is put back from the bytes held for it.
 bool TComponentReplacer::ReplaceOriginalFiles(const std::string& tempDir) {
   copyBackStarted_ = true;
-  heldOriginalBytes_ = 0;
+  heldOriginalBudget_.Clear();
   LogLine(Res::SLogReplacingOriginals);
   std::vector<TReplaced> done;
   bool ok = true;
@@ -139,8 +139,7 @@ bool TComponentReplacer::StillAsRead(size_t i, std::string& current, std::string
 void TComponentReplacer::HoldOriginal(size_t i, std::string current, const std::string& tempDir,
                                       TReplaced& r) {
   // The same bound as for the converted copies, counted apart.
-  if (heldOriginalBytes_ + current.size() <= memoryForCopies_) {
-    heldOriginalBytes_ += current.size();
+  if (heldOriginalBudget_.Take(current.size())) {
     r.held = std::move(current);
     return;
   }

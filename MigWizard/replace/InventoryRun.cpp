@@ -16,7 +16,7 @@ void TComponentReplacer::TakeInventory() {
       r.keptForms_.clear();
       r.keptFormBytes_ = 0;
       r.keptOutputs_.clear();
-      r.keptOutputBytes_ = 0;
+      r.keptOutputBudget_.Clear();
     }
   } end{*this, dryRun_};
   inventory_ = true;

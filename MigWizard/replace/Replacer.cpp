@@ -144,7 +144,7 @@ bool TComponentReplacer::PerformReplace() {
       r.keptForms_.clear();
       r.keptFormBytes_ = 0;
       r.keptOutputs_.clear();
-      r.keptOutputBytes_ = 0;
+      r.keptOutputBudget_.Clear();
       r.log_.CloseLogFile();
       r.env_.cursor->StopWait();
     }
@@ -567,18 +567,14 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   writtenSums_[i] = ContentChecksum(c.Output);
   // Converted copies wait for the copy back in memory, up to a bound, and
   // beyond it in the temporary folder: either way no original is touched
-  // before every file is converted. The first copy stays in memory even
-  // beyond the bound (it is there already), so that one large form is not
-  // written twice; a bound of 0 sends every copy through the folder.
+  // before every file is converted.
   if (dryRun_) {
     // Nothing is copied back: the converted copy is only shown (--diff)
     // and checked now, as it will not be kept for the check at the end.
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     CheckConvertedCopy(c);
     c.Output = std::string();
-  } else if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_ ||
-             (memoryForCopies_ > 0 && keptOutputs_.empty())) {
-    keptOutputBytes_ += c.Output.size();
+  } else if (keptOutputBudget_.Take(c.Output.size())) {
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     keptOutputs_[i] = std::move(c.Output);
   } else {

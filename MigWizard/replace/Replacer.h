@@ -17,6 +17,7 @@
 
 #include "grammar/FormParser.h"
 #include "replace/ConnectionResolver.h"
+#include "replace/CopyBudget.h"
 #include "streams/ComponentStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
@@ -196,10 +197,13 @@ class TComponentReplacer {
   void SetJobs(unsigned jobs) { jobs_ = jobs; }
   unsigned Jobs() const { return jobs_; }
   // Converted copies wait for the copy back in memory up to this many bytes
-  // (16 MB unless set; the first one whatever its size, unless 0), the
-  // others in the temporary folder; so do, during the copy back, the
+  // (16 MB unless set), besides one larger than that on its own (unless 0),
+  // the others in the temporary folder; so do, during the copy back, the
   // originals' bytes held to undo it.
-  void SetMemoryForCopies(size_t bytes) { memoryForCopies_ = bytes; }
+  void SetMemoryForCopies(size_t bytes) {
+    keptOutputBudget_.SetBound(bytes);
+    heldOriginalBudget_.SetBound(bytes);
+  }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.
   std::function<void(const std::string& file, size_t index, size_t count)> OnReplacing;
@@ -395,7 +399,7 @@ class TComponentReplacer {
 
   bool dryRun_ = false;
   bool restoreOverEdits_ = false;
-  size_t heldOriginalBytes_ = 0;
+  TCopyBudget heldOriginalBudget_;
   bool originalsUnchanged_ = false;
   TRunLocks locks_;
   std::map<size_t, TOriginalRead> reads_;           // of the changed files, by unit list entry
@@ -418,9 +422,8 @@ class TComponentReplacer {
   static constexpr size_t kKeptFormBytes = size_t{16} << 20;
   std::map<size_t, std::unique_ptr<TFormFileContents>> keptForms_;  // by unit list entry
   size_t keptFormBytes_ = 0;
-  size_t memoryForCopies_ = size_t{16} << 20;
   std::map<size_t, std::string> keptOutputs_;  // converted copies, by unit list entry
-  size_t keptOutputBytes_ = 0;
+  TCopyBudget keptOutputBudget_;
   std::string projectDir_;
   std::string rootRealPath_;  // of the folder of a folder run
   std::vector<std::string> warnings_;

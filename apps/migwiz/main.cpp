@@ -45,7 +45,7 @@ int Run(int argc, char** argv) {
 // file at a time parses each file where it stands instead of handing every
 // file to another thread and waiting for it.
 int main(int argc, char** argv) {
-  migwiz::platform::ShareOneHeap();
+  migwiz::platform::UseOneHeapForTheRun();
   int status = 1;
   bool ran = false;
   {
