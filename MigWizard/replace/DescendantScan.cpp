@@ -1,8 +1,10 @@
 #include "replace/DescendantScan.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "replace/PasParser.h"
+#include "replace/TokenWindow.h"
 
 namespace migwiz::replace {
 
@@ -10,26 +12,39 @@ namespace {
 
 struct TToken {
   int Code = 0;
-  std::string Text;
+  std::string_view Text;  // into the unit's text
   int Line = 0;
 };
 
-// The lexemes that carry meaning (no blanks or comments), with their lines.
-std::vector<TToken> Tokens(const std::string& text) {
-  std::vector<TToken> tokens;
-  TPasParser parser(text);
-  std::string lexeme;
-  int line = 1;
-  size_t counted = 0;
-  for (int code; (code = parser.GetNext(lexeme)) != platform::lcEnd;) {
-    if (code == platform::lcBlank || code == platform::lcComment) continue;
-    size_t at = static_cast<size_t>(parser.PrevPos());
-    line += static_cast<int>(std::count(text.begin() + static_cast<long>(counted), text.begin() + static_cast<long>(at), '\n'));
-    counted = at;
-    tokens.push_back({code, lexeme, line});
+// The lexemes that carry meaning (no blanks or comments), with their lines,
+// read as they are asked for; a token past the end is empty (code 0).
+class TTokens {
+ public:
+  explicit TTokens(const std::string& text)
+      : window_([text = std::string_view(text), parser = std::make_shared<TPasParser>(platform::TBorrowedText{text}),
+                 line = 1, counted = size_t{0}](TToken& t) mutable {
+          for (int code; (code = parser->GetNext(t.Text)) != platform::lcEnd;) {
+            if (code == platform::lcBlank || code == platform::lcComment) continue;
+            const size_t at = static_cast<size_t>(parser->PrevPos());
+            line += static_cast<int>(std::count(text.begin() + static_cast<long>(counted), text.begin() + static_cast<long>(at), '\n'));
+            counted = at;
+            t.Code = code;
+            t.Line = line;
+            return true;
+          }
+          return false;
+        }) {}
+
+  bool Has(size_t i) { return window_.At(i) != nullptr; }
+  TToken operator[](size_t i) {
+    const TToken* t = window_.At(i);
+    return t ? *t : TToken{};
   }
-  return tokens;
-}
+  void DropBefore(size_t i) { window_.DropBefore(i); }
+
+ private:
+  TTokenWindow<TToken> window_;
+};
 
 bool IsWord(const TToken& t, const char* word) {
   return t.Code == platform::lcIdent && profile::SameName(t.Text, word);
@@ -44,24 +59,25 @@ bool IsVisibility(const TToken& t) {
 
 // The published properties of the class body from i on, to its "end"; i
 // ends behind it.
-std::vector<std::string> PublishedProperties(const std::vector<TToken>& t, size_t& i) {
+std::vector<std::string> PublishedProperties(TTokens& t, size_t& i) {
   std::vector<std::string> published;
   bool inPublished = false;
   int depth = 0;  // records and nested classes
-  for (; i < t.size(); ++i) {
+  for (; t.Has(i); ++i) {
+    t.DropBefore(i);
     if (t[i].Code == lcEndKeyword) {
       if (depth-- == 0) {
         ++i;
         break;
       }
-    } else if (IsWord(t[i], "record") || (IsWord(t[i], "class") && i + 1 < t.size() && !IsSymbol(t[i + 1], ";") &&
+    } else if (IsWord(t[i], "record") || (IsWord(t[i], "class") && t.Has(i + 1) && !IsSymbol(t[i + 1], ";") &&
                                           (IsSymbol(t[i + 1], "(") || IsVisibility(t[i + 1])))) {
       ++depth;
     } else if (depth == 0 && IsVisibility(t[i])) {
       inPublished = IsWord(t[i], "published");
-    } else if (depth == 0 && inPublished && IsWord(t[i], "property") && i + 1 < t.size() &&
+    } else if (depth == 0 && inPublished && IsWord(t[i], "property") && t.Has(i + 1) &&
                t[i + 1].Code == platform::lcIdent) {
-      published.push_back(t[i + 1].Text);
+      published.emplace_back(t[i + 1].Text);
     }
   }
   return published;
@@ -86,17 +102,18 @@ bool MayDeclareDescendants(const std::string& text) {
 std::vector<profile::TDescendant> ScanClassDeclarations(const std::string& text, const std::string& file) {
   std::vector<profile::TDescendant> found;
   if (!MayDeclareDescendants(text)) return found;
-  const std::vector<TToken> t = Tokens(text);
-  for (size_t i = 0; i + 4 < t.size(); ++i) {
+  TTokens t(text);
+  for (size_t i = 0; t.Has(i + 4); ++i) {
+    t.DropBefore(i);
     // Name = class(Ancestor   or   Name = class(Unit.Ancestor
     if (t[i].Code != platform::lcIdent || !IsSymbol(t[i + 1], "=") || !IsWord(t[i + 2], "class") ||
         !IsSymbol(t[i + 3], "("))
       continue;
     size_t j = i + 4;
     std::string ancestor;
-    while (j < t.size() && t[j].Code == platform::lcIdent) {
+    while (t.Has(j) && t[j].Code == platform::lcIdent) {
       ancestor = t[j].Text;
-      if (j + 1 < t.size() && IsSymbol(t[j + 1], ".")) j += 2;
+      if (t.Has(j + 1) && IsSymbol(t[j + 1], ".")) j += 2;
       else break;
     }
     if (ancestor.empty()) continue;
@@ -105,9 +122,9 @@ std::vector<profile::TDescendant> ScanClassDeclarations(const std::string& text,
     d.Ancestor = ancestor;
     d.File = file;
     d.Line = t[i].Line;
-    while (j < t.size() && !IsSymbol(t[j], ")")) ++j;  // interfaces after the ancestor
+    while (t.Has(j) && !IsSymbol(t[j], ")")) ++j;  // interfaces after the ancestor
     ++j;
-    if (j < t.size() && !IsSymbol(t[j], ";")) d.Published = PublishedProperties(t, j);
+    if (t.Has(j) && !IsSymbol(t[j], ";")) d.Published = PublishedProperties(t, j);
     found.push_back(std::move(d));
     i = j > i ? j - 1 : i;
   }
