@@ -4,11 +4,15 @@ namespace migwiz::grammar {
 
 namespace {
 
-// The engine gives up past 300,000 levels of nesting. Each step counted here
-// (a property, a list item, a string segment, a dotted name part) stands for
-// at most one level of the engine's, each nested object or collection for
-// a few dozen; below this bound the engine cannot reach its limit.
-constexpr size_t kSafeDepth = 150000;
+// The engine gives up past 300,000 levels of nesting. Its rules recurse
+// once for each property of an object, each item of a list (or each second
+// one), each part of a string and each part of a dotted name, and a few
+// dozen times for each object or collection inside another. The depth
+// counted here (a level for each of those on the way to where the reader
+// stands, 40 for each object or collection) is never less than the
+// engine's; below this bound the engine cannot reach its limit.
+constexpr size_t kSafeDepth = 250000;
+constexpr size_t kLevelsPerNesting = 40;
 constexpr int kMaxNesting = 1000;  // also keeps this reader's own stack small
 
 bool IsBlank(unsigned char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
@@ -19,11 +23,19 @@ bool IsHex(unsigned char c) { return IsDigit(c) || (c >= 'A' && c <= 'F') || (c 
 unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 bool IsNumberType(unsigned char c) { return Lower(c) == 's' || Lower(c) == 'd' || Lower(c) == 'c'; }
 
+// Puts the depth back where it was when the engine's rules for a part have
+// returned.
+struct TDepthScope {
+  size_t& depth;
+  size_t saved = depth;
+  ~TDepthScope() { depth = saved; }
+};
+
 }  // namespace
 
 bool TObjectRecognizer::Step() {
-  ++steps_;
-  if (2 * steps_ + 32 * static_cast<size_t>(nesting_) > kSafeDepth) unsure_ = true;
+  ++depth_;
+  if (depth_ + kLevelsPerNesting * static_cast<size_t>(nesting_) + 100 > kSafeDepth) unsure_ = true;
   return !unsure_;
 }
 
@@ -174,9 +186,14 @@ size_t TObjectRecognizer::Strings(size_t p) {
   size_t at = Blanks(p + 1);
   if (At(at) == ')') return at + 1;
   for (;;) {
+    if (!Step()) return kFail;
     int continuations = 0;
-    const size_t item = ContinuedString(at, continuations);
-    if (item == kFail || !Step()) return kFail;
+    size_t item;
+    {
+      TDepthScope scope{depth_};
+      item = ContinuedString(at, continuations);
+    }
+    if (item == kFail) return kFail;
     const size_t next = Blanks(item);
     if (At(next) == ')') return next + 1;
     if (next == item) return kFail;
@@ -237,8 +254,13 @@ size_t TObjectRecognizer::Collection(size_t p) {
     ~Leave() { --nesting; }
   } leave{nesting_};
   for (;;) {
-    const size_t item = CollectionItem(at);
-    if (item == kFail || !Step()) return kFail;
+    if (!Step()) return kFail;
+    size_t item;
+    {
+      TDepthScope scope{depth_};
+      item = CollectionItem(at);
+    }
+    if (item == kFail) return kFail;
     const size_t next = Blanks(item);
     if (At(next) == '>') return next + 1;
     if (next == item) return kFail;
@@ -269,7 +291,11 @@ size_t TObjectRecognizer::CollectionItem(size_t p) {
 size_t TObjectRecognizer::ItemProperties(size_t p) {
   size_t end = kFail;
   for (size_t at = p;;) {
-    const size_t prop = ItemProperty(at);
+    size_t prop;
+    {
+      TDepthScope scope{depth_};
+      prop = ItemProperty(at);
+    }
     if (prop == kFail || !IsBlank(At(prop)) || !Step()) break;
     end = at = Blanks(prop);
   }
@@ -318,6 +344,7 @@ size_t TObjectRecognizer::Header(size_t p, TRecognizedObject* top) {
 // A property followed by blanks. A value the grammar takes but that blanks
 // do not follow would be handed out and then given up: left to the engine.
 size_t TObjectRecognizer::Property(size_t p, TRecognizedItem& item) {
+  TDepthScope scope{depth_};
   const size_t name = PropName(p);
   if (name == kFail) return kFail;
   const size_t equals = Blanks(name);
@@ -344,6 +371,7 @@ size_t TObjectRecognizer::Property(size_t p, TRecognizedItem& item) {
 }
 
 size_t TObjectRecognizer::Object(size_t p, TRecognizedObject* top) {
+  TDepthScope scope{depth_};
   if (++nesting_ > kMaxNesting) unsure_ = true;
   struct Leave {
     int& nesting;
@@ -383,7 +411,7 @@ size_t TObjectRecognizer::Object(size_t p, TRecognizedObject* top) {
 
 bool TObjectRecognizer::Recognize(size_t pos, TRecognizedObject& out) {
   out = TRecognizedObject();
-  steps_ = 0;
+  depth_ = 0;
   nesting_ = 0;
   unsure_ = false;
   const size_t end = Object(pos, &out);

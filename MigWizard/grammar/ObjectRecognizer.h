@@ -74,10 +74,10 @@ class TObjectRecognizer {
   size_t Object(size_t p, TRecognizedObject* top);
   size_t Header(size_t p, TRecognizedObject* top);
   size_t Property(size_t p, TRecognizedItem& item);
-  bool Step();  // counts one level the engine may recurse by; false past the safe bound
+  bool Step();  // one level more the engine may recurse by; false past the safe bound
 
   std::string_view s_;
-  size_t steps_ = 0;
+  size_t depth_ = 0;
   int nesting_ = 0;
   bool unsure_ = false;
 };

@@ -114,17 +114,27 @@ TEST(DirectParse, LeavesToTheEngineWhatItCannotBeSureOf) {
   }
 }
 
-// Beyond what the engine's nesting limit might reach, the engine decides.
+// Near what the engine's nesting limit might reach, the engine decides;
+// below it, a long list is read in one pass with the engine's result.
 TEST(DirectParse, AVeryLongListIsLeftToTheEngine) {
-  std::string many = "object A: TQuery\r\n  SQL.Strings = (\r\n";
-  for (int i = 0; i < 100000; ++i) many += "    'line'\r\n";
-  many += "  )\r\nend\r\n";
+  auto list = [](int lines) {
+    std::string text = "object A: TQuery\r\n  SQL.Strings = (\r\n";
+    for (int i = 0; i < lines; ++i) text += "    'line'\r\n";
+    return text + "  )\r\nend\r\n";
+  };
   TRecognizedObject object;
-  EXPECT_FALSE(TObjectRecognizer(many).Recognize(0, object));
-  std::string some = "object A: TQuery\r\n  SQL.Strings = (\r\n";
-  for (int i = 0; i < 1000; ++i) some += "    'line'\r\n";
-  some += "  )\r\nend\r\n";
-  EXPECT_TRUE(TObjectRecognizer(some).Recognize(0, object));
+  EXPECT_FALSE(TObjectRecognizer(list(300000)).Recognize(0, object));
+  const std::string some = list(100000);
+  ASSERT_TRUE(TObjectRecognizer(some).Recognize(0, object));
   ASSERT_EQ(object.items.size(), 1u);
   EXPECT_EQ(object.end, some.size());
+
+  TTarnFormParser direct(ParseStateClassOf<TFormParseState>());
+  TTarnFormParser engine(ParseStateClassOf<TFormParseState>());
+  engine.SetDirectParse(false);
+  CallLog directLog, engineLog;
+  const FormCorpus::Case asCase{some, "TTarnQuery", 0};
+  EXPECT_EQ(Outcome(direct, asCase, TObjectLayout::Kept, directLog),
+            Outcome(engine, asCase, TObjectLayout::Kept, engineLog));
+  EXPECT_EQ(direct.DirectParses(), 1);
 }
