@@ -222,3 +222,29 @@ TEST(MigwizReport, ManPageDescribesEveryOption) {
   for (const std::string& o : options) EXPECT_NE(page.find(o), std::string::npos) << o;
   EXPECT_EQ(migwiz({"--version"}).out, "migwiz " MIGWIZ_VERSION "\n");
 }
+
+// Two data modules in two folders, both named DM, each with a TDatabase DB
+// and a query on it; one database name holds the other ("Asales", "sales").
+// Whichever the folders' order, the hint names both pairs.
+TEST(MigwizReport, TheLinkHintNamesEveryPairOnce) {
+  for (const auto& [first, second] : {std::pair{"Asales", "sales"}, std::pair{"sales", "Asales"}}) {
+    TempDir dir;
+    for (const auto& [folder, name] : {std::pair{"A", first}, std::pair{"B", second}}) {
+      const std::string unit = std::string("DM") + folder;
+      dir.Write(std::string(folder) + "/" + unit + ".pas",
+                "unit " + unit + ";\r\ninterface\r\nuses DBTables;\r\ntype T" + unit +
+                    " = class(TDataModule)\r\n  DB: TDatabase;\r\n  Q: TQuery;\r\nend;\r\n"
+                    "implementation\r\n{$R *.dfm}\r\nend.\r\n");
+      dir.Write(std::string(folder) + "/" + unit + ".dfm",
+                "object DM: T" + unit + "\r\n  object DB: TDatabase\r\n    DatabaseName = '" + name +
+                    "'\r\n  end\r\n  object Q: TQuery\r\n    DatabaseName = '" + name + "'\r\n  end\r\nend\r\n");
+    }
+    Migwiz migwiz;
+    ProgramResult r = migwiz({"replace", dir.Path(""), "-r", "--dry-run"});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.out.find("2 of these dataset(s) name a TDatabase of this folder ("), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Asales is DM.DB"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("(sales is DM.DB") == std::string::npos ? r.out.find(", sales is DM.DB") : 0,
+              std::string::npos) << r.out;
+  }
+}
