@@ -57,6 +57,7 @@ void TParser::SetKeywords(const TLexemeTable* keywords) {
   keywords_ = keywords;
   longestKeyword_ = 0;
   keywordLengths_.fill(0);
+  keywordEndLengths_.fill(0);
   keywordLengthsKnown_ = false;
   if (!keywords_) return;
   keywordLengthsKnown_ = true;
@@ -65,14 +66,17 @@ void TParser::SetKeywords(const TLexemeTable* keywords) {
     longestKeyword_ = std::max(longestKeyword_, word.size());
     if (word.empty() || word.size() >= 64)
       keywordLengthsKnown_ = false;
-    else
+    else {
       keywordLengths_[AsciiUpper(word[0])] |= std::uint64_t{1} << word.size();
+      keywordEndLengths_[AsciiUpper(word.back())] |= std::uint64_t{1} << word.size();
+    }
   }
 }
 
 int TParser::KeywordCode(std::string_view word) {
   if (!keywords_ || word.size() > longestKeyword_) return lcIdent;
-  if (keywordLengthsKnown_ && !word.empty() && ((keywordLengths_[AsciiUpper(word[0])] >> word.size()) & 1) == 0)
+  if (keywordLengthsKnown_ && !word.empty() &&
+      (((keywordLengths_[AsciiUpper(word[0])] & keywordEndLengths_[AsciiUpper(word.back())]) >> word.size()) & 1) == 0)
     return lcIdent;
   auto it = keywords_->find(keywordKey_.assign(word));
   return it == keywords_->end() ? lcIdent : it->second;
@@ -90,7 +94,8 @@ void TParser::LearnAsciiClasses() {
   for (char32_t c = 0; c < 128; ++c)
     asciiClass_[c] = static_cast<std::uint8_t>((IsBlank(c) ? kBlank : 0) | (IsSymbol(c) ? kSymbol : 0) |
                                                (IsAlpha(c) ? kAlpha : 0) | (IsNumber(c) ? kNumber : 0) |
-                                               (IsStringQuote(c) ? kQuote : 0));
+                                               (IsStringQuote(c) ? kQuote : 0) |
+                                               (IsAlpha(c) || (c >= '0' && c <= '9') ? kName : 0));
   asciiLearnt_ = true;
 }
 
@@ -164,7 +169,17 @@ int TParser::GetNext(std::string_view& lexeme) {
   int code = lcOther;
 
   if (Is(c, kBlank)) {
-    while (pos_ < text_.size() && Is(CharAt(pos_, &len), kBlank)) pos_ += len;
+    while (pos_ < text_.size()) {
+      const auto b = static_cast<unsigned char>(text_[pos_]);
+      if (b < 0x80) {  // ASCII, as most text is: by the table alone
+        if ((asciiClass_[b] & kBlank) == 0) break;
+        ++pos_;
+      } else if (Is(CharAt(pos_, &len), kBlank)) {
+        pos_ += len;
+      } else {
+        break;
+      }
+    }
     code = lcBlank;
   } else if (size_t end = CommentEnd(pos_)) {
     pos_ = end;
@@ -180,8 +195,14 @@ int TParser::GetNext(std::string_view& lexeme) {
   } else if (Is(c, kAlpha)) {
     pos_ += len;
     while (pos_ < text_.size()) {
+      const auto b = static_cast<unsigned char>(text_[pos_]);
+      if (b < 0x80) {  // ASCII: a letter as IsAlpha says or a digit
+        if ((asciiClass_[b] & kName) == 0) break;
+        ++pos_;
+        continue;
+      }
       char32_t d = CharAt(pos_, &len);
-      if (!Is(d, kAlpha) && !(d >= '0' && d <= '9') && !(d >= 128 && IsLetterOrDigit(d))) break;
+      if (!Is(d, kAlpha) && !IsLetterOrDigit(d)) break;
       pos_ += len;
     }
     code = KeywordCode(text_.substr(start, pos_ - start));

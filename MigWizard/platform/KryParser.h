@@ -68,7 +68,9 @@ class TParser {
   void SetKeywords(const TLexemeTable* keywords);
 
  private:
-  enum : std::uint8_t { kBlank = 1, kSymbol = 2, kAlpha = 4, kNumber = 8, kQuote = 16 };
+  // kName: a character that goes on an identifier (a letter as IsAlpha
+  // says, or a digit); learnt for ASCII only.
+  enum : std::uint8_t { kBlank = 1, kSymbol = 2, kAlpha = 4, kNumber = 8, kQuote = 16, kName = 32 };
   char32_t CharAt(size_t pos, size_t* len = nullptr) const {
     const auto b = static_cast<unsigned char>(text_[pos]);
     if (b >= 0x80) return DecodeAt(pos, len);
@@ -95,6 +97,7 @@ class TParser {
   // By a keyword's first byte in ASCII upper case, bit n when one of n bytes
   // begins with it: most identifiers are told apart without the lookup.
   std::array<std::uint64_t, 256> keywordLengths_{};
+  std::array<std::uint64_t, 256> keywordEndLengths_{};  // the same by the last byte
   bool keywordLengthsKnown_ = false;  // no keyword is empty or 64 bytes long or more
   std::string keywordKey_;  // reused for the lookups
   size_t pos_ = 0;

@@ -80,9 +80,19 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
     return t && t->code > 0 && t->text.size() == 1 && t->text[0] == c;
   };
   std::vector<TReadObject> objects;
-  // The open objects (an index into objects) and collection items (none).
+  // The open objects (an index into objects) and collection items (none),
+  // and the path of the names around the place reached: the object and
+  // item names joined with '.', empty ones left out. pathEnds holds the
+  // path's length before each name was added.
   std::vector<long> open;
-  std::vector<std::string> names;
+  std::string path;
+  std::vector<size_t> pathEnds;
+  auto pushName = [&](std::string_view name) {
+    pathEnds.push_back(path.size());
+    if (name.empty()) return;
+    if (!path.empty()) path += '.';
+    path += name;
+  };
   for (size_t i = 0; tokens.At(i); ++i) {
     tokens.DropBefore(i > 0 ? i - 1 : 0);
     const int code = tokens.At(i)->code;
@@ -98,19 +108,19 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
         className = name;
         name.clear();
       }
-      names.push_back(name);
-      std::string path;
-      for (const std::string& n : names)
-        if (!n.empty()) path += (path.empty() ? "" : ".") + n;
+      pushName(name);
       open.push_back(static_cast<long>(objects.size()));
-      objects.push_back({path, className, {}});
+      objects.push_back({path, std::move(className), {}});
       i = at - 1;
     } else if (code == lcItem) {
       open.push_back(-1);
-      names.emplace_back();
+      pushName({});
     } else if (code == lcEndKeyword) {
       if (!open.empty()) open.pop_back();
-      if (!names.empty()) names.pop_back();
+      if (!pathEnds.empty()) {
+        path.resize(pathEnds.back());
+        pathEnds.pop_back();
+      }
     } else if (code == platform::lcIdent && !open.empty() && open.back() >= 0) {
       // A property: a (dotted) name followed by '='.
       const bool afterEquals = i > 0 && isSymbol(i - 1, '=');
@@ -170,6 +180,16 @@ void TComponentReplacer::CheckConvertedCopy(TFileConversion& c) noexcept {
   try {
     std::vector<const TConvertedObject*> converted;
     for (const TConvertedObject& o : c.Report.ConvertedObjects()) converted.push_back(&o);
+    // A binary copy was read as text for the report already: the same
+    // bytes read the same way (a conversion that failed there stops its
+    // file before this check).
+    if (c.ShownText && platform::IsBinaryForm(c.Output)) {
+      std::string().swap(c.Output);
+      const std::string text = std::move(*c.ShownText);
+      c.ShownText.reset();
+      CheckReadObjects(c.File, text, converted);
+      return;
+    }
     CheckConvertedForm(c.File, std::move(c.Output), converted);
   } catch (const std::exception& e) {
     try {
@@ -204,8 +224,13 @@ void TComponentReplacer::CheckConvertedForm(const std::string& file, std::string
     report_.AddSelfCheckFinding({file, "", std::string("the converted form does not load: ") + e.what()});
     return;
   }
+  CheckReadObjects(file, form.text, converted);
+}
+
+void TComponentReplacer::CheckReadObjects(const std::string& file, const std::string& text,
+                                          const std::vector<const TConvertedObject*>& converted) {
   std::map<std::string, const TReadObject*> byPath;
-  const std::vector<TReadObject> objects = ReadObjects(form.text);
+  const std::vector<TReadObject> objects = ReadObjects(text);
   for (const TReadObject& o : objects) byPath.emplace(o.Path, &o);
   for (const TConvertedObject* o : converted) {
     auto found = byPath.find(o->Place.Path);

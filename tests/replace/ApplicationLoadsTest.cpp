@@ -267,6 +267,44 @@ TEST_F(ApplicationLoads, TheSelfCheckFindsAFormThatDoesNotLoad) {
   EXPECT_NE(RunReportText(r).find("self-check findings:                      1\n"), std::string::npos);
 }
 
+// The check reads each converted copy again as the IDE would, alike in a
+// dry run (the copy in memory; a binary one as the text the report's lines
+// came from) and after a run (the files written): a dataset that holds a
+// Connection the report lists as missing is found in a text and a binary
+// form, inside a panel, after a collection.
+TEST_F(ApplicationLoads, TheSelfCheckReadsDryAndWrittenCopiesAlike) {
+  const std::string form =
+      "object MainForm: TForm\r\n"
+      "  Items = <\r\n    item\r\n      Name = 'a'\r\n    end>\r\n"
+      "  object Panel1: TPanel\r\n"
+      "    object Qry: TQuery\r\n      Connection = Foo\r\n      SQL.Strings = (\r\n        'select 1')\r\n    end\r\n"
+      "  end\r\n"
+      "  object Tbl: TTable\r\n    DatabaseName = 'X'\r\n  end\r\n"
+      "end\r\n";
+  dir.Write("Main.pas", Unit("Main", ""));
+  dir.Write("Main.dfm", form);
+  dir.Write("Bin.pas", Unit("Bin", ""));
+  dir.Write("Bin.dfm", migwiz::platform::WriteResourceForm("TMAINFORM", migwiz::platform::ObjectTextToBinary(form)));
+  auto findings = [&] {
+    std::vector<std::string> list;
+    for (const TSelfCheckFinding& f : replacer->Report().SelfCheckFindings())
+      list.push_back(f.File.substr(f.File.find_last_of("/\\") + 1) + " " + f.Object + ": " + f.Finding);
+    std::sort(list.begin(), list.end());
+    return list;
+  };
+  const std::vector<std::string> expected = {
+      "Bin.dfm MainForm.Panel1.Qry: holds a Connection the report lists as missing",
+      "Main.dfm MainForm.Panel1.Qry: holds a Connection the report lists as missing",
+  };
+  replacer->SetDryRun(true);
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(findings(), expected) << "dry run";
+  replacer->SetDryRun(false);
+  ASSERT_TRUE(RunFolder());
+  EXPECT_EQ(findings(), expected) << "run";
+  EXPECT_NE(dir.Read("Main.dfm").find("    object Qry: TTarnQuery\r\n      Connection = Foo\r\n"), std::string::npos);
+}
+
 // Renames inside comments are counted apart from those in code.
 TEST_F(ApplicationLoads, RenamesInCommentsAreCountedApart) {
   dir.Write("U.pas",
