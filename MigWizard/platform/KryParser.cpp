@@ -1,6 +1,8 @@
 #include "platform/KryParser.h"
 
 #include <algorithm>
+#include <typeinfo>
+#include <vector>
 
 #include "platform/CharClass.h"
 #include "platform/Utf8.h"
@@ -90,13 +92,30 @@ bool TParser::IsAlpha(char32_t c) const {
 bool TParser::IsNumber(char32_t c) const { return c >= '0' && c <= '9'; }
 bool TParser::IsStringQuote(char32_t c) const { return c == '\'' || c == '"'; }
 
+// Learnt once per tokenizer class and thread: a run makes a tokenizer for
+// every scan of every file.
 void TParser::LearnAsciiClasses() {
-  for (char32_t c = 0; c < 128; ++c)
+  struct Learnt {
+    const std::type_info* type;
+    std::array<std::uint8_t, 128> classes;
+  };
+  thread_local std::vector<Learnt> learnt;
+  const std::type_info& type = typeid(*this);
+  for (const Learnt& l : learnt)
+    if (*l.type == type) {
+      asciiClass_ = l.classes;
+      asciiLearnt_ = true;
+      return;
+    }
+  for (char32_t c = 0; c < 128; ++c) {
+    const bool alpha = IsAlpha(c);
     asciiClass_[c] = static_cast<std::uint8_t>((IsBlank(c) ? kBlank : 0) | (IsSymbol(c) ? kSymbol : 0) |
-                                               (IsAlpha(c) ? kAlpha : 0) | (IsNumber(c) ? kNumber : 0) |
+                                               (alpha ? kAlpha : 0) | (IsNumber(c) ? kNumber : 0) |
                                                (IsStringQuote(c) ? kQuote : 0) |
-                                               (IsAlpha(c) || (c >= '0' && c <= '9') ? kName : 0));
+                                               (alpha || (c >= '0' && c <= '9') ? kName : 0));
+  }
   asciiLearnt_ = true;
+  learnt.push_back({&type, asciiClass_});
 }
 
 bool TParser::IsOther(char32_t c, std::uint8_t kind) const {
@@ -181,7 +200,7 @@ int TParser::GetNext(std::string_view& lexeme) {
       }
     }
     code = lcBlank;
-  } else if (size_t end = CommentEnd(pos_)) {
+  } else if (size_t end = (c == '{' || c == '(' || c == '/') ? CommentEnd(pos_) : 0) {
     pos_ = end;
     code = lcComment;
   } else if (Is(c, kQuote)) {

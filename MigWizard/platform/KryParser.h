@@ -58,6 +58,7 @@ class TParser {
   void SetKeepQuotes(bool keep) { keepQuotes_ = keep; }
 
  protected:
+  // Character classes: by the character alone (see LearnAsciiClasses).
   virtual bool IsBlank(char32_t c) const;
   virtual bool IsSymbol(char32_t c) const;
   virtual bool IsAlpha(char32_t c) const;
@@ -80,7 +81,9 @@ class TParser {
   char32_t DecodeAt(size_t pos, size_t* len) const;
   size_t CommentEnd(size_t pos) const;  // 0 when no comment starts here
   size_t StringEnd(size_t pos) const;
-  // The Is... answers for the ASCII characters, asked once per tokenizer.
+  // The Is... answers for the ASCII characters, asked once per tokenizer
+  // class (and thread): they depend on the class alone, not on a tokenizer's
+  // state.
   void LearnAsciiClasses();
   bool Is(char32_t c, std::uint8_t kind) const {
     return c < 128 ? (asciiClass_[c] & kind) != 0 : IsOther(c, kind);

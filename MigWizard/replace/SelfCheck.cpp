@@ -125,14 +125,15 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
       // A property: a (dotted) name followed by '='.
       const bool afterEquals = i > 0 && isSymbol(i - 1, '=');
       size_t j = i;
-      std::string name(tokens.At(j)->text);
-      while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) {
-        j += 2;
-        name += ".";
-        name += tokens.At(j)->text;
-      }
+      while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) j += 2;
       if (isSymbol(j + 1, '=') && !afterEquals) {
-        objects[static_cast<size_t>(open.back())].Properties.push_back(name);
+        // The name's parts are still kept: only tokens before i were let go.
+        std::string name(tokens.At(i)->text);
+        for (size_t k = i + 2; k <= j; k += 2) {
+          name += '.';
+          name += tokens.At(k)->text;
+        }
+        objects[static_cast<size_t>(open.back())].Properties.push_back(std::move(name));
         i = j + 1;
       }
     }

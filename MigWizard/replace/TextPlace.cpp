@@ -1,5 +1,6 @@
 #include "replace/TextPlace.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -36,11 +37,17 @@ int TLineTracker::LineOf(size_t offset) {
   if (offset < pos_) pos_ = 0, line_ = 1;
   while (pos_ < offset) {
     // Eight bytes at a time past those that cannot end a line: none below 14.
-    std::uint64_t word;
-    if (offset - pos_ >= 8 && (std::memcpy(&word, text_.data() + pos_, 8),
-                               ((word - 0x0E0E0E0E0E0E0E0Eull) & ~word & 0x8080808080808080ull) == 0)) {
-      pos_ += 8;
-      continue;
+    if (offset - pos_ >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text_.data() + pos_, 8);
+      const std::uint64_t low = (word - 0x0E0E0E0E0E0E0E0Eull) & ~word & 0x8080808080808080ull;
+      if (low == 0) {
+        pos_ += 8;
+        continue;
+      }
+      // The lowest byte marked is below 14 (a mark above it may be false):
+      // the bytes before it are passed over at once.
+      if constexpr (std::endian::native == std::endian::little) pos_ += static_cast<size_t>(std::countr_zero(low)) / 8;
     }
     if (static_cast<unsigned char>(text_[pos_]) <= '\r' && EndsLine(text_, pos_)) ++line_;
     ++pos_;
