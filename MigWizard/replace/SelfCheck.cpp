@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/ClassRegistry.h"
@@ -73,14 +76,21 @@ class TTokens {
   bool ended_ = false;
 };
 
-std::vector<TReadObject> ReadObjects(const std::string& text) {
+// In an object's place among the open ones: a collection item, or an object
+// whose path is not asked for (its properties are passed over all the same).
+constexpr long kItem = -1, kNotAsked = -2;
+
+// The first object of each path in wanted, each path taken out of wanted as
+// it is found. The walk over the text is the same whatever is asked for.
+std::vector<TReadObject> ReadObjects(const std::string& text, std::unordered_set<std::string_view> wanted) {
   TTokens tokens(text);
   auto isSymbol = [&](size_t i, char c) {
     const Token* t = tokens.At(i);
     return t && t->code > 0 && t->text.size() == 1 && t->text[0] == c;
   };
   std::vector<TReadObject> objects;
-  // The open objects (an index into objects) and collection items (none),
+  // The open objects (an index into objects, or kNotAsked) and collection
+  // items (kItem),
   // and the path of the names around the place reached: the object and
   // item names joined with '.', empty ones left out. pathEnds holds the
   // path's length before each name was added.
@@ -98,22 +108,26 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
     const int code = tokens.At(i)->code;
     if (code == lcObject || code == lcInherited || code == lcInline) {
       if (!tokens.At(i + 3)) break;
-      std::string name(tokens.At(i + 1)->text);
+      std::string_view name = tokens.At(i + 1)->text;
       size_t at = i + 2;
-      std::string className;
+      std::string_view className;
       if (isSymbol(at, ':')) {
         className = tokens.At(at + 1)->text;
         at += 2;
       } else {  // an unnamed object: "object TPanel"
         className = name;
-        name.clear();
+        name = {};
       }
       pushName(name);
-      open.push_back(static_cast<long>(objects.size()));
-      objects.push_back({path, std::move(className), {}});
+      if (wanted.erase(path)) {
+        open.push_back(static_cast<long>(objects.size()));
+        objects.push_back({path, std::string(className), {}});
+      } else {
+        open.push_back(kNotAsked);
+      }
       i = at - 1;
     } else if (code == lcItem) {
-      open.push_back(-1);
+      open.push_back(kItem);
       pushName({});
     } else if (code == lcEndKeyword) {
       if (!open.empty()) open.pop_back();
@@ -121,19 +135,21 @@ std::vector<TReadObject> ReadObjects(const std::string& text) {
         path.resize(pathEnds.back());
         pathEnds.pop_back();
       }
-    } else if (code == platform::lcIdent && !open.empty() && open.back() >= 0) {
+    } else if (code == platform::lcIdent && !open.empty() && open.back() != kItem) {
       // A property: a (dotted) name followed by '='.
       const bool afterEquals = i > 0 && isSymbol(i - 1, '=');
       size_t j = i;
       while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) j += 2;
       if (isSymbol(j + 1, '=') && !afterEquals) {
-        // The name's parts are still kept: only tokens before i were let go.
-        std::string name(tokens.At(i)->text);
-        for (size_t k = i + 2; k <= j; k += 2) {
-          name += '.';
-          name += tokens.At(k)->text;
+        if (open.back() >= 0) {
+          // The name's parts are still kept: only tokens before i were let go.
+          std::string name(tokens.At(i)->text);
+          for (size_t k = i + 2; k <= j; k += 2) {
+            name += '.';
+            name += tokens.At(k)->text;
+          }
+          objects[static_cast<size_t>(open.back())].Properties.push_back(std::move(name));
         }
-        objects[static_cast<size_t>(open.back())].Properties.push_back(std::move(name));
         i = j + 1;
       }
     }
@@ -230,8 +246,11 @@ void TComponentReplacer::CheckConvertedForm(const std::string& file, std::string
 
 void TComponentReplacer::CheckReadObjects(const std::string& file, const std::string& text,
                                           const std::vector<const TConvertedObject*>& converted) {
-  std::map<std::string, const TReadObject*> byPath;
-  const std::vector<TReadObject> objects = ReadObjects(text);
+  // Only the converted objects are looked at: only they are read.
+  std::unordered_set<std::string_view> wanted;
+  for (const TConvertedObject* o : converted) wanted.insert(o->Place.Path);
+  const std::vector<TReadObject> objects = ReadObjects(text, std::move(wanted));
+  std::unordered_map<std::string_view, const TReadObject*> byPath;
   for (const TReadObject& o : objects) byPath.emplace(o.Path, &o);
   for (const TConvertedObject* o : converted) {
     auto found = byPath.find(o->Place.Path);
