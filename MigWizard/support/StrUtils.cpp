@@ -31,6 +31,21 @@ bool SameTextLines(const std::vector<std::string>& lines, std::string_view text)
   return n == lines.size();
 }
 
+// Each line break followed by more text becomes one LF; a final one goes.
+std::string JoinedTextLines(std::string_view text) {
+  std::string joined;
+  joined.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      joined.push_back(text[i]);
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (i + 1 < text.size()) joined.push_back('\n');
+  }
+  return joined;
+}
+
 std::string FoldCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());

@@ -40,6 +40,9 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 // Whether lines are SplitTextLines(text), found without making new strings.
 bool SameTextLines(const std::vector<std::string>& lines, std::string_view text);
 
+// The lines of SplitTextLines(text) joined with LF, made without the lines.
+std::string JoinedTextLines(std::string_view text);
+
 // Unicode case folding of UTF-8 text, for names compared without regard to
 // case beyond ASCII (file names on disk).
 std::string FoldCase(std::string_view utf8);

@@ -16,3 +16,16 @@ TEST(SameTextLines, AgreesWithSplitTextLines) {
       EXPECT_EQ(SameTextLines(lines, text), lines == SplitTextLines(text)) << '"' << text << '"';
   for (const std::string& text : texts) EXPECT_TRUE(SameTextLines(SplitTextLines(text), text)) << text;
 }
+
+// JoinedTextLines is SplitTextLines joined with LF, for every kind of line
+// break, empty lines and a final break included.
+TEST(JoinedTextLines, IsSplitTextLinesJoined) {
+  const std::string texts[] = {"", "a", "a\r\nb", "a\nb\n", "a\rb\r", "a\r\n\r\nb", "\n", "\r\n", "\n\n",
+                               "a\n\rb", "a\r\r\nb", " a \r\n b ", "\r\n\r\n", "a\r\n\r\n", "\ra"};
+  for (const std::string& text : texts) {
+    const std::vector<std::string> lines = SplitTextLines(text);
+    std::string expected;
+    for (size_t i = 0; i < lines.size(); ++i) expected += (i ? "\n" : "") + lines[i];
+    EXPECT_EQ(JoinedTextLines(text), expected) << '"' << text << '"';
+  }
+}
