@@ -22,6 +22,9 @@ int KryCmpStrings(std::string_view a, std::string_view b) {
 
 namespace {
 
+// Keyword tables up to this size are searched directly.
+constexpr size_t kShortKeywordTable = 16;
+
 // A byte as KryCmpStrings compares it.
 unsigned char AsciiUpper(char c) {
   auto x = static_cast<unsigned char>(c);
@@ -61,8 +64,15 @@ void TParser::SetKeywords(const TLexemeTable* keywords) {
   keywordLengths_.fill(0);
   keywordEndLengths_.fill(0);
   keywordLengthsKnown_ = false;
+  upperKeywords_.clear();
   if (!keywords_) return;
   keywordLengthsKnown_ = true;
+  if (keywords_->size() <= kShortKeywordTable)
+    for (const auto& [word, code] : *keywords_) {
+      std::string upper(word.size(), '\0');
+      std::transform(word.begin(), word.end(), upper.begin(), AsciiUpper);
+      upperKeywords_.emplace_back(std::move(upper), code);
+    }
   for (const auto& entry : *keywords_) {
     const std::string& word = entry.first;
     longestKeyword_ = std::max(longestKeyword_, word.size());
@@ -80,6 +90,14 @@ int TParser::KeywordCode(std::string_view word) {
   if (keywordLengthsKnown_ && !word.empty() &&
       (((keywordLengths_[AsciiUpper(word[0])] & keywordEndLengths_[AsciiUpper(word.back())]) >> word.size()) & 1) == 0)
     return lcIdent;
+  if (!upperKeywords_.empty()) {
+    // Equal as KryCmpStrings compares: byte for byte in ASCII upper case.
+    for (const auto& [upper, code] : upperKeywords_)
+      if (upper.size() == word.size() &&
+          std::equal(word.begin(), word.end(), upper.begin(), [](char w, char u) { return AsciiUpper(w) == static_cast<unsigned char>(u); }))
+        return code;
+    return lcIdent;
+  }
   auto it = keywords_->find(keywordKey_.assign(word));
   return it == keywords_->end() ? lcIdent : it->second;
 }

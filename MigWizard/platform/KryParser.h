@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace migwiz::platform {
 
@@ -103,6 +105,9 @@ class TParser {
   std::array<std::uint64_t, 256> keywordEndLengths_{};  // the same by the last byte
   bool keywordLengthsKnown_ = false;  // no keyword is empty or 64 bytes long or more
   std::string keywordKey_;  // reused for the lookups
+  // A short table's keywords in ASCII upper case, compared directly rather
+  // than looked up in the map (empty for a long table).
+  std::vector<std::pair<std::string, int>> upperKeywords_;
   size_t pos_ = 0;
   int prevPos_ = 0;
   bool keepQuotes_ = true;
