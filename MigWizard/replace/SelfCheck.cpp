@@ -49,14 +49,10 @@ class TTokens {
   const Token* At(size_t i) {
     if (i - first_ < kept_.size()) return &kept_[i - first_];
     while (!ended_ && first_ + kept_.size() <= i) {
-      Token t{};
-      const int code = lexer_.Next(t.text);
-      if (code == platform::lcEnd) {
-        ended_ = true;
-      } else if (code != platform::lcBlank) {
-        t.code = code;
-        kept_.push_back(t);
-      }
+      std::string_view text;
+      const int code = lexer_.Next(text);
+      if (code == platform::lcEnd) ended_ = true;
+      else if (code != platform::lcBlank) kept_.push_back({code, text});
     }
     return i - first_ < kept_.size() ? &kept_[i - first_] : nullptr;
   }
