@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <typeinfo>
 
+#include "grammar/ObjectRecognizer.h"
 #include "grammar/ParamList.h"
 #include "grammar/StringValue.h"
 #include "grammar/TranslationRules.h"
@@ -135,6 +137,7 @@ TFormParser::TFormParser(TParseStateClass parseStateClass)
   Assert(dynamic_cast<TFormParseState*>(&State()) != nullptr, kUnit,
          "parse state class is not a form parse state");
   for (const char* rule : kFormRules) AddRule(rule);
+  ownRules_ = RulesAdded();
 }
 
 TFormParser::~TFormParser() = default;
@@ -143,6 +146,11 @@ TFormParseState& TFormParser::FormState() { return static_cast<TFormParseState&>
 
 void TFormParser::ClearObject() {
   FormState().Reset();
+  ClearItems();
+}
+
+void TFormParser::ClearItems() {
+  FormState().PropCount = FormState().ObjectCount = 0;
   props_.clear();
   nestedObjects_.clear();
   sources_.clear();
@@ -191,6 +199,70 @@ void TFormParser::RulesPrepared() {
     if (c != endGuardClass_) MatchDirectly(c);
   UseFirstCharacters({endGuardClass_});
   UseSharedBeginnings();
+  grammarAsDefined_ = RulesAdded() == ownRules_ && typeid(State()) == typeid(TFormParseState);
+  for (int rule = 0; rule < RuleCount(); ++rule)
+    if (IsCapturing(RuleName(rule)) != (captures_[rule] != Capture::None)) grammarAsDefined_ = false;
+}
+
+bool TFormParser::ParseDirectly(std::string_view startRule, bool& result) {
+  if (!directParse_ || !grammarAsDefined_ || startRule != "<object>" || State().CurPos() < 1) return false;
+  TRecognizedObject object;
+  if (!TObjectRecognizer(InputStr()).Recognize(static_cast<size_t>(State().CurPos()) - 1, object)) return false;
+  TakeRecognized(object);
+  ++directParses_;
+  result = true;
+  return true;
+}
+
+// Records what the engine's captures would, with ProcessProperty called as
+// often and in the same order: the engine reads the last item of an object
+// twice (first followed by more items, which fails), and the whole list
+// twice when the object ends the text.
+void TFormParser::TakeRecognized(const TRecognizedObject& object) {
+  TFormParseState& st = FormState();
+  std::string_view in = InputStr();
+  auto text = [in](size_t from, size_t to) { return std::string(in.substr(from, to - from)); };
+  st.ObjKeyWord = text(object.keywordStart, object.keywordEnd);
+  st.Name = text(object.nameStart, object.nameEnd);
+  st.TypeName = text(object.typeStart, object.typeEnd);
+  auto takeProperty = [&](const TRecognizedItem& item) {
+    st.CurPropName = text(item.nameStart, item.nameEnd);
+    st.StartPos = static_cast<int>(item.valueStart) + 1;
+    st.SetCurPos(static_cast<int>(item.valueEnd) + 1);
+    ProcessObservedProperty(st.CurPropName, text(item.valueStart, item.valueEnd));
+    st.CurPropName.clear();
+    st.StartPos = 0;
+  };
+  auto takeItems = [&] {
+    for (size_t i = 0; i < object.items.size(); ++i) {
+      const TRecognizedItem& item = object.items[i];
+      if (item.nested) {
+        AddNestedObject(text(item.textStart, item.textEnd));
+        ++st.ObjectCount;
+        continue;
+      }
+      const size_t props = props_.size(), sources = sources_.size();
+      takeProperty(item);
+      if (i + 1 < object.items.size()) continue;
+      props_.resize(props);
+      sources_.resize(sources);
+      st.PropCount = static_cast<int>(props);
+      takeProperty(item);
+    }
+  };
+  takeItems();
+  if (object.readTwice) {
+    ClearItems();
+    takeItems();
+  }
+  st.SetCurPos(static_cast<int>(object.end) + 1);
+}
+
+// A child written twice alike is kept once.
+void TFormParser::AddNestedObject(std::string text) {
+  for (const std::string& t : nestedObjects_)
+    if (SameText(t, text)) return;
+  nestedObjects_.push_back(std::move(text));
 }
 
 TCharSet TFormParser::GetCharSet(std::string_view className) {
@@ -268,10 +340,7 @@ bool TFormParser::ParseNonterminal(std::string_view name) {
       if (ok && st.NestedObject == 0) {
         int end = st.CurPos();
         while (end > 1 && IsDelim(InputAt(end - 1))) --end;
-        std::string text(InputStr().substr(st.ObjectPos - 1, end - st.ObjectPos));
-        bool known = false;
-        for (const std::string& t : nestedObjects_) known = known || SameText(t, text);
-        if (!known) nestedObjects_.push_back(std::move(text));
+        AddNestedObject(std::string(InputStr().substr(st.ObjectPos - 1, end - st.ObjectPos)));
         st.ObjectPos = 0;
         ++st.ObjectCount;
       }

@@ -21,6 +21,7 @@ namespace migwiz::grammar {
 
 class TFormParser;
 class IPropertyObserver;
+struct TRecognizedObject;
 
 class TFormParseState : public TParseState {
  public:
@@ -85,6 +86,14 @@ class TFormParser : public TLL1Parser {
   // own. The general parser has fixed rules and ignores it.
   virtual void UseProfile(const profile::TMigrationProfile*) {}
 
+  // Whether an object the grammar reads without doubt is read in one pass
+  // instead of by the engine (on unless turned off; the result is the same).
+  // Only for the grammar as this class defines it: a subclass that adds
+  // rules, captures more or keeps more state is always parsed by the engine.
+  void SetDirectParse(bool on) { directParse_ = on; }
+  // How many parses were done that way.
+  int DirectParses() const { return directParses_; }
+
   using StoredProperty = TLayoutProperty;
   const std::vector<StoredProperty>& Props() const { return props_; }
   const std::vector<std::string>& NestedObjects() const { return nestedObjects_; }
@@ -96,6 +105,7 @@ class TFormParser : public TLL1Parser {
   void BeforeParse() override;
   void AfterParse(bool& result) override;
   void RulesPrepared() override;
+  bool ParseDirectly(std::string_view startRule, bool& result) override;
   // Whether entering or leaving the rule records anything. Rules that reach
   // no capturing rule change nothing but the position, so their results are
   // remembered within a parse; a subclass that captures more says so here.
@@ -126,6 +136,13 @@ class TFormParser : public TLL1Parser {
   std::vector<Capture> captures_;  // by rule index
   int endGuardClass_ = -1;
   void ProcessObservedProperty(const std::string& propName, const std::string& propValue);
+  void TakeRecognized(const TRecognizedObject& object);
+  void AddNestedObject(std::string text);
+  void ClearItems();
+  bool directParse_ = true;
+  int directParses_ = 0;
+  bool grammarAsDefined_ = false;  // the rules and captures are this class's own
+  int ownRules_ = 0;
 
   std::vector<std::string> nestedObjects_;
   std::string newClassName_;

@@ -135,6 +135,7 @@ TLL1Parser::~TLL1Parser() { ClearRules(); }
 
 void TLL1Parser::AddRule(std::string_view ruleText) {
   Assert(!rulesPrepared_, kUnit, "rule added after the first parse");
+  ++rulesAdded_;
   if (ruleText.size() < 2) return;
   std::string rule = LowerCase(ruleText);
   size_t close = rule.find('>', 1);
@@ -372,7 +373,7 @@ bool TLL1Parser::ParseString(std::string_view inpStr, std::string_view startRule
   pendingRuleName_ = pendingClassName_ = nullptr;
   BeforeParse();
   bool result = false;
-  platform::RunOnLargeStack([&] {
+  if (!ParseDirectly(startRule, result)) platform::RunOnLargeStack([&] {
     try {
       result = ParseNonterminal(startRule);
     } catch (const ParseTooDeep&) {

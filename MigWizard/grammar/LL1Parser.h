@@ -102,6 +102,13 @@ class TLL1Parser {
   virtual bool ParseCharClass(std::string_view className);
   virtual void BeforeParse() {}
   virtual void AfterParse(bool& /*result*/) {}
+  // Lets a subclass parse the text itself, between BeforeParse and
+  // AfterParse, where it is certain of the engine's outcome: true when it
+  // did (result and the state then stand as the engine would leave them),
+  // false to leave the parse to the engine with the state untouched.
+  virtual bool ParseDirectly(std::string_view /*startRule*/, bool& /*result*/) { return false; }
+  // How many rules were added so far (a subclass may tell its own apart).
+  int RulesAdded() const { return rulesAdded_; }
   // Called once the rules are prepared, before the first parse begins.
   virtual void RulesPrepared() {}
 
@@ -244,6 +251,7 @@ class TLL1Parser {
   int errorPos_ = 0;
   std::string errorStr_;
   bool rulesPrepared_ = false;
+  int rulesAdded_ = 0;
   bool useFirst_ = false;
   bool useShared_ = false;
   std::vector<Checkpoint> checkpoints_;  // of the rules being tried, innermost last

@@ -9,4 +9,10 @@ namespace migwiz::platform {
 // fewer than the machine has); at least 1.
 std::size_t AvailableCores();
 
+// The threads of the process allocate from one heap: what one thread frees
+// after a file is what the next allocation of any thread takes, so that a
+// run's memory stays that of the largest file and its results, instead of
+// a heap per thread each as large. Call before the first thread starts.
+void ShareOneHeap();
+
 }  // namespace migwiz::platform

@@ -2,12 +2,11 @@
 
 #include <cstdlib>
 
-#include "support/FileUtils.h"
-#include "support/StrUtils.h"
+#include "platform/Folders.h"
+#include "platform/PathNames.h"
+#include "platform/TextLines.h"
 
 namespace migwiz::platform {
-
-using support::ConcatPath;
 
 std::string EscapeValue(const std::string& value) {
   std::string out;
@@ -71,7 +70,7 @@ void TSettingsStore::Load() {
   }
   loading_ = true;
   std::string section;
-  for (const std::string& raw : support::SplitTextLines(bytes)) {
+  for (const std::string& raw : SplitTextLines(bytes)) {
     if (raw.empty() || raw[0] == ';') continue;
     if (raw.front() == '[' && raw.back() == ']') {
       section = UnescapeValue(raw.substr(1, raw.size() - 2));
@@ -134,7 +133,7 @@ void TSettingsStore::Changed(const std::string& section, const std::string& iden
   current.Set(section, ident, value);
   current.loading_ = false;
   Assign(current);
-  support::ForceDirectory(support::ExtractFileDir(fileName_), fs_);
+  ForceDirectory(ExtractFileDir(fileName_), fs_);
   std::string err;
   saved_ = fs_.WriteFile(fileName_, current.Serialize(), err);
   if (!saved_)

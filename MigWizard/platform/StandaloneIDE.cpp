@@ -3,19 +3,15 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/AsciiCase.h"
+#include "platform/Folders.h"
 #include "platform/KryParser.h"
+#include "platform/PathNames.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
-#include "support/FileUtils.h"
-#include "support/StrUtils.h"
-#include "support/TextFile.h"
+#include "platform/TextFile.h"
 
 namespace migwiz::platform {
-
-using support::ConcatPath;
-using support::ExtractFileDir;
-using support::FindPathNoCase;
-using support::SameText;
 
 namespace {
 
@@ -112,7 +108,7 @@ std::vector<std::string> DprojUnitFiles(const std::string& dprojText,
     size_t end = dprojText.find('"', start);
     if (end == std::string::npos) break;
     std::string written = XmlUnescape(dprojText.substr(start, end - start));
-    if (SameText(support::ExtractFileExt(written), ".pas"))
+    if (SameText(ExtractFileExt(written), ".pas"))
       units.push_back(ProjectPath(written, projectDir, fs));
   }
   if (mainSource) {
@@ -135,14 +131,14 @@ std::unique_ptr<TStandaloneProject> TStandaloneProject::Open(const std::string& 
   }
   std::string bytes, err;
   if (!fs.ReadFile(fileName, bytes, err)) throw std::runtime_error(err);
-  std::string text = support::ReadTextFile(bytes).text;
+  std::string text = ReadTextFile(bytes).text;
   auto project = std::make_unique<TStandaloneProject>();
   project->fileName_ = fileName;
   std::string dir = ExtractFileDir(fileName);
-  if (SameText(support::ExtractFileExt(fileName), ".dproj")) {
+  if (SameText(ExtractFileExt(fileName), ".dproj")) {
     std::string mainSource;
     std::vector<std::string> units = DprojUnitFiles(text, dir, fs, &mainSource);
-    if (mainSource.empty()) mainSource = FindPathNoCase(support::ChangeFileExt(fileName, ".dpr"), fs);
+    if (mainSource.empty()) mainSource = FindPathNoCase(ChangeFileExt(fileName, ".dpr"), fs);
     if (!mainSource.empty()) project->modules_.push_back(mainSource);
     project->modules_.insert(project->modules_.end(), units.begin(), units.end());
   } else {

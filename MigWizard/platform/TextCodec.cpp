@@ -269,13 +269,14 @@ std::string AnsiCodePage::Decode(std::string_view bytes) const {
 std::string AnsiCodePage::Encode(std::string_view utf8) const {
   std::string out;
   if (singleByte_) {
-    out.reserve(utf8.size());
     // Most form and unit text is ASCII throughout: no decoding, no lookups.
     if (std::all_of(utf8.begin(), utf8.end(), [](char b) { return (static_cast<unsigned char>(b) & 0x80) == 0; })) {
       if (asciiAsIs_) return std::string(utf8);
+      out.reserve(utf8.size());
       for (char b : utf8) out.push_back(asciiBytes_[static_cast<unsigned char>(b)]);
       return out;
     }
+    out.reserve(utf8.size());
     for (char32_t c : Utf8ToCodePoints(utf8)) {
       auto it = c == kReplacement ? fromUnicode_.end() : fromUnicode_.find(c);
       out.push_back(it == fromUnicode_.end() ? '?' : static_cast<char>(it->second));

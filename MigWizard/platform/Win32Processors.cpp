@@ -15,4 +15,7 @@ std::size_t AvailableCores() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// The C runtime's heap is one already.
+void ShareOneHeap() {}
+
 }  // namespace migwiz::platform

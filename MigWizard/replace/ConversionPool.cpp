@@ -29,16 +29,20 @@ TConversionPool::~TConversionPool() {
 }
 
 void TConversionPool::Post(size_t number, Job job) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back({number, std::move(job)});
+    wake = idle_ > 0;
   }
-  posted_.notify_one();
+  if (wake) posted_.notify_one();
 }
 
 void TConversionPool::Wait(size_t number) {
   std::unique_lock<std::mutex> lock(mutex_);
+  awaited_ = number;
   finished_.wait(lock, [&] { return done_.count(number) != 0; });
+  awaited_ = SIZE_MAX;
   done_.erase(number);
 }
 
@@ -51,7 +55,9 @@ void TConversionPool::DropQueued() {
 void TConversionPool::Serve(size_t thread) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
+    ++idle_;
     posted_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+    --idle_;
     if (closing_) return;
     Posted p = std::move(queue_.front());
     queue_.pop_front();
@@ -64,7 +70,7 @@ void TConversionPool::Serve(size_t thread) {
     p.job = nullptr;  // what the job holds goes before the caller hears of it
     lock.lock();
     done_.insert(p.number);
-    finished_.notify_all();
+    if (p.number == awaited_) finished_.notify_all();
   }
 }
 

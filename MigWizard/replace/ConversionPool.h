@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -52,6 +53,10 @@ class TConversionPool {
   std::deque<Posted> queue_;
   std::unordered_set<size_t> done_;
   bool closing_ = false;
+  // Who sleeps, so that nobody is woken for nothing: the threads waiting
+  // for a job, and the job the caller waits for (none: SIZE_MAX).
+  size_t idle_ = 0;
+  size_t awaited_ = SIZE_MAX;
   std::vector<std::unique_ptr<platform::TLargeStackThread>> threads_;
 };
 

@@ -567,14 +567,17 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   writtenSums_[i] = ContentChecksum(c.Output);
   // Converted copies wait for the copy back in memory, up to a bound, and
   // beyond it in the temporary folder: either way no original is touched
-  // before every file is converted.
+  // before every file is converted. The first copy stays in memory even
+  // beyond the bound (it is there already), so that one large form is not
+  // written twice; a bound of 0 sends every copy through the folder.
   if (dryRun_) {
     // Nothing is copied back: the converted copy is only shown (--diff)
     // and checked now, as it will not be kept for the check at the end.
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     CheckConvertedCopy(c);
     c.Output = std::string();
-  } else if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_) {
+  } else if (keptOutputBytes_ + c.Output.size() <= memoryForCopies_ ||
+             (memoryForCopies_ > 0 && keptOutputs_.empty())) {
     keptOutputBytes_ += c.Output.size();
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     keptOutputs_[i] = std::move(c.Output);

@@ -199,8 +199,9 @@ class TComponentReplacer {
   void SetJobs(unsigned jobs) { jobs_ = jobs; }
   unsigned Jobs() const { return jobs_; }
   // Converted copies wait for the copy back in memory up to this many bytes
-  // (16 MB unless set), the others in the temporary folder; so do, during
-  // the copy back, the originals' bytes held to undo it.
+  // (16 MB unless set; the first one whatever its size, unless 0), the
+  // others in the temporary folder; so do, during the copy back, the
+  // originals' bytes held to undo it.
   void SetMemoryForCopies(size_t bytes) { memoryForCopies_ = bytes; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
   // Before each original is replaced by its converted copy.

@@ -1,8 +1,8 @@
 #include "replace/TarnReplacer.h"
 
 #include "grammar/TarnFormParser.h"
-#include "platform/TarnClasses.h"
 #include "profile/ProfileLoader.h"
+#include "profile/TarnClasses.h"
 
 namespace migwiz::replace {
 
@@ -10,7 +10,7 @@ std::unique_ptr<TComponentReplacer> CreateProfileReplacer(const profile::TProfil
                                                           TReplaceOptions& options,
                                                           TReplaceEnvironment env) {
   static const bool registered = [] {
-    platform::RegisterTarnClasses();
+    profile::RegisterTarnClasses();
     return true;
   }();
   (void)registered;

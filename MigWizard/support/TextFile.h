@@ -1,30 +1,17 @@
-// The three encodings of unit and form files, and reading a file's text.
-// Text inside the program is UTF-8.
+// The three encodings of unit and form files, and reading a file's text:
+// the platform's, under the names the rest of the program knows them by.
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "platform/TextFile.h"
 
 namespace migwiz::support {
 
-enum class TEncoding { Ansi, Utf8, Utf16LE };
-
-struct TextFileContents {
-  TEncoding encoding = TEncoding::Ansi;
-  std::string text;  // UTF-8
-};
-
-// The encoding chosen by the file's byte-order mark, and the text after it.
-TextFileContents ReadTextFile(std::string_view bytes);
-
-// Decoding loses nothing: bytes that are not valid in the encoding come
-// through the text in a form that EncodeText turns back into them, so a
-// file read and written again is unchanged outside the edits. Such text
-// may hold invalid UTF-8; code that needs valid UTF-8 sanitizes it.
-std::string DecodeText(std::string_view bytes, TEncoding encoding);
-// Encodes without a byte-order mark.
-std::string EncodeText(std::string_view utf8, TEncoding encoding);
-std::string ByteOrderMark(TEncoding encoding);
-const char* EncodingName(TEncoding encoding);
+using platform::ByteOrderMark;
+using platform::DecodeText;
+using platform::EncodeText;
+using platform::EncodingName;
+using platform::ReadTextFile;
+using platform::TEncoding;
+using platform::TextFileContents;
 
 }  // namespace migwiz::support

@@ -133,17 +133,14 @@ void PrintLinkHint(const replace::TRunReport& report) {
   if (report.Mode() != replace::TReportMode::rmFolder || report.LinkConnections()) return;
   size_t linkable = 0;
   std::string names;
-  // A pair looked for once is in names from then on (names only grows):
-  // many datasets naming the same TDatabase search the list only once.
-  std::unordered_set<std::string> looked;
+  std::unordered_set<std::string> named;
   for (const auto& d : report.UnlinkedDatasets()) {
     // The one a linking run would link it to, chosen as that run chooses.
     const std::string& reference = d.Choice.Chosen.Reference;
     if (d.Choice.Reason != replace::TLinkReason::lrNotLinking || reference.empty()) continue;
     ++linkable;
     std::string name = d.DatabaseName + " is " + reference;
-    if (!looked.insert(name).second) continue;
-    if (names.find(name) == std::string::npos) names += (names.empty() ? "" : ", ") + name;
+    if (named.insert(name).second) names += (names.empty() ? "" : ", ") + name;
   }
   if (linkable)
     std::cout << linkable << " of these dataset(s) name a TDatabase of this folder (" << names

@@ -7,8 +7,12 @@
 #include "Arguments.h"
 #include "Command.h"
 #include "Signals.h"
+#include "platform/LargeStack.h"
+#include "platform/Processors.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   migwiz::app::PrepareConsole();
   migwiz::app::IgnoreBrokenPipes();
@@ -33,4 +37,22 @@ int main(int argc, char** argv) {
     return 1;
   }
   return migwiz::app::ExitStatus();
+}
+
+}  // namespace
+
+// The command runs on a thread with a large stack, so that a run done one
+// file at a time parses each file where it stands instead of handing every
+// file to another thread and waiting for it.
+int main(int argc, char** argv) {
+  migwiz::platform::ShareOneHeap();
+  int status = 1;
+  bool ran = false;
+  {
+    migwiz::platform::TLargeStackThread command([&] {
+      status = Run(argc, argv);
+      ran = true;
+    });
+  }
+  return ran ? status : Run(argc, argv);
 }

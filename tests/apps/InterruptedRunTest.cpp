@@ -14,44 +14,20 @@
 #include <functional>
 #include <map>
 
+#include "StoppedRunTree.h"
 #include "testing/RunProgram.h"
 #include "testing/TempDir.h"
 
 using migwiz::testing::RunProgram;
+using migwiz::testing::Snapshot;
 using migwiz::testing::TempDir;
+using migwiz::testing::WriteTree;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kMigwiz = MIGWIZ_BIN;
-
-// A tree of many small units with their forms, in a few dozen folders.
-void WriteTree(const TempDir& dir, int units) {
-  for (int i = 0; i < units; ++i) {
-    std::string name = "f" + std::to_string(i % 40) + "/U" + std::to_string(i);
-    dir.Write(name + ".pas", "unit U" + std::to_string(i) + ";\r\ninterface\r\nuses Windows, DBTables;\r\n"
-                             "{$R *.dfm}\r\ntype TF = class(TForm) Q: TQuery; end;\r\nend.\r\n");
-    dir.Write(name + ".dfm", "object F: TF\r\n  object Q: TQuery\r\n    SQL.Strings = (\r\n      'select "
-                             + std::to_string(i) + "')\r\n  end\r\nend\r\n");
-  }
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (!e.is_regular_file()) continue;
-    std::string rel = fs::relative(e.path(), root).string();
-    // What the run writes of its own (backups, log, report, the lock a
-    // killed run leaves for the next to take over, the half-written copy
-    // a kill leaves beside the file it was replacing) is no original.
-    if (rel.rfind("RBackup", 0) == 0 || rel == "Wiz_Log.txt" || rel == "Wiz_Report.txt" ||
-        rel == "Wiz_Run.lock" || rel.find(".migwiz-tmp") != std::string::npos)
-      continue;
-    files[rel] = migwiz::testing::ReadAll(e.path().string());
-  }
-  return files;
-}
 
 // migwiz started with its stderr on a pipe that the test reads line by line.
 class Running {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ClassRegistry.h"
-#include "platform/TarnClasses.h"
+#include "profile/TarnClasses.h"
 
 using namespace migwiz::grammar;
 
@@ -13,7 +13,7 @@ class FormParserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     migwiz::platform::ClassRegistry::Global().UnregisterAll();
-    migwiz::platform::RegisterTarnClasses();
+    migwiz::profile::RegisterTarnClasses();
   }
   void TearDown() override { migwiz::platform::ClassRegistry::Global().UnregisterAll(); }
 

@@ -2,7 +2,7 @@
 
 #include "grammar/TarnFormParser.h"
 #include "platform/ClassRegistry.h"
-#include "platform/TarnClasses.h"
+#include "profile/TarnClasses.h"
 
 using namespace migwiz::grammar;
 
@@ -12,7 +12,7 @@ class PropertyTranslation : public ::testing::Test {
  protected:
   void SetUp() override {
     migwiz::platform::ClassRegistry::Global().UnregisterAll();
-    migwiz::platform::RegisterTarnClasses();
+    migwiz::profile::RegisterTarnClasses();
     parser.SetOnGetPropertyValue([this](const std::string& name, const std::string& old) {
       asked.push_back(name + "=" + old);
       return old == "Sales" ? std::string("DM.Database1") : std::string();

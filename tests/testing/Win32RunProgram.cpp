@@ -4,6 +4,7 @@
 
 #include "platform/Win32Text.h"
 #include "testing/RunProgram.h"
+#include "testing/Win32Console.h"
 
 namespace migwiz::testing {
 
@@ -28,23 +29,30 @@ std::wstring Quoted(const std::wstring& arg) {
   return out + L"\"";
 }
 
-void Drain(HANDLE pipe, std::string& sink) {
+// Reads the pipe to its end; each complete line (without its line break)
+// goes to onLine when given.
+void Drain(HANDLE pipe, std::string& sink, const std::function<void(const std::string&)>& onLine = {}) {
   char buf[4096];
   DWORD n = 0;
-  while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n > 0) sink.append(buf, n);
+  size_t lineStart = sink.size();
+  while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n > 0) {
+    sink.append(buf, n);
+    for (size_t nl; onLine && (nl = sink.find('\n', lineStart)) != std::string::npos; lineStart = nl + 1) {
+      size_t end = nl > lineStart && sink[nl - 1] == '\r' ? nl - 1 : nl;
+      onLine(sink.substr(lineStart, end - lineStart));
+    }
+  }
 }
-
-}  // namespace
 
 // The child gets this process's environment with env's NAME=VALUE entries
 // set in it, as on the other side.
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& env) {
+ProgramResult Run(const std::string& program, const std::vector<std::string>& args,
+                  const std::vector<std::string>& env, const std::function<void(const std::string&)>& onErrLine) {
   ProgramResult result;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
   if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return result;
-  if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+  if (!CreatePipe(&errRead, &errWrite, &inherit, onErrLine ? 4096 : 0)) {
     CloseHandle(outRead);
     CloseHandle(outWrite);
     return result;
@@ -89,7 +97,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   CloseHandle(errWrite);
   if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
   if (started) {
-    std::thread errReader([&] { Drain(errRead, result.err); });
+    std::thread errReader([&] { Drain(errRead, result.err, onErrLine); });
     Drain(outRead, result.out);
     errReader.join();
     WaitForSingleObject(pi.hProcess, INFINITE);
@@ -102,6 +110,19 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   CloseHandle(outRead);
   CloseHandle(errRead);
   return result;
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env) {
+  return Run(program, args, env, {});
+}
+
+ProgramResult RunProgramWatchingErrors(const std::string& program, const std::vector<std::string>& args,
+                                       const std::vector<std::string>& env,
+                                       const std::function<void(const std::string&)>& onErrLine) {
+  return Run(program, args, env, onErrLine);
 }
 
 }  // namespace migwiz::testing

@@ -1,10 +1,8 @@
-#include "support/TextFile.h"
+#include "platform/TextFile.h"
 
 #include "platform/TextCodec.h"
 
-namespace migwiz::support {
-
-using platform::AnsiCodePage;
+namespace migwiz::platform {
 
 TextFileContents ReadTextFile(std::string_view bytes) {
   TextFileContents result;
@@ -23,7 +21,7 @@ TextFileContents ReadTextFile(std::string_view bytes) {
 
 std::string DecodeText(std::string_view bytes, TEncoding encoding) {
   switch (encoding) {
-    case TEncoding::Utf16LE: return platform::Utf16LEToText(bytes);
+    case TEncoding::Utf16LE: return Utf16LEToText(bytes);
     case TEncoding::Utf8: return std::string(bytes);  // kept as read, invalid bytes included
     case TEncoding::Ansi: break;
   }
@@ -32,7 +30,7 @@ std::string DecodeText(std::string_view bytes, TEncoding encoding) {
 
 std::string EncodeText(std::string_view utf8, TEncoding encoding) {
   switch (encoding) {
-    case TEncoding::Utf16LE: return platform::TextToUtf16LE(utf8);
+    case TEncoding::Utf16LE: return TextToUtf16LE(utf8);
     case TEncoding::Utf8: return std::string(utf8);
     case TEncoding::Ansi: break;
   }
@@ -57,4 +55,4 @@ const char* EncodingName(TEncoding encoding) {
   return "ANSI";
 }
 
-}  // namespace migwiz::support
+}  // namespace migwiz::platform
