@@ -85,11 +85,16 @@ void TParser::SetKeywords(const TLexemeTable* keywords) {
   }
 }
 
-int TParser::KeywordCode(std::string_view word) {
+// Most words are told apart here, in GetNext itself; the rest are looked up.
+inline int TParser::KeywordCode(std::string_view word) {
   if (!keywords_ || word.size() > longestKeyword_) return lcIdent;
   if (keywordLengthsKnown_ && !word.empty() &&
       (((keywordLengths_[AsciiUpper(word[0])] & keywordEndLengths_[AsciiUpper(word.back())]) >> word.size()) & 1) == 0)
     return lcIdent;
+  return LookUpKeyword(word);
+}
+
+int TParser::LookUpKeyword(std::string_view word) {
   if (!upperKeywords_.empty()) {
     // Equal as KryCmpStrings compares: byte for byte in ASCII upper case.
     for (const auto& [upper, code] : upperKeywords_)
@@ -173,11 +178,15 @@ size_t TParser::CommentEnd(size_t pos) const {
 // A string runs to its closing quote (a doubled quote stays inside) and never
 // past the end of its line.
 size_t TParser::StringEnd(size_t pos) const {
-  char quote = text_[pos];
+  const char* const data = text_.data();
+  const size_t size = text_.size();
+  const char quote = data[pos];
   size_t i = pos + 1;
-  while (i < text_.size() && text_[i] != '\r' && text_[i] != '\n') {
-    if (text_[i] == quote) {
-      if (i + 1 < text_.size() && text_[i + 1] == quote) {
+  while (i < size) {
+    const char ch = data[i];
+    if (ch == '\r' || ch == '\n') break;
+    if (ch == quote) {
+      if (i + 1 < size && data[i + 1] == quote) {
         i += 2;
         continue;
       }
@@ -205,18 +214,24 @@ int TParser::GetNext(std::string_view& lexeme) {
   size_t start = pos_;
   int code = lcOther;
 
+  // The runs of blanks and names are read with the place in a local: most
+  // of the time goes there.
+  const char* const data = text_.data();
+  const size_t size = text_.size();
   if (Is(c, kBlank)) {
-    while (pos_ < text_.size()) {
-      const auto b = static_cast<unsigned char>(text_[pos_]);
+    size_t p = pos_;
+    while (p < size) {
+      const auto b = static_cast<unsigned char>(data[p]);
       if (b < 0x80) {  // ASCII, as most text is: by the table alone
         if ((asciiClass_[b] & kBlank) == 0) break;
-        ++pos_;
-      } else if (Is(CharAt(pos_, &len), kBlank)) {
-        pos_ += len;
+        ++p;
+      } else if (Is(CharAt(p, &len), kBlank)) {
+        p += len;
       } else {
         break;
       }
     }
+    pos_ = p;
     code = lcBlank;
   } else if (size_t end = (c == '{' || c == '(' || c == '/') ? CommentEnd(pos_) : 0) {
     pos_ = end;
@@ -230,18 +245,19 @@ int TParser::GetNext(std::string_view& lexeme) {
       lexeme = lexeme.substr(1);
     return lcString;
   } else if (Is(c, kAlpha)) {
-    pos_ += len;
-    while (pos_ < text_.size()) {
-      const auto b = static_cast<unsigned char>(text_[pos_]);
+    size_t p = pos_ + len;
+    while (p < size) {
+      const auto b = static_cast<unsigned char>(data[p]);
       if (b < 0x80) {  // ASCII: a letter as IsAlpha says or a digit
         if ((asciiClass_[b] & kName) == 0) break;
-        ++pos_;
+        ++p;
         continue;
       }
-      char32_t d = CharAt(pos_, &len);
+      char32_t d = CharAt(p, &len);
       if (!Is(d, kAlpha) && !IsLetterOrDigit(d)) break;
-      pos_ += len;
+      p += len;
     }
+    pos_ = p;
     code = KeywordCode(text_.substr(start, pos_ - start));
   } else if (Is(c, kNumber)) {  // letters were taken as identifiers above
     pos_ += len;

@@ -92,6 +92,7 @@ class TParser {
   }
   bool IsOther(char32_t c, std::uint8_t kind) const;
   int KeywordCode(std::string_view word);
+  int LookUpKeyword(std::string_view word);
 
   std::string own_;        // the text, when it was given to keep
   std::string_view text_;  // the text read
