@@ -86,10 +86,9 @@ std::vector<TReadObject> ReadObjects(const std::string& text, std::unordered_set
   };
   std::vector<TReadObject> objects;
   // The open objects (an index into objects, or kNotAsked) and collection
-  // items (kItem),
-  // and the path of the names around the place reached: the object and
-  // item names joined with '.', empty ones left out. pathEnds holds the
-  // path's length before each name was added.
+  // items (kItem), and the path of the names around the place reached: the
+  // object and item names joined with '.', empty ones left out. pathEnds
+  // holds the path's length before each name was added.
   std::vector<long> open;
   std::string path;
   std::vector<size_t> pathEnds;
