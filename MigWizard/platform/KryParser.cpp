@@ -1,6 +1,8 @@
 #include "platform/KryParser.h"
 
 #include <algorithm>
+#include <typeinfo>
+#include <vector>
 
 #include "platform/CharClass.h"
 #include "platform/Utf8.h"
@@ -19,6 +21,9 @@ int KryCmpStrings(std::string_view a, std::string_view b) {
 }
 
 namespace {
+
+// Keyword tables up to this size are searched directly.
+constexpr size_t kShortKeywordTable = 16;
 
 // A byte as KryCmpStrings compares it.
 unsigned char AsciiUpper(char c) {
@@ -57,23 +62,47 @@ void TParser::SetKeywords(const TLexemeTable* keywords) {
   keywords_ = keywords;
   longestKeyword_ = 0;
   keywordLengths_.fill(0);
+  keywordEndLengths_.fill(0);
   keywordLengthsKnown_ = false;
+  upperKeywords_.clear();
   if (!keywords_) return;
   keywordLengthsKnown_ = true;
+  if (keywords_->size() <= kShortKeywordTable)
+    for (const auto& [word, code] : *keywords_) {
+      std::string upper(word.size(), '\0');
+      std::transform(word.begin(), word.end(), upper.begin(), AsciiUpper);
+      upperKeywords_.emplace_back(std::move(upper), code);
+    }
   for (const auto& entry : *keywords_) {
     const std::string& word = entry.first;
     longestKeyword_ = std::max(longestKeyword_, word.size());
     if (word.empty() || word.size() >= 64)
       keywordLengthsKnown_ = false;
-    else
+    else {
       keywordLengths_[AsciiUpper(word[0])] |= std::uint64_t{1} << word.size();
+      keywordEndLengths_[AsciiUpper(word.back())] |= std::uint64_t{1} << word.size();
+    }
   }
 }
 
-int TParser::KeywordCode(std::string_view word) {
+// Most words are told apart here, in GetNext itself; the rest are looked up.
+inline int TParser::KeywordCode(std::string_view word) {
   if (!keywords_ || word.size() > longestKeyword_) return lcIdent;
-  if (keywordLengthsKnown_ && !word.empty() && ((keywordLengths_[AsciiUpper(word[0])] >> word.size()) & 1) == 0)
+  if (keywordLengthsKnown_ && !word.empty() &&
+      (((keywordLengths_[AsciiUpper(word[0])] & keywordEndLengths_[AsciiUpper(word.back())]) >> word.size()) & 1) == 0)
     return lcIdent;
+  return LookUpKeyword(word);
+}
+
+int TParser::LookUpKeyword(std::string_view word) {
+  if (!upperKeywords_.empty()) {
+    // Equal as KryCmpStrings compares: byte for byte in ASCII upper case.
+    for (const auto& [upper, code] : upperKeywords_)
+      if (upper.size() == word.size() &&
+          std::equal(word.begin(), word.end(), upper.begin(), [](char w, char u) { return AsciiUpper(w) == static_cast<unsigned char>(u); }))
+        return code;
+    return lcIdent;
+  }
   auto it = keywords_->find(keywordKey_.assign(word));
   return it == keywords_->end() ? lcIdent : it->second;
 }
@@ -86,12 +115,30 @@ bool TParser::IsAlpha(char32_t c) const {
 bool TParser::IsNumber(char32_t c) const { return c >= '0' && c <= '9'; }
 bool TParser::IsStringQuote(char32_t c) const { return c == '\'' || c == '"'; }
 
+// Learnt once per tokenizer class and thread: a run makes a tokenizer for
+// every scan of every file.
 void TParser::LearnAsciiClasses() {
-  for (char32_t c = 0; c < 128; ++c)
+  struct Learnt {
+    const std::type_info* type;
+    std::array<std::uint8_t, 128> classes;
+  };
+  thread_local std::vector<Learnt> learnt;
+  const std::type_info& type = typeid(*this);
+  for (const Learnt& l : learnt)
+    if (*l.type == type) {
+      asciiClass_ = l.classes;
+      asciiLearnt_ = true;
+      return;
+    }
+  for (char32_t c = 0; c < 128; ++c) {
+    const bool alpha = IsAlpha(c);
     asciiClass_[c] = static_cast<std::uint8_t>((IsBlank(c) ? kBlank : 0) | (IsSymbol(c) ? kSymbol : 0) |
-                                               (IsAlpha(c) ? kAlpha : 0) | (IsNumber(c) ? kNumber : 0) |
-                                               (IsStringQuote(c) ? kQuote : 0));
+                                               (alpha ? kAlpha : 0) | (IsNumber(c) ? kNumber : 0) |
+                                               (IsStringQuote(c) ? kQuote : 0) |
+                                               (alpha || (c >= '0' && c <= '9') ? kName : 0));
+  }
   asciiLearnt_ = true;
+  learnt.push_back({&type, asciiClass_});
 }
 
 bool TParser::IsOther(char32_t c, std::uint8_t kind) const {
@@ -131,11 +178,15 @@ size_t TParser::CommentEnd(size_t pos) const {
 // A string runs to its closing quote (a doubled quote stays inside) and never
 // past the end of its line.
 size_t TParser::StringEnd(size_t pos) const {
-  char quote = text_[pos];
+  const char* const data = text_.data();
+  const size_t size = text_.size();
+  const char quote = data[pos];
   size_t i = pos + 1;
-  while (i < text_.size() && text_[i] != '\r' && text_[i] != '\n') {
-    if (text_[i] == quote) {
-      if (i + 1 < text_.size() && text_[i + 1] == quote) {
+  while (i < size) {
+    const char ch = data[i];
+    if (ch == '\r' || ch == '\n') break;
+    if (ch == quote) {
+      if (i + 1 < size && data[i + 1] == quote) {
         i += 2;
         continue;
       }
@@ -163,10 +214,26 @@ int TParser::GetNext(std::string_view& lexeme) {
   size_t start = pos_;
   int code = lcOther;
 
+  // The runs of blanks and names are read with the place in a local: most
+  // of the time goes there.
+  const char* const data = text_.data();
+  const size_t size = text_.size();
   if (Is(c, kBlank)) {
-    while (pos_ < text_.size() && Is(CharAt(pos_, &len), kBlank)) pos_ += len;
+    size_t p = pos_;
+    while (p < size) {
+      const auto b = static_cast<unsigned char>(data[p]);
+      if (b < 0x80) {  // ASCII, as most text is: by the table alone
+        if ((asciiClass_[b] & kBlank) == 0) break;
+        ++p;
+      } else if (Is(CharAt(p, &len), kBlank)) {
+        p += len;
+      } else {
+        break;
+      }
+    }
+    pos_ = p;
     code = lcBlank;
-  } else if (size_t end = CommentEnd(pos_)) {
+  } else if (size_t end = (c == '{' || c == '(' || c == '/') ? CommentEnd(pos_) : 0) {
     pos_ = end;
     code = lcComment;
   } else if (Is(c, kQuote)) {
@@ -178,12 +245,19 @@ int TParser::GetNext(std::string_view& lexeme) {
       lexeme = lexeme.substr(1);
     return lcString;
   } else if (Is(c, kAlpha)) {
-    pos_ += len;
-    while (pos_ < text_.size()) {
-      char32_t d = CharAt(pos_, &len);
-      if (!Is(d, kAlpha) && !(d >= '0' && d <= '9') && !(d >= 128 && IsLetterOrDigit(d))) break;
-      pos_ += len;
+    size_t p = pos_ + len;
+    while (p < size) {
+      const auto b = static_cast<unsigned char>(data[p]);
+      if (b < 0x80) {  // ASCII: a letter as IsAlpha says or a digit
+        if ((asciiClass_[b] & kName) == 0) break;
+        ++p;
+        continue;
+      }
+      char32_t d = CharAt(p, &len);
+      if (!Is(d, kAlpha) && !IsLetterOrDigit(d)) break;
+      p += len;
     }
+    pos_ = p;
     code = KeywordCode(text_.substr(start, pos_ - start));
   } else if (Is(c, kNumber)) {  // letters were taken as identifiers above
     pos_ += len;

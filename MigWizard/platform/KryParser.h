@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace migwiz::platform {
 
@@ -58,6 +60,7 @@ class TParser {
   void SetKeepQuotes(bool keep) { keepQuotes_ = keep; }
 
  protected:
+  // Character classes: by the character alone (see LearnAsciiClasses).
   virtual bool IsBlank(char32_t c) const;
   virtual bool IsSymbol(char32_t c) const;
   virtual bool IsAlpha(char32_t c) const;
@@ -68,7 +71,9 @@ class TParser {
   void SetKeywords(const TLexemeTable* keywords);
 
  private:
-  enum : std::uint8_t { kBlank = 1, kSymbol = 2, kAlpha = 4, kNumber = 8, kQuote = 16 };
+  // kName: a character that goes on an identifier (a letter as IsAlpha
+  // says, or a digit); learnt for ASCII only.
+  enum : std::uint8_t { kBlank = 1, kSymbol = 2, kAlpha = 4, kNumber = 8, kQuote = 16, kName = 32 };
   char32_t CharAt(size_t pos, size_t* len = nullptr) const {
     const auto b = static_cast<unsigned char>(text_[pos]);
     if (b >= 0x80) return DecodeAt(pos, len);
@@ -78,13 +83,16 @@ class TParser {
   char32_t DecodeAt(size_t pos, size_t* len) const;
   size_t CommentEnd(size_t pos) const;  // 0 when no comment starts here
   size_t StringEnd(size_t pos) const;
-  // The Is... answers for the ASCII characters, asked once per tokenizer.
+  // The Is... answers for the ASCII characters, asked once per tokenizer
+  // class (and thread): they depend on the class alone, not on a tokenizer's
+  // state.
   void LearnAsciiClasses();
   bool Is(char32_t c, std::uint8_t kind) const {
     return c < 128 ? (asciiClass_[c] & kind) != 0 : IsOther(c, kind);
   }
   bool IsOther(char32_t c, std::uint8_t kind) const;
   int KeywordCode(std::string_view word);
+  int LookUpKeyword(std::string_view word);
 
   std::string own_;        // the text, when it was given to keep
   std::string_view text_;  // the text read
@@ -95,8 +103,12 @@ class TParser {
   // By a keyword's first byte in ASCII upper case, bit n when one of n bytes
   // begins with it: most identifiers are told apart without the lookup.
   std::array<std::uint64_t, 256> keywordLengths_{};
+  std::array<std::uint64_t, 256> keywordEndLengths_{};  // the same by the last byte
   bool keywordLengthsKnown_ = false;  // no keyword is empty or 64 bytes long or more
   std::string keywordKey_;  // reused for the lookups
+  // A short table's keywords in ASCII upper case, compared directly rather
+  // than looked up in the map (empty for a long table).
+  std::vector<std::pair<std::string, int>> upperKeywords_;
   size_t pos_ = 0;
   int prevPos_ = 0;
   bool keepQuotes_ = true;

@@ -13,4 +13,7 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 // Whether lines are SplitTextLines(text), found without making new strings.
 bool SameTextLines(const std::vector<std::string>& lines, std::string_view text);
 
+// The lines of SplitTextLines(text) joined with LF, made without the lines.
+std::string JoinedTextLines(std::string_view text);
+
 }  // namespace migwiz::platform

@@ -272,8 +272,8 @@ namespace {
 // The offsets of the object headers of a form text, in text order.
 std::vector<size_t> ObjectHeaders(const std::string& text) {
   std::vector<size_t> headers;
-  TFormLexer lexer(text);
-  std::string lexeme;
+  TFormLexer lexer(platform::TBorrowedText{text});
+  std::string_view lexeme;
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;)
     if (code == lcObject || code == lcInherited || code == lcInline)
       headers.push_back(static_cast<size_t>(lexer.PrevPos()));
@@ -288,7 +288,7 @@ std::vector<size_t> ObjectHeaders(const std::string& text) {
 void TComponentReplacer::PlaceObjectsInBinaryText(TFileConversion& c, const std::string& output) const {
   platform::TRCData header;
   const size_t start = platform::ReadResourceHeader(c.Output, header);
-  const std::string shown = platform::ObjectBinaryToTextUtf8(std::string_view(c.Output).substr(start), start);
+  std::string shown = platform::ObjectBinaryToTextUtf8(std::string_view(c.Output).substr(start), start);
   const std::vector<size_t> before = ObjectHeaders(output), after = ObjectHeaders(shown);
   TLineTracker outputLines(output), shownLines(shown);
   const auto& objects = c.Report.ConvertedObjects();
@@ -299,6 +299,8 @@ void TComponentReplacer::PlaceObjectsInBinaryText(TFileConversion& c, const std:
                        outputLines.LineOf(before[h]) == objects[i].Place.ConvertedLine;
     c.Report.SetConvertedLine(i, found ? shownLines.LineOf(after[h]) : 0);
   }
+  // A dry run checks the copy next, as this same text: it is not made twice.
+  if (dryRun_) c.ShownText = std::move(shown);
 }
 
 void TComponentReplacer::WriteFormFile(TFileConversion& c, const std::string& output,
@@ -323,10 +325,11 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
   c.Form = std::make_unique<TFormFileContents>(ReadForm(c.File));  // kept for the conversion
   if (!c.Form->refusal.empty()) return;  // refused when it is converted
   const std::string& text = c.Form->text;
-  TFormLexer lexer(text);
+  TFormLexer lexer(platform::TBorrowedText{text});
   TFormObject object;
   std::string rootName;
-  std::string lexeme;
+  std::string_view lexeme;
+  static const int kCharCode = PasSymbols().at("#");
   for (int code; (code = lexer.Next(lexeme)) != platform::lcEnd;) {
     if (code == lcObject || code == lcInherited || code == lcInline) {
       object.ReadingName = true;
@@ -344,7 +347,7 @@ void TComponentReplacer::CollectDatabaseNames(TFileConversion& c) const {
         object.ReadingType = false;
       }
       object.LastIdent = lexeme;
-    } else if (code == platform::lcString || code == PasSymbols().at("#")) {
+    } else if (code == platform::lcString || code == kCharCode) {
       if (object.LastIdent == "DatabaseName" && IsConnectionClass(object.ClassName)) {
         size_t pos = static_cast<size_t>(lexer.PrevPos());
         std::string name;

@@ -27,7 +27,11 @@ class TFormLexer {
   int Next(std::string_view& lexeme) {
     int code = parser_.GetNext(lexeme);
     if (code == platform::lcBlank) {
-      if (lexeme.find_first_of("\r\n") != std::string::npos) onHeader_ = false;
+      for (char c : lexeme)
+        if (c == '\r' || c == '\n') {
+          onHeader_ = false;
+          break;
+        }
       return code;
     }
     code = Meaning(code);  // a "comment" here is binary data in braces: a value

@@ -122,6 +122,9 @@ struct TFileConversion {
   TOriginalRead Read;
   std::vector<std::string> Warnings;
   std::exception_ptr Error;
+  // A dry run's converted binary form as the text its stream reads as,
+  // made for the report's lines and kept for the check of the copy.
+  std::optional<std::string> ShownText;
 };
 
 class TConversionPool;
@@ -335,6 +338,9 @@ class TComponentReplacer {
   // bytes are freed once they are read, so a large form is not held twice.
   void CheckConvertedForm(const std::string& file, std::string bytes,
                           const std::vector<const TConvertedObject*>& converted);
+  // The converted objects against the form's text as read again.
+  void CheckReadObjects(const std::string& file, const std::string& text,
+                        const std::vector<const TConvertedObject*>& converted);
   bool KeptByClass(const TConvertedObject& o, const std::string& property, const std::string& head) const;
   // Descendants of paired classes among the run's units, before any
   // conversion, into the run's profile.

@@ -13,7 +13,7 @@
 namespace migwiz::replace {
 
 using grammar::TFormParser;
-using support::SplitTextLines;
+using support::JoinedTextLines;
 using support::UpperCase;
 
 namespace {
@@ -83,10 +83,10 @@ void TReportRecorder::PropertyProcessed(const std::string& typeName, const std::
     for (const ParamLine& l : lines)
       if (!taken.count(UpperCase(l.name))) p.dropped.push_back({l.name, Masked(l.name, l.value), true});
   } else if (stored.empty()) {
-    p.dropped.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), false});
+    p.dropped.push_back({propName, Masked(propName, JoinedTextLines(propValue)), false});
   } else if (!(stored.size() == 1 && stored[0].name == propName && support::SameTextLines(stored[0].lines, propValue))) {
     for (const auto& s : stored)
-      p.translated.push_back({propName, Masked(propName, Joined(SplitTextLines(propValue))), s.name,
+      p.translated.push_back({propName, Masked(propName, JoinedTextLines(propValue)), s.name,
                               Masked(s.name, Joined(s.lines))});
   }
   pending_[valuePos] = std::move(p);

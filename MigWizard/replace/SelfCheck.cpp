@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/ClassRegistry.h"
@@ -46,14 +49,10 @@ class TTokens {
   const Token* At(size_t i) {
     if (i - first_ < kept_.size()) return &kept_[i - first_];
     while (!ended_ && first_ + kept_.size() <= i) {
-      Token t{};
-      const int code = lexer_.Next(t.text);
-      if (code == platform::lcEnd) {
-        ended_ = true;
-      } else if (code != platform::lcBlank) {
-        t.code = code;
-        kept_.push_back(t);
-      }
+      std::string_view text;
+      const int code = lexer_.Next(text);
+      if (code == platform::lcEnd) ended_ = true;
+      else if (code != platform::lcBlank) kept_.push_back({code, text});
     }
     return i - first_ < kept_.size() ? &kept_[i - first_] : nullptr;
   }
@@ -73,56 +72,79 @@ class TTokens {
   bool ended_ = false;
 };
 
-std::vector<TReadObject> ReadObjects(const std::string& text) {
+// In an object's place among the open ones: a collection item, or an object
+// whose path is not asked for (its properties are passed over all the same).
+constexpr long kItem = -1, kNotAsked = -2;
+
+// The first object of each path in wanted, each path taken out of wanted as
+// it is found. The walk over the text is the same whatever is asked for.
+std::vector<TReadObject> ReadObjects(const std::string& text, std::unordered_set<std::string_view> wanted) {
   TTokens tokens(text);
   auto isSymbol = [&](size_t i, char c) {
     const Token* t = tokens.At(i);
     return t && t->code > 0 && t->text.size() == 1 && t->text[0] == c;
   };
   std::vector<TReadObject> objects;
-  // The open objects (an index into objects) and collection items (none).
+  // The open objects (an index into objects, or kNotAsked) and collection
+  // items (kItem), and the path of the names around the place reached: the
+  // object and item names joined with '.', empty ones left out. pathEnds
+  // holds the path's length before each name was added.
   std::vector<long> open;
-  std::vector<std::string> names;
+  std::string path;
+  std::vector<size_t> pathEnds;
+  auto pushName = [&](std::string_view name) {
+    pathEnds.push_back(path.size());
+    if (name.empty()) return;
+    if (!path.empty()) path += '.';
+    path += name;
+  };
   for (size_t i = 0; tokens.At(i); ++i) {
     tokens.DropBefore(i > 0 ? i - 1 : 0);
     const int code = tokens.At(i)->code;
     if (code == lcObject || code == lcInherited || code == lcInline) {
       if (!tokens.At(i + 3)) break;
-      std::string name(tokens.At(i + 1)->text);
+      std::string_view name = tokens.At(i + 1)->text;
       size_t at = i + 2;
-      std::string className;
+      std::string_view className;
       if (isSymbol(at, ':')) {
         className = tokens.At(at + 1)->text;
         at += 2;
       } else {  // an unnamed object: "object TPanel"
         className = name;
-        name.clear();
+        name = {};
       }
-      names.push_back(name);
-      std::string path;
-      for (const std::string& n : names)
-        if (!n.empty()) path += (path.empty() ? "" : ".") + n;
-      open.push_back(static_cast<long>(objects.size()));
-      objects.push_back({path, className, {}});
+      pushName(name);
+      if (wanted.erase(path)) {
+        open.push_back(static_cast<long>(objects.size()));
+        objects.push_back({path, std::string(className), {}});
+      } else {
+        open.push_back(kNotAsked);
+      }
       i = at - 1;
     } else if (code == lcItem) {
-      open.push_back(-1);
-      names.emplace_back();
+      open.push_back(kItem);
+      pushName({});
     } else if (code == lcEndKeyword) {
       if (!open.empty()) open.pop_back();
-      if (!names.empty()) names.pop_back();
-    } else if (code == platform::lcIdent && !open.empty() && open.back() >= 0) {
+      if (!pathEnds.empty()) {
+        path.resize(pathEnds.back());
+        pathEnds.pop_back();
+      }
+    } else if (code == platform::lcIdent && !open.empty() && open.back() != kItem) {
       // A property: a (dotted) name followed by '='.
       const bool afterEquals = i > 0 && isSymbol(i - 1, '=');
       size_t j = i;
-      std::string name(tokens.At(j)->text);
-      while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) {
-        j += 2;
-        name += ".";
-        name += tokens.At(j)->text;
-      }
+      while (isSymbol(j + 1, '.') && tokens.At(j + 2) && tokens.At(j + 2)->code == platform::lcIdent) j += 2;
       if (isSymbol(j + 1, '=') && !afterEquals) {
-        objects[static_cast<size_t>(open.back())].Properties.push_back(name);
+        if (open.back() >= 0) {
+          // The name's parts are still kept: only tokens before i were let go.
+          std::string name(tokens.At(i)->text);
+          for (size_t k = i + 2; k <= j; k += 2) {
+            name += '.';
+            name += tokens.At(k)->text;
+          }
+          objects[static_cast<size_t>(open.back())].Properties.push_back(std::move(name));
+        }
         i = j + 1;
       }
     }
@@ -170,6 +192,16 @@ void TComponentReplacer::CheckConvertedCopy(TFileConversion& c) noexcept {
   try {
     std::vector<const TConvertedObject*> converted;
     for (const TConvertedObject& o : c.Report.ConvertedObjects()) converted.push_back(&o);
+    // A binary copy was read as text for the report already: the same
+    // bytes read the same way (a conversion that failed there stops its
+    // file before this check).
+    if (c.ShownText && platform::IsBinaryForm(c.Output)) {
+      std::string().swap(c.Output);
+      const std::string text = std::move(*c.ShownText);
+      c.ShownText.reset();
+      CheckReadObjects(c.File, text, converted);
+      return;
+    }
     CheckConvertedForm(c.File, std::move(c.Output), converted);
   } catch (const std::exception& e) {
     try {
@@ -204,8 +236,16 @@ void TComponentReplacer::CheckConvertedForm(const std::string& file, std::string
     report_.AddSelfCheckFinding({file, "", std::string("the converted form does not load: ") + e.what()});
     return;
   }
-  std::map<std::string, const TReadObject*> byPath;
-  const std::vector<TReadObject> objects = ReadObjects(form.text);
+  CheckReadObjects(file, form.text, converted);
+}
+
+void TComponentReplacer::CheckReadObjects(const std::string& file, const std::string& text,
+                                          const std::vector<const TConvertedObject*>& converted) {
+  // Only the converted objects are looked at: only they are read.
+  std::unordered_set<std::string_view> wanted;
+  for (const TConvertedObject* o : converted) wanted.insert(o->Place.Path);
+  const std::vector<TReadObject> objects = ReadObjects(text, std::move(wanted));
+  std::unordered_map<std::string_view, const TReadObject*> byPath;
   for (const TReadObject& o : objects) byPath.emplace(o.Path, &o);
   for (const TConvertedObject* o : converted) {
     auto found = byPath.find(o->Place.Path);

@@ -1,5 +1,6 @@
 // Text form of a component stream back to the binary stream.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,10 +17,17 @@ namespace {
 
 enum class Tok { End, Symbol, Integer, Float, String, Char };
 
-bool IsIdentStart(unsigned char c) {
+constexpr bool IsIdentStart(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
 }
-bool IsIdentChar(unsigned char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+// IsIdentStart or a digit, by a table: the test of every byte of a name.
+constexpr std::array<bool, 256> kIdentChar = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c)
+    table[static_cast<size_t>(c)] = IsIdentStart(static_cast<unsigned char>(c)) || (c >= '0' && c <= '9');
+  return table;
+}();
+bool IsIdentChar(unsigned char c) { return kIdentChar[c]; }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsHex(unsigned char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
@@ -72,8 +80,12 @@ class Lexer {
   explicit Lexer(TBorrowed text) : text_(text.text) { Next(); }
 
   Tok token = Tok::End;
-  std::string str;       // symbol text, number text, or the character
-  std::u16string wide;   // string value
+  std::string_view str;  // symbol text, number text, or the character, in the text
+  // A string value: when every character of it is ASCII (asciiString), its
+  // bytes are in narrow and wide is empty; otherwise it is in wide.
+  std::u16string wide;
+  std::string narrow;
+  bool asciiString = false;
   char floatType = 0;
   int line = 1, column = 1;
 
@@ -87,15 +99,24 @@ class Lexer {
     Next();
   }
   std::string ExpectSymbol(const char* what) {
-    if (token != Tok::Symbol) Fail(std::string(what) + " expected");
-    std::string s = std::move(str);
-    Next();
+    std::string s;
+    AppendSymbol(s, what);
     return s;
+  }
+  // The same, added to name.
+  void AppendSymbol(std::string& name, const char* what) {
+    if (token != Tok::Symbol) Fail(std::string(what) + " expected");
+    name.append(str);
+    Next();
+  }
+  // A string value as UTF-16, whichever way it is held.
+  std::u16string WideValue() const {
+    return asciiString ? std::u16string(narrow.begin(), narrow.end()) : wide;
   }
 
   void Next() {
     SkipBlanks();
-    str.clear();
+    str = {};
     wide.clear();
     floatType = 0;
     line = line_;
@@ -107,8 +128,8 @@ class Lexer {
     auto c = static_cast<unsigned char>(text_[pos_]);
     if (IsIdentStart(c)) {
       size_t start = pos_;
-      while (pos_ < text_.size() && IsIdentChar(text_[pos_])) ++pos_;
-      str.assign(text_, start, pos_ - start);
+      while (pos_ < text_.size() && IsIdentChar(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+      str = text_.substr(start, pos_ - start);
       token = Tok::Symbol;
     } else if (c == '\'' || c == '#') {
       ReadString();
@@ -117,10 +138,10 @@ class Lexer {
     } else if (c == '$') {
       size_t start = pos_++;
       while (pos_ < text_.size() && IsHex(text_[pos_])) ++pos_;
-      str.assign(text_, start, pos_ - start);
+      str = text_.substr(start, pos_ - start);
       token = Tok::Integer;
     } else {
-      str.assign(1, static_cast<char>(c));
+      str = text_.substr(pos_, 1);
       ++pos_;
       token = Tok::Char;
     }
@@ -161,24 +182,36 @@ class Lexer {
     }
   }
 
+  // The quoted parts and #codes of a string. While every character is
+  // ASCII the value is gathered as bytes (narrow); from the first other one
+  // on it is gathered as UTF-16 (wide), each quoted part converted as a
+  // whole. Quoted parts are whole UTF-8 text (they end at a quote), so
+  // converting them apart or together gives the same characters.
   void ReadString() {
-    std::string utf8;
+    std::string& utf8 = narrow;
+    utf8.clear();
+    bool ascii = true;
     while (pos_ < text_.size() && (text_[pos_] == '\'' || text_[pos_] == '#')) {
       if (text_[pos_] == '\'') {
         ++pos_;
         for (;;) {
+          // The characters up to the next quote or line end, at once.
+          size_t end = pos_;
+          while (end < text_.size() && text_[end] != '\'' && text_[end] != '\r' && text_[end] != '\n') {
+            ascii = ascii && static_cast<unsigned char>(text_[end]) < 0x80;
+            ++end;
+          }
+          utf8.append(text_, pos_, end - pos_);
+          pos_ = end;
           if (pos_ >= text_.size() || text_[pos_] == '\r' || text_[pos_] == '\n')
             Fail("unterminated string");
-          if (text_[pos_] == '\'') {
-            if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
-              utf8.push_back('\'');
-              pos_ += 2;
-              continue;
-            }
-            ++pos_;
-            break;
+          if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
+            utf8.push_back('\'');
+            pos_ += 2;
+            continue;
           }
-          utf8.push_back(text_[pos_++]);
+          ++pos_;
+          break;
         }
       } else {
         ++pos_;
@@ -192,12 +225,21 @@ class Lexer {
           ++pos_;
         }
         if (pos_ == start) Fail("character code expected");
+        if (ascii && code < 0x80) {
+          utf8.push_back(static_cast<char>(code));
+          continue;
+        }
+        ascii = false;
         AppendWide(utf8);
         utf8.clear();
         wide.push_back(static_cast<char16_t>(code));
       }
     }
-    AppendWide(utf8);
+    asciiString = ascii;
+    if (!ascii) {
+      AppendWide(utf8);
+      utf8.clear();
+    }
     token = Tok::String;
   }
 
@@ -220,7 +262,7 @@ class Lexer {
       ++pos_;
       token = Tok::Float;
     }
-    str.assign(text_, start, pos_ - start);
+    str = text_.substr(start, pos_ - start);
     if (pos_ < text_.size() && std::strchr("cCdDsSfF", text_[pos_]) && text_[pos_] != '\0') {
       floatType = static_cast<char>(text_[pos_] | 0x20);
       token = Tok::Float;
@@ -293,6 +335,18 @@ class StreamWriter {
       LE(w.size(), 4);
       for (char16_t c : w) LE(c, 2);
     }
+  }
+
+  // A string of ASCII characters only, as String writes it.
+  void AsciiString(std::string_view ascii) {
+    if (ascii.size() <= 255) {
+      Value(TValueType::vaString);
+      out.push_back(static_cast<char>(ascii.size()));
+    } else {
+      Value(TValueType::vaLString);
+      LE(ascii.size(), 4);
+    }
+    out.append(ascii);
   }
 
   // The string in code-page bytes, when the code page holds every character.
@@ -383,11 +437,15 @@ class Converter {
     if (!out_.ShortStr(name)) lex_.Fail("name longer than 255 bytes");
   }
 
-  std::string DottedName(const char* what) {
-    std::string name = lex_.ExpectSymbol(what);
+  // Into a buffer of the converter's, read before the next name is.
+  const std::string& DottedName(const char* what) {
+    std::string& name = name_;
+    name.clear();
+    lex_.AppendSymbol(name, what);
     while (lex_.Is('.')) {
       lex_.Next();
-      name += "." + lex_.ExpectSymbol(what);
+      name += '.';
+      lex_.AppendSymbol(name, what);
     }
     return name;
   }
@@ -405,7 +463,8 @@ class Converter {
     return v;
   }
 
-  int64_t ParseInteger(const std::string& s) {
+  int64_t ParseInteger(std::string_view text) {
+    const std::string s(text);
     errno = 0;
     char* end = nullptr;
     long long v = s[0] == '$' ? static_cast<long long>(std::strtoull(s.c_str() + 1, &end, 16))
@@ -418,15 +477,27 @@ class Converter {
     Enter();
     switch (lex_.token) {
       case Tok::String: {
-        std::u16string w = std::move(lex_.wide);
+        // Parts joined with '+': as bytes while all are ASCII.
+        bool ascii = lex_.asciiString;
+        std::string& narrow = narrow_;
+        std::u16string w;
+        if (ascii) narrow.assign(lex_.narrow);
+        else w = std::move(lex_.wide);
         lex_.Next();
         while (lex_.Is('+')) {
           lex_.Next();
           if (lex_.token != Tok::String) lex_.Fail("string expected");
-          w += lex_.wide;
+          if (ascii && lex_.asciiString) {
+            narrow += lex_.narrow;
+          } else {
+            if (ascii) w.assign(narrow.begin(), narrow.end());
+            ascii = false;
+            w += lex_.WideValue();
+          }
           lex_.Next();
         }
-        out_.String(w);
+        if (ascii) out_.AsciiString(narrow);
+        else out_.String(w);
         break;
       }
       case Tok::Symbol:
@@ -444,7 +515,7 @@ class Converter {
           if (lex_.token != Tok::Symbol || lex_.str.rfind("INF", 0) != 0 || !NonFinite(true))
             lex_.Fail("number expected");
         }
-        else lex_.Fail("invalid property value '" + lex_.str + "'");
+        else lex_.Fail("invalid property value '" + std::string(lex_.str) + "'");
         break;
       case Tok::End: lex_.Fail("property value expected");
     }
@@ -455,9 +526,9 @@ class Converter {
   // without a type letter, single with "s", date with "d". False (nothing
   // read) when the symbol is none of them.
   bool NonFinite(bool negative) {
-    const std::string& s = lex_.str;
+    const std::string_view s = lex_.str;
     if (s.size() < 3 || s.size() > 4) return false;
-    std::string word = s.substr(0, 3);
+    std::string_view word = s.substr(0, 3);
     char type = s.size() == 4 ? s[3] : 0;
     if ((word != "NAN" && word != "INF") || (type && type != 's' && type != 'd')) return false;
     if (negative && word == "NAN") return false;
@@ -483,7 +554,7 @@ class Converter {
   }
 
   void ConvertFloat() {
-    std::string text = lex_.str;
+    std::string text(lex_.str);
     char type = lex_.floatType;
     lex_.Next();
     errno = 0;
@@ -590,6 +661,8 @@ class Converter {
   Lexer lex_;
   StreamWriter out_;
   int depth_ = 0;
+  std::string name_;    // DottedName's
+  std::string narrow_;  // an ASCII string value's parts, joined
 };
 
 }  // namespace

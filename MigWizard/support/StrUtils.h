@@ -16,6 +16,7 @@ namespace migwiz::support {
 using platform::AsciiLower;
 using platform::AsciiUpper;
 using platform::FoldCase;
+using platform::JoinedTextLines;
 using platform::LowerCase;
 using platform::SameText;
 using platform::SameTextLines;

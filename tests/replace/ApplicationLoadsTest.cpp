@@ -267,6 +267,56 @@ TEST_F(ApplicationLoads, TheSelfCheckFindsAFormThatDoesNotLoad) {
   EXPECT_NE(RunReportText(r).find("self-check findings:                      1\n"), std::string::npos);
 }
 
+// The check reads each converted copy again as the IDE would, alike in a
+// dry run (the copy in memory; a binary one as the text the report's lines
+// came from) and after a run (the files written), in a text and a binary
+// form: a dataset inside a panel, after a collection, that holds a
+// Connection the report lists as missing; objects that were not converted
+// are not looked at; of two objects of one path the first is the one read.
+TEST_F(ApplicationLoads, TheSelfCheckReadsDryAndWrittenCopiesAlike) {
+  struct Case {
+    std::string form, finding;
+  } cases[] = {
+      {"object MainForm: TForm\r\n"
+       "  Items = <\r\n    item\r\n      Name = 'a'\r\n    end>\r\n"
+       "  object Panel1: TPanel\r\n"
+       "    Caption = 'p'\r\n"
+       "    object Lbl: TLabel\r\n      Connection = Foo\r\n    end\r\n"
+       "    object Qry: TQuery\r\n      Connection = Foo\r\n      SQL.Strings = (\r\n        'select 1')\r\n    end\r\n"
+       "  end\r\n"
+       "  object Tbl: TTable\r\n    DatabaseName = 'X'\r\n  end\r\n"
+       "  object Panel1: TPanel\r\n    object Qry: TLabel\r\n      Connection = Foo\r\n    end\r\n  end\r\n"
+       "end\r\n",
+       "MainForm.Panel1.Qry: holds a Connection the report lists as missing"},
+      {"object MainForm: TForm\r\n"
+       "  object Panel1: TPanel\r\n    object Qry: TLabel\r\n      Connection = Foo\r\n    end\r\n  end\r\n"
+       "  object Panel1: TPanel\r\n    object Qry: TQuery\r\n      Tag = 1\r\n    end\r\n  end\r\n"
+       "end\r\n",
+       "MainForm.Panel1.Qry: not found as a TTarnQuery in the converted form"},
+  };
+  auto findings = [&] {
+    std::vector<std::string> list;
+    for (const TSelfCheckFinding& f : replacer->Report().SelfCheckFindings())
+      list.push_back(f.File.substr(f.File.find_last_of("/\\") + 1) + " " + f.Object + ": " + f.Finding);
+    std::sort(list.begin(), list.end());
+    return list;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.finding);
+    dir.Write("Main.pas", Unit("Main", ""));
+    dir.Write("Main.dfm", c.form);
+    dir.Write("Bin.pas", Unit("Bin", ""));
+    dir.Write("Bin.dfm", migwiz::platform::WriteResourceForm("TMAINFORM", migwiz::platform::ObjectTextToBinary(c.form)));
+    const std::vector<std::string> expected = {"Bin.dfm " + c.finding, "Main.dfm " + c.finding};
+    replacer->SetDryRun(true);
+    ASSERT_TRUE(RunFolder());
+    EXPECT_EQ(findings(), expected) << "dry run";
+    replacer->SetDryRun(false);
+    ASSERT_TRUE(RunFolder());
+    EXPECT_EQ(findings(), expected) << "run";
+  }
+}
+
 // Renames inside comments are counted apart from those in code.
 TEST_F(ApplicationLoads, RenamesInCommentsAreCountedApart) {
   dir.Write("U.pas",

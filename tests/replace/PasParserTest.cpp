@@ -96,3 +96,26 @@ TEST(PasParser, ViewsIntoABorrowedTextGiveTheSameLexemes) {
     }
   }
 }
+
+// A word is a keyword exactly when the keyword table finds it: in any case,
+// and not when a letter, the length or a byte beyond ASCII differs.
+TEST(PasParser, KeywordsAsTheTableFindsThem) {
+  std::vector<std::string> words = {"Ends", "En", "Uset", "Ite", "ITEMS", "_end", "end1", "Objec",
+                                    "Inheritet", "Inlin\xC3\xA9", "\xC3\xA9nd", "Fnd", "Usez"};
+  for (const auto& [keyword, code] : PasKeywords()) {
+    std::string lower, mixed;
+    for (size_t i = 0; i < keyword.size(); ++i) {
+      const char c = keyword[i];
+      lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      mixed += i % 2 ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+    }
+    words.insert(words.end(), {keyword, lower, mixed});
+  }
+  for (const std::string& word : words) {
+    const auto found = PasKeywords().find(word);
+    const int expected = found == PasKeywords().end() ? lcIdent : found->second;
+    const auto lexemes = Lex(word);
+    ASSERT_EQ(lexemes.size(), 1u) << word;
+    EXPECT_EQ(lexemes[0].first, expected) << word;
+  }
+}

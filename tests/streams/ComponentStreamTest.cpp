@@ -369,6 +369,28 @@ TEST(ComponentStream, NonFiniteValuesKeepTheirKind) {
   }
 }
 
+// Strings of quoted parts, #codes and '+' joins, ASCII or not in every
+// order: the value is the same whichever part first leaves ASCII.
+TEST(ObjectTextToBinaryUtf8, StringPartsInEveryOrder) {
+  const std::string a300(300, 'a');
+  struct Case { std::string value; std::string bytes; } cases[] = {
+      {"#0'a'#127", "\x06\x03\x00" "a\x7F"s},
+      {"'ab' + 'cd'", "\x06\x04" "abcd"s},
+      {"'" + a300.substr(0, 200) + "' + '" + a300.substr(0, 100) + "'", "\x0C\x2C\x01\x00\x00"s + a300},
+      {"'ab' + #1046", "\x14\x04\x00\x00\x00" "ab\xD0\x96"s},
+      {"#1046 + 'ab'", "\x14\x04\x00\x00\x00\xD0\x96" "ab"s},
+      {"'a'#$7F#128'b'", "\x14\x05\x00\x00\x00" "a\x7F\xC2\x80" "b"s},
+      {"'\xC3\xA9'#65", "\x14\x03\x00\x00\x00\xC3\xA9" "A"s},
+      {"#65'\xC3\xA9'#66 + 'c'", "\x14\x05\x00\x00\x00" "A\xC3\xA9" "Bc"s},
+      {"'x''y' + #0", "\x06\x04x'y\x00"s},
+      {"#$D800'a'", "\x12\x02\x00\x00\x00\x00\xD8" "a\x00"s},  // a lone surrogate stays UTF-16
+  };
+  for (const auto& c : cases) {
+    const std::string text = "object A: TA\r\n  P = " + c.value + "\r\nend\r\n";
+    EXPECT_EQ(ObjectTextToBinaryUtf8(text), "TPF0\x02TA\x01" "A\x01P"s + c.bytes + "\x00\x00"s) << c.value;
+  }
+}
+
 // Valid text is read where it lies, other text after its invalid bytes are
 // replaced: both make the stream the replaced text makes.
 TEST(ObjectTextToBinaryUtf8, InvalidBytesAsTheirReplacement) {
