@@ -15,6 +15,8 @@ void TComponentReplacer::TakeInventory() {
       r.listings_.Clear();
       r.keptForms_.clear();
       r.keptFormBytes_ = 0;
+      r.keptUnits_.clear();
+      r.keptUnitBytes_ = 0;
       r.keptOutputs_.clear();
       r.keptOutputBudget_.Clear();
     }

@@ -20,11 +20,13 @@ void TComponentReplacer::FindDescendants() {
   runProfile_ = profile_;
   if (!profile_) return;
   std::vector<profile::TDescendant> declarations;
-  for (const std::string& file : unitList_) {
+  std::string scratch;
+  for (size_t i = 0; i < unitList_.size(); ++i) {
+    const std::string& file = unitList_[i];
     if (UpperCase(ExtractFileExt(file)) != ".PAS") continue;
-    std::string bytes, err;
-    if (!env_.fs->ReadFile(file, bytes, err)) continue;  // the conversion reports it
-    std::vector<profile::TDescendant> found = ScanClassDeclarations(ReadTextFile(bytes).text, file);
+    const std::string* text = ReadUnitAhead(i, scratch);
+    if (!text) continue;  // the conversion reports it
+    std::vector<profile::TDescendant> found = ScanClassDeclarations(*text, file);
     declarations.insert(declarations.end(), found.begin(), found.end());
   }
   runProfile_ = WithDescendants(profile_, declarations, foundDescendants_);

@@ -143,6 +143,8 @@ bool TComponentReplacer::PerformReplace() {
       r.backupFolders_.clear();
       r.keptForms_.clear();
       r.keptFormBytes_ = 0;
+      r.keptUnits_.clear();
+      r.keptUnitBytes_ = 0;
       r.keptOutputs_.clear();
       r.keptOutputBudget_.Clear();
       r.log_.CloseLogFile();
@@ -449,6 +451,7 @@ void TComponentReplacer::RunPass(TPass pass, size_t begin, size_t end, size_t un
       if (pass == TPass::Convert) BeginFile(i, unitCount);
       TFileConversion c(unitList_[i]);
       c.Form = TakeKeptForm(pass, i);
+      c.Unit = TakeKeptUnit(pass, i);
       platform::RunOnLargeStack([&] { DoPass(pass, c, *formParser_); });
       TakePass(pass, i, c, tempDir);
     }
@@ -471,6 +474,7 @@ void TComponentReplacer::RunPass(TPass pass, size_t begin, size_t end, size_t un
       TFileConversion* c = work.emplace(posted, std::make_unique<TFileConversion>(unitList_[posted]))
                                .first->second.get();
       c->Form = TakeKeptForm(pass, posted);
+      c->Unit = TakeKeptUnit(pass, posted);
       pool->Post(posted, [this, pass, c](size_t thread) { DoPass(pass, *c, ParserOf(thread)); });
     }
     pool->Wait(i);
@@ -489,6 +493,15 @@ std::unique_ptr<TFormFileContents> TComponentReplacer::TakeKeptForm(TPass pass, 
   keptForms_.erase(it);
   keptFormBytes_ -= form->text.size();
   return form;
+}
+
+std::unique_ptr<TKeptUnit> TComponentReplacer::TakeKeptUnit(TPass pass, size_t i) {
+  auto it = keptUnits_.find(i);
+  if (pass != TPass::Convert || it == keptUnits_.end()) return nullptr;
+  std::unique_ptr<TKeptUnit> unit = std::move(it->second);
+  keptUnits_.erase(it);
+  keptUnitBytes_ -= unit->Unit.text.size();
+  return unit;
 }
 
 void TComponentReplacer::DoPass(TPass pass, TFileConversion& c, grammar::TFormParser& parser) noexcept {
@@ -670,12 +683,35 @@ std::string ReadOriginal(platform::FileSystem& fs, const std::string& file, TOri
 
 }  // namespace
 
+// Read as the conversion reads it (stamp, bytes, checksum), so that the
+// check before the copy back holds it to the same read.
+const std::string* TComponentReplacer::ReadUnitAhead(size_t i, std::string& scratch) {
+  auto kept = std::make_unique<TKeptUnit>();
+  try {
+    kept->Unit = ReadTextFile(ReadOriginal(*env_.fs, unitList_[i], kept->Read));
+  } catch (const EFOpenError&) {
+    return nullptr;  // the conversion reports it
+  }
+  if (keptUnitBytes_ + kept->Unit.text.size() > kKeptFormBytes) {
+    scratch = std::move(kept->Unit.text);
+    return &scratch;
+  }
+  keptUnitBytes_ += kept->Unit.text.size();
+  return &(keptUnits_[i] = std::move(kept))->Unit.text;
+}
+
 void TComponentReplacer::ProcessFile(TFileConversion& c) {
   std::string ext = UpperCase(ExtractFileExt(c.File));
   if (ext == ".PAS" || ext == ".DPR") {
-    std::string bytes = ReadOriginal(*env_.fs, c.File, c.Read);
-    TextFileContents unit = ReadTextFile(bytes);
-    bytes = std::string();
+    TextFileContents unit;
+    if (c.Unit) {
+      c.Read = c.Unit->Read;
+      unit = std::move(c.Unit->Unit);
+      c.Unit.reset();
+    } else {
+      std::string bytes = ReadOriginal(*env_.fs, c.File, c.Read);
+      unit = ReadTextFile(bytes);
+    }
     c.Recorder.UnitRead(c.File, unit.text);
     ProcessUnit(c, unit.text, unit.encoding);
     return;

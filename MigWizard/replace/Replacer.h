@@ -86,6 +86,13 @@ struct TFileChanges {
   int Changes = 0;
 };
 
+// A unit read (and decoded) before the conversion, by the scan for its
+// class declarations, kept so that the conversion does not read it again.
+struct TKeptUnit {
+  TOriginalRead Read;
+  support::TextFileContents Unit;
+};
+
 // One file of a run converted, on whichever thread: everything it adds to
 // the run is gathered here, and the run takes it in the order of its list.
 struct TFileConversion {
@@ -119,6 +126,7 @@ struct TFileConversion {
   // DatabaseName until it is asked for).
   TConnectionChoice Choice;
   std::unique_ptr<TFormFileContents> Form;  // as read (by this pass or the one before)
+  std::unique_ptr<TKeptUnit> Unit;          // as read before the conversion
   TOriginalRead Read;
   std::vector<std::string> Warnings;
   std::exception_ptr Error;
@@ -292,6 +300,10 @@ class TComponentReplacer {
   void ProcessFile(TFileConversion& c);
   TFormFileContents ReadForm(const std::string& fileName) const;
   std::unique_ptr<TFormFileContents> TakeKeptForm(TPass pass, size_t i);
+  // Reads a unit for the scan before the conversion and keeps it, within a
+  // bound, for the conversion; the text to scan, or null when unreadable.
+  const std::string* ReadUnitAhead(size_t i, std::string& scratch);
+  std::unique_ptr<TKeptUnit> TakeKeptUnit(TPass pass, size_t i);
   bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
   // Copy back, one file
@@ -428,6 +440,8 @@ class TComponentReplacer {
   static constexpr size_t kKeptFormBytes = size_t{16} << 20;
   std::map<size_t, std::unique_ptr<TFormFileContents>> keptForms_;  // by unit list entry
   size_t keptFormBytes_ = 0;
+  std::map<size_t, std::unique_ptr<TKeptUnit>> keptUnits_;  // by unit list entry
+  size_t keptUnitBytes_ = 0;
   std::map<size_t, std::string> keptOutputs_;  // converted copies, by unit list entry
   TCopyBudget keptOutputBudget_;
   std::string projectDir_;
