@@ -115,6 +115,9 @@ TEST_F(Accidents2, OriginalEditedDuringTheRun) {
     bool sameSizeAndTime;
   } cases[] = {
       {"while converting", "read " + dir.Path("Main.dfm"), "Main.pas", false},
+      // Units are read once, by the scan for class declarations before the
+      // conversion: an edit after that read and before the conversion.
+      {"between the scan and the conversion", "read " + dir.Path("sub/Other.pas"), "Main.pas", false},
       // The form comes last in the list: its check follows the first write.
       {"during the copy back", "overwrite ", "Main.dfm", false},
       {"same size and time", "overwrite ", "Main.dfm", true},
