@@ -205,13 +205,32 @@ void TFormParser::RulesPrepared() {
 }
 
 bool TFormParser::ParseDirectly(std::string_view startRule, bool& result) {
-  if (!directParse_ || !grammarAsDefined_ || startRule != "<object>" || State().CurPos() < 1) return false;
+  if (!directParse_ || !grammarAsDefined_ || startRule != "<object>" || State().CurPos() < 1) {
+    result = false;
+    return directOnly_;
+  }
   TRecognizedObject object;
-  if (!TObjectRecognizer(InputStr()).Recognize(static_cast<size_t>(State().CurPos()) - 1, object)) return false;
+  if (!TObjectRecognizer(InputStr()).Recognize(static_cast<size_t>(State().CurPos()) - 1, object)) {
+    result = false;
+    return directOnly_;  // a parse that wants the reader's answer alone ends here
+  }
   TakeRecognized(object);
+  furthestRead_ = object.furthestRead;
   ++directParses_;
   result = true;
   return true;
+}
+
+bool TFormParser::ParseObjectDirectly(std::string_view text, int& pos, size_t& furthestRead) {
+  if (!directParse_) return false;
+  directOnly_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{directOnly_};
+  const bool ok = ParseString(text, "<object>", pos);
+  furthestRead = furthestRead_;
+  return ok;
 }
 
 // Records what the engine's captures would, with ProcessProperty called as

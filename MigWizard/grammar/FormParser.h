@@ -93,6 +93,11 @@ class TFormParser : public TLL1Parser {
   void SetDirectParse(bool on) { directParse_ = on; }
   // How many parses were done that way.
   int DirectParses() const { return directParses_; }
+  // Parses the object at pos (1-based) as ParseString does, but only where
+  // the one-pass reader is sure of the result: false (with nothing read
+  // by the engine) where it is not. furthestRead: the furthest position
+  // (0-based) the reader looked at.
+  bool ParseObjectDirectly(std::string_view text, int& pos, size_t& furthestRead);
 
   using StoredProperty = TLayoutProperty;
   const std::vector<StoredProperty>& Props() const { return props_; }
@@ -141,6 +146,8 @@ class TFormParser : public TLL1Parser {
   void ClearItems();
   bool directParse_ = true;
   int directParses_ = 0;
+  bool directOnly_ = false;
+  size_t furthestRead_ = 0;
   bool grammarAsDefined_ = false;  // the rules and captures are this class's own
   int ownRules_ = 0;
 

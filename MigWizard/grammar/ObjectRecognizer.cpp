@@ -141,7 +141,7 @@ size_t TObjectRecognizer::StringSegment(size_t p) {
   if (At(p) == '\'') {
     if (At(p + 1) == '\'') return p + 2;
     size_t q = p + 1;
-    while (q < s_.size() && s_[q] != '\'' && s_[q] != '\0') ++q;
+    while (q < s_.size() && s_[q] != '\'' && s_[q] != '\0') ++q;  // At(q) below notes how far
     return q > p + 1 && At(q) == '\'' ? q + 1 : kFail;
   }
   size_t end = kFail;
@@ -414,7 +414,9 @@ bool TObjectRecognizer::Recognize(size_t pos, TRecognizedObject& out) {
   depth_ = 0;
   nesting_ = 0;
   unsure_ = false;
+  furthest_ = pos;
   const size_t end = Object(pos, &out);
+  out.furthestRead = furthest_;
   if (end == kFail || unsure_) return false;
   out.end = end;
   return true;

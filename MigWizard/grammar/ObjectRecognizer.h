@@ -36,6 +36,9 @@ struct TRecognizedObject {
   // first tries the alternative that wants blanks there, and then reads
   // the properties a second time.
   bool readTwice = false;
+  // The furthest position the reader looked at (a text cut after it reads
+  // the same).
+  size_t furthestRead = 0;
 };
 
 class TObjectRecognizer {
@@ -49,7 +52,10 @@ class TObjectRecognizer {
  private:
   static constexpr size_t kFail = static_cast<size_t>(-1);
 
-  unsigned char At(size_t p) const { return p < s_.size() ? static_cast<unsigned char>(s_[p]) : 0; }
+  unsigned char At(size_t p) const {
+    if (p > furthest_) furthest_ = p;
+    return p < s_.size() ? static_cast<unsigned char>(s_[p]) : 0;
+  }
   bool Word(size_t p, std::string_view lowerWord) const;
   size_t Blanks(size_t p) const;  // past a run of blanks; p when there is none
   size_t Name(size_t p) const;
@@ -80,6 +86,7 @@ class TObjectRecognizer {
   size_t depth_ = 0;
   int nesting_ = 0;
   bool unsure_ = false;
+  mutable size_t furthest_ = 0;
 };
 
 }  // namespace migwiz::grammar

@@ -94,6 +94,26 @@ TFormFileContents TComponentReplacer::ReadFormFile(const std::string& bytes) con
 
 namespace {
 
+// Where the window of an object that ends at end would end: through the
+// line of the first character after its blanks.
+size_t WindowEnd(const std::string& text, size_t end) {
+  while (end < text.size() && IsBlank(text[end])) ++end;
+  return std::min(std::min(text.find('\n', end), text.size()) + 1, text.size());
+}
+
+// The one-pass reader gives the parse of the whole text; where it looked at
+// nothing beyond the window its object's end gives, the window's parse is
+// the same (and where that window is not the one the object's end finder
+// gives, the whole text decides anyway): then no end need be found.
+bool ParseObjectDirectlyAt(grammar::TFormParser& parser, const std::string& text, size_t headerPos,
+                           size_t& endPos) {
+  int pos = static_cast<int>(headerPos) + 1;
+  size_t furthest = 0;
+  if (!parser.ParseObjectDirectly(text, pos, furthest)) return false;
+  endPos = static_cast<size_t>(pos) - 1;
+  return furthest < WindowEnd(text, endPos);
+}
+
 // Parses the object whose keyword is at headerPos (0-based); endPos becomes
 // where the parse ended. The parser is first given only the object's own
 // text (through its end and the line after it), so that a form with many
@@ -227,11 +247,16 @@ void TComponentReplacer::ProcessForm(TFileConversion& c, const std::string& text
           }
           lexeme = newClass;
           parser.SetNewClassName(newClass);
-          if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
           size_t unresolvedBefore = c.Unresolved.size();
           size_t endPos = 0;
           c.Choice = TConnectionChoice();
-          if (ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos)) {
+          auto parsed = [&] {
+            if (ParseObjectDirectlyAt(parser, text, headerPos, endPos)) return true;
+            c.Choice = TConnectionChoice();
+            if (!objectEnds) objectEnds = std::make_unique<TObjectEndFinder>(text);
+            return ParseObjectAt(parser, text, headerPos, objectEnds->EndOf(headerPos), endPos);
+          };
+          if (parsed()) {
             ++changes;
             c.Recorder.ObjectConverted(lines.LineOf(headerPos), EnclosingPath(names), object.Name,
                                        object.ClassName, newClass, c.Choice);
