@@ -1,0 +1,51 @@
+// What a run cannot keep in memory until the copy back waits in one file of
+// its temporary folder: each piece is appended and read back by where it
+// lies, and checked to be the bytes appended, so that another program's
+// change to the file is found before a byte of it reaches an original.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/FileSystem.h"
+
+namespace migwiz::replace {
+
+class TSpillFile {
+ public:
+  // Where one appended piece lies, and what it was.
+  struct TPiece {
+    std::uint64_t offset = 0;
+    size_t size = 0;
+    std::uint64_t checksum = 0;
+  };
+
+  // The file is made at path on the first Append; it goes with the folder
+  // it lies in.
+  TSpillFile(platform::FileSystem& fs, std::string path);
+  TSpillFile(const TSpillFile&) = delete;
+  TSpillFile& operator=(const TSpillFile&) = delete;
+
+  // Throws EFCreateError when the bytes cannot be written; after a failed
+  // append (which may have written part of its bytes) every append fails.
+  TPiece Append(std::string_view bytes);
+  // False, with err naming the file and the cause, when the piece cannot
+  // be read whole or is not what was appended.
+  bool Read(const TPiece& piece, std::string& bytes, std::string& err);
+  // Lets the file go (a folder cannot be removed on every host while a
+  // file in it is open); the pieces can still be read.
+  void Close() { file_.reset(); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  platform::FileSystem& fs_;
+  std::string path_;
+  std::unique_ptr<platform::WritableFile> file_;
+  std::uint64_t size_ = 0;
+  bool broken_ = false;
+};
+
+}  // namespace migwiz::replace
