@@ -649,7 +649,9 @@ void TComponentReplacer::TakeReport(const TRunReport& part) {
 // Made on the first piece that does not fit in memory: a run that keeps
 // everything there writes nothing to its temporary folder.
 TSpillFile& TComponentReplacer::Spill(const std::string& tempDir) {
-  if (!spill_) spill_ = std::make_unique<TSpillFile>(*env_.fs, ConcatPath(tempDir, Res::SSpillFileName));
+  if (!spill_)
+    spill_ = std::make_unique<TSpillFile>(*env_.fs, ConcatPath(tempDir, Res::SSpillFileName),
+                                          std::min(kSpillBuffer, memoryForCopies_));
   return *spill_;
 }
 

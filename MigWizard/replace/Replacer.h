@@ -198,7 +198,8 @@ class TComponentReplacer {
   unsigned Jobs() const { return jobs_; }
   // Converted copies wait for the copy back in memory up to this many bytes
   // (16 MB unless set; the first one whatever its size, unless 0), the
-  // others in one file of the temporary folder; so do, during the copy back, the
+  // others in one file of the temporary folder (up to 64 KB more of them
+  // in memory to be written together); so do, during the copy back, the
   // originals' bytes held to undo it.
   void SetMemoryForCopies(size_t bytes) { memoryForCopies_ = bytes; }
   std::function<void(const std::string& file, size_t index, size_t count)> OnProgress;
@@ -421,6 +422,8 @@ class TComponentReplacer {
   size_t memoryForCopies_ = size_t{16} << 20;
   std::map<size_t, std::string> keptOutputs_;  // converted copies, by unit list entry
   std::unique_ptr<TSpillFile> spill_;          // of the current run, once it is needed
+  // Small pieces written to the spill file together, and read so far ahead.
+  static constexpr size_t kSpillBuffer = size_t{64} << 10;
   std::map<size_t, TSpillFile::TPiece> spilledOutputs_;  // the other copies, by unit list entry
   size_t keptOutputBytes_ = 0;
   std::string projectDir_;
