@@ -143,7 +143,7 @@ void TComponentReplacer::HoldOriginal(std::string current, const std::string& te
     r.held = std::move(current);
     return;
   }
-  r.spilled = Spill(tempDir).Append(current);
+  r.spilled = Spill(tempDir).Append(current, reads_[r.index].Checksum);  // checked by StillAsRead
 }
 
 // untouched: the write never changed the file (it failed before its first

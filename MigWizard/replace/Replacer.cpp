@@ -583,7 +583,7 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     keptOutputs_[i] = std::move(c.Output);
   } else {
-    spilledOutputs_[i] = Spill(tempDir).Append(c.Output);
+    spilledOutputs_[i] = Spill(tempDir).Append(c.Output, writtenSums_[i]);
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
   }
   ++changedFilesCount_;

@@ -15,9 +15,10 @@ namespace Res = RExpertRes;
 TSpillFile::TSpillFile(platform::FileSystem& fs, std::string path, size_t buffer)
     : fs_(fs), path_(std::move(path)), buffer_(buffer) {}
 
-TSpillFile::TPiece TSpillFile::Append(std::string_view bytes) {
+TSpillFile::TPiece TSpillFile::Append(std::string_view bytes, std::optional<std::uint64_t> checksum) {
   if (broken_) throw EFCreateError(FormatStr(Res::SSpillFileBroken, {path_}));
-  const TPiece piece{written_ + pending_.size(), bytes.size(), ContentChecksum(bytes)};
+  const TPiece piece{written_ + pending_.size(), bytes.size(),
+                     checksum ? *checksum : ContentChecksum(bytes)};
   if (pending_.size() + bytes.size() > buffer_) Flush();
   if (bytes.size() <= buffer_)
     pending_.append(bytes);

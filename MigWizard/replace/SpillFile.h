@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,8 +35,9 @@ class TSpillFile {
 
   // Throws EFCreateError when bytes cannot be written; after a failed write
   // (which may have written part of its bytes) every append fails, while
-  // the pieces appended before can still be read.
-  TPiece Append(std::string_view bytes);
+  // the pieces appended before can still be read. checksum: the bytes'
+  // ContentChecksum, where the caller has it already.
+  TPiece Append(std::string_view bytes, std::optional<std::uint64_t> checksum = std::nullopt);
   // False, with err naming the file and the cause, when the piece cannot
   // be read whole or is not what was appended.
   bool Read(const TPiece& piece, std::string& bytes, std::string& err);
