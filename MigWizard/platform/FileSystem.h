@@ -101,6 +101,10 @@ class FileSystem {
                              std::string& err) = 0;
   // Creates (or truncates) a file for writing; null on failure.
   virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) = 0;
+  // Reads size bytes from offset of a regular file into contents; a file
+  // that ends before them is a failure as any other, err saying which.
+  virtual bool ReadFileRange(const std::string& path, std::uint64_t offset, size_t size,
+                             std::string& contents, std::string& err) = 0;
 
   // --- What a run needs to lose nothing to another program or a power cut ---
   // The stamp of a regular file (links followed); none when there is none.

@@ -313,6 +313,29 @@ bool PosixFileSystem::ReadFile(const std::string& path, std::string& contents, s
   return true;
 }
 
+bool PosixFileSystem::ReadFileRange(const std::string& path, std::uint64_t offset, size_t size,
+                                    std::string& contents, std::string& err) {
+  contents.clear();
+  struct stat st;
+  Fd fd(OpenRegular(path, st, err));
+  if (fd.get() < 0) return false;
+  contents.resize(size);
+  size_t have = 0;
+  while (have < size) {
+    ssize_t n = ::pread(fd.get(), contents.data() + have, size - have,
+                        static_cast<off_t>(offset + have));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;  // the file ends before the range does
+      contents.clear();
+      err = ErrorText("cannot read", path);
+      return false;
+    }
+    have += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents,
                                 std::string& err) {
   return ReplaceFileContents(path, contents, 0666, err);

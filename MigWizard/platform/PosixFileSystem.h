@@ -23,6 +23,8 @@ class PosixFileSystem : public FileSystem {
   bool WriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   bool OverwriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path, std::string& err) override;
+  bool ReadFileRange(const std::string& path, std::uint64_t offset, size_t size,
+                     std::string& contents, std::string& err) override;
   std::optional<FileStamp> StampOf(const std::string& path) override;
   bool CanWrite(const std::string& path, std::string& err) override;
   std::unique_ptr<FileLock> TryLock(const std::string& path, std::string& holder,

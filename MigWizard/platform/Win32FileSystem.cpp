@@ -333,6 +333,34 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string& contents, s
   return true;
 }
 
+bool Win32FileSystem::ReadFileRange(const std::string& path, std::uint64_t offset, size_t size,
+                                    std::string& contents, std::string& err) {
+  contents.clear();
+  Handle h(OpenRegular(path, err));
+  if (!h.valid()) return false;
+  contents.resize(size);
+  size_t have = 0;
+  while (have < size) {
+    const std::uint64_t at = offset + have;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const size_t want = size - have;
+    DWORD chunk = want > (1u << 30) ? (1u << 30) : static_cast<DWORD>(want);
+    DWORD n = 0;
+    const BOOL ok = ::ReadFile(h.get(), contents.data() + have, chunk, &n, &where);
+    if (!ok || n == 0) {
+      // A file that ends before the range does reads nothing.
+      const DWORD code = ok ? ERROR_HANDLE_EOF : GetLastError();
+      contents.clear();
+      err = ErrorText("cannot read", path, code);
+      return false;
+    }
+    have += n;
+  }
+  return true;
+}
+
 bool Win32FileSystem::WriteFile(const std::string& path, std::string_view contents, std::string& err) {
   if (!ReplaceFileWith(path, err, [&](HANDLE h) { return WriteAll(h, contents.data(), contents.size()); }))
     return false;

@@ -18,11 +18,11 @@ using namespace support;
 namespace Res = RExpertRes;
 
 // An original replaced (or being replaced), with its bytes from just before:
-// in memory, or beyond a bound in the temporary folder.
+// in memory, or beyond a bound in the run's spill file.
 struct TComponentReplacer::TReplaced {
   size_t index = 0;
   std::string held;
-  std::string heldFile;  // "" when held in memory
+  std::optional<TSpillFile::TPiece> spilled;  // none when held in memory
 };
 
 namespace {
@@ -101,12 +101,12 @@ bool TComponentReplacer::ReplaceOne(size_t i, const std::string& tempDir,
   auto kept = keptOutputs_.find(i);
   if (kept != keptOutputs_.end())
     bytes = std::move(kept->second);
-  else if (!env_.fs->ReadFile(ConcatPath(tempDir, RelativePath(file)), bytes, err))
+  else if (!Spill(tempDir).Read(spilledOutputs_.at(i), bytes, err))
     return false;
   TReplaced r;
   r.index = i;
   try {
-    HoldOriginal(i, std::move(current), tempDir, r);
+    HoldOriginal(std::move(current), tempDir, r);
   } catch (const EFileError& e) {
     err = e.what();
     return false;
@@ -136,18 +136,13 @@ bool TComponentReplacer::StillAsRead(size_t i, std::string& current, std::string
   return true;
 }
 
-void TComponentReplacer::HoldOriginal(size_t i, std::string current, const std::string& tempDir,
-                                      TReplaced& r) {
+void TComponentReplacer::HoldOriginal(std::string current, const std::string& tempDir, TReplaced& r) {
   // The same bound as for the converted copies, counted apart.
   if (heldOriginalBudget_.Take(current.size())) {
     r.held = std::move(current);
     return;
   }
-  const std::string rel = ConcatPath("@originals", RelativePath(unitList_[i]));
-  MakeTempFolder(tempDir, ExtractFilePath(rel));
-  r.heldFile = ConcatPath(tempDir, rel);
-  std::string err;
-  if (!env_.fs->WriteFile(r.heldFile, current, err)) throw EFCreateError(err);
+  r.spilled = Spill(tempDir).Append(current, reads_[r.index].Checksum);  // checked by StillAsRead
 }
 
 // untouched: the write never changed the file (it failed before its first
@@ -155,8 +150,8 @@ void TComponentReplacer::HoldOriginal(size_t i, std::string current, const std::
 bool TComponentReplacer::PutBack(const TReplaced& r, bool& untouched, std::string& err) {
   const std::string& file = unitList_[r.index];
   std::string bytes, current, ignored;
-  if (!r.heldFile.empty() && !env_.fs->ReadFile(r.heldFile, bytes, err)) return false;
-  const std::string& original = r.heldFile.empty() ? r.held : bytes;
+  if (r.spilled && !spill_->Read(*r.spilled, bytes, err)) return false;
+  const std::string& original = r.spilled ? bytes : r.held;
   untouched = env_.fs->ReadFile(file, current, ignored) && current == original;
   if (untouched) return true;
   if (!env_.fs->OverwriteFile(file, original, err)) return false;

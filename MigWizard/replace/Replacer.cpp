@@ -139,7 +139,8 @@ bool TComponentReplacer::PerformReplace() {
       r.unitList_.clear();
       r.listed_.clear();
       r.listings_.Clear();
-      r.tempFolders_.clear();
+      r.spill_.reset();
+      r.spilledOutputs_.clear();
       r.backupFolders_.clear();
       r.keptForms_.clear();
       r.keptFormBytes_ = 0;
@@ -265,7 +266,6 @@ void TComponentReplacer::InitUnitList() {
   unitList_.clear();
   listed_.clear();
   listings_.Clear();
-  tempFolders_.clear();
   backupFolders_.clear();
   dprojFiles_.clear();
   if (opt.Dest == TSearchDestination::sdDirectory) {
@@ -364,6 +364,7 @@ std::string TComponentReplacer::AllocateTempFolder() {
 }
 
 void TComponentReplacer::RemoveTempFolder(const std::string& tempDir) noexcept {
+  if (spill_) spill_->Close();  // an open file keeps its folder on some hosts
   try {
     LogLine(Res::SLogRemovingTempFolder);
   } catch (...) {
@@ -579,7 +580,7 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
   reads_[i] = c.Read;
   writtenSums_[i] = ContentChecksum(c.Output);
   // Converted copies wait for the copy back in memory, up to a bound, and
-  // beyond it in the temporary folder: either way no original is touched
+  // beyond it in the run's spill file: either way no original is touched
   // before every file is converted.
   if (dryRun_) {
     // Nothing is copied back: the converted copy is only shown (--diff)
@@ -591,9 +592,8 @@ void TComponentReplacer::TakeConversion(size_t i, TFileConversion& c, const std:
     if (OnFileConverted) OnFileConverted(c.File, c.Output);
     keptOutputs_[i] = std::move(c.Output);
   } else {
-    const std::string folder = ExtractFilePath(RelativePath(c.File));
-    MakeTempFolder(tempDir, folder);
-    WriteOutput(c.File, ConcatPath(ConcatPath(tempDir, folder), ExtractFileName(c.File)), c.Output);
+    spilledOutputs_[i] = Spill(tempDir).Append(c.Output, writtenSums_[i]);
+    if (OnFileConverted) OnFileConverted(c.File, c.Output);
   }
   ++changedFilesCount_;
   changed_.push_back(i);
@@ -655,18 +655,13 @@ void TComponentReplacer::TakeReport(const TRunReport& part) {
   for (const TObjectWithoutCounterpart& o : part.ObjectsWithoutCounterpart()) report_.AddObjectWithoutCounterpart(o);
 }
 
-// Each level below the temporary folder is made once; the temporary folder
-// itself is new, so nothing else is there.
-void TComponentReplacer::MakeTempFolder(const std::string& tempDir, const std::string& folder) {
-  std::string rel = folder;
-  while (!rel.empty() && rel.back() == kPathDelim) rel.pop_back();
-  if (rel.empty() || tempFolders_.count(rel)) return;
-  MakeTempFolder(tempDir, ExtractFilePath(rel));
-  const std::string path = ConcatPath(tempDir, rel);
-  if (env_.fs->MakeDirectory(path) == platform::MakeDirResult::Failed)
-    throw EFCreateError(std::string(Res::SFailedToCreateDirectory) + " \"" + path + "\": " +
-                        std::strerror(errno));
-  tempFolders_.insert(rel);
+// Made on the first piece that does not fit in memory: a run that keeps
+// everything there writes nothing to its temporary folder.
+TSpillFile& TComponentReplacer::Spill(const std::string& tempDir) {
+  if (!spill_)
+    spill_ = std::make_unique<TSpillFile>(*env_.fs, ConcatPath(tempDir, Res::SSpillFileName),
+                                          std::min(kSpillBuffer, keptOutputBudget_.Bound()));
+  return *spill_;
 }
 
 namespace {
@@ -751,13 +746,6 @@ TFormFileContents TComponentReplacer::ReadForm(const std::string& fileName) cons
 void TComponentReplacer::NoteChanges(const std::string& fileName, int changes) {
   LogLine(changes == 0 ? std::string(Res::SLogNoChanges) : std::to_string(changes) + Res::SLogChanges);
   if (changes > 0) changedFiles_.push_back({fileName, changes});
-}
-
-void TComponentReplacer::WriteOutput(const std::string& original, const std::string& fileName,
-                                     const std::string& bytes) {
-  std::string err;
-  if (!env_.fs->WriteFile(fileName, bytes, err)) throw EFCreateError(err);
-  if (OnFileConverted) OnFileConverted(original, bytes);
 }
 
 }  // namespace migwiz::replace

@@ -28,6 +28,7 @@
 #include "replace/RunRecord.h"
 #include "replace/UnconvertedObject.h"
 #include "replace/RunReport.h"
+#include "replace/SpillFile.h"
 #include "support/LogWriter.h"
 #include "support/NameValueList.h"
 #include "support/FileUtils.h"
@@ -209,7 +210,8 @@ class TComponentReplacer {
   unsigned Jobs() const { return jobs_; }
   // Converted copies wait for the copy back in memory up to this many bytes
   // (16 MB unless set), besides one larger than that on its own (unless 0),
-  // the others in the temporary folder; so do, during the copy back, the
+  // the others in one file of the temporary folder (up to 64 KB more of them
+  // in memory to be written together); so do, during the copy back, the
   // originals' bytes held to undo it.
   void SetMemoryForCopies(size_t bytes) {
     keptOutputBudget_.SetBound(bytes);
@@ -296,7 +298,8 @@ class TComponentReplacer {
   void SuggestConnections();
   void TakeReport(const TRunReport& part);
   grammar::TFormParser& ParserOf(size_t thread);
-  void MakeTempFolder(const std::string& tempDir, const std::string& folder);
+  // The run's spill file in its temporary folder.
+  TSpillFile& Spill(const std::string& tempDir);
   void ProcessFile(TFileConversion& c);
   TFormFileContents ReadForm(const std::string& fileName) const;
   std::unique_ptr<TFormFileContents> TakeKeptForm(TPass pass, size_t i);
@@ -311,7 +314,7 @@ class TComponentReplacer {
   bool ReplaceOne(size_t i, const std::string& tempDir, std::vector<TReplaced>& done,
                   std::string& err);
   bool StillAsRead(size_t i, std::string& current, std::string& err);
-  void HoldOriginal(size_t i, std::string current, const std::string& tempDir, TReplaced& r);
+  void HoldOriginal(std::string current, const std::string& tempDir, TReplaced& r);
   bool PutBack(const TReplaced& r, bool& untouched, std::string& err);
   bool RollBack(std::vector<TReplaced>& done);
   void GiveBackSpecialBits(const std::string& file, const std::optional<platform::FileStamp>& before);
@@ -325,7 +328,6 @@ class TComponentReplacer {
   void LogLine(const std::string& line);
   void Warn(const std::string& line);
   void NoteChanges(const std::string& fileName, int changes);
-  void WriteOutput(const std::string& original, const std::string& fileName, const std::string& bytes);
 
   // Unit sources
   void ProcessUnit(TFileConversion& c, const std::string& text, support::TEncoding encoding) const;
@@ -435,7 +437,6 @@ class TComponentReplacer {
   bool copyBackStarted_ = false;
   std::set<std::string> listed_;  // the unit list's entries, to list each file once
   support::TFolderListings listings_;       // of the folders the run looked into
-  std::set<std::string> tempFolders_;       // made below the temporary folder
   std::set<std::string> backupFolders_;     // known to exist below the backup folder
   static constexpr size_t kKeptFormBytes = size_t{16} << 20;
   std::map<size_t, std::unique_ptr<TFormFileContents>> keptForms_;  // by unit list entry
@@ -444,6 +445,10 @@ class TComponentReplacer {
   size_t keptUnitBytes_ = 0;
   std::map<size_t, std::string> keptOutputs_;  // converted copies, by unit list entry
   TCopyBudget keptOutputBudget_;
+  std::unique_ptr<TSpillFile> spill_;          // of the current run, once it is needed
+  // Small pieces written to the spill file together, and read so far ahead.
+  static constexpr size_t kSpillBuffer = size_t{64} << 10;
+  std::map<size_t, TSpillFile::TPiece> spilledOutputs_;  // the other copies, by unit list entry
   std::string projectDir_;
   std::string rootRealPath_;  // of the folder of a folder run
   std::vector<std::string> warnings_;

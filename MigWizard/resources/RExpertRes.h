@@ -274,3 +274,14 @@ inline constexpr const char* SUnitFormRefused =
     "hand before compiling.";
 
 }  // namespace migwiz::RExpertRes
+
+namespace migwiz::RExpertRes {
+
+// The run's one file for what does not fit in memory until the copy back.
+inline constexpr const char* SSpillFileName = "@spill";
+inline constexpr const char* SSpillFileChanged =
+    "The run's temporary file \"%s\" was changed by another program; its copies cannot be used.";
+inline constexpr const char* SSpillFileBroken =
+    "The run's temporary file \"%s\" is no longer written: an earlier write to it failed.";
+
+}  // namespace migwiz::RExpertRes

@@ -8,6 +8,7 @@
 #include "testing/PosixOnly.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -388,5 +389,41 @@ TEST_F(Accidents2, SpecialModeBitsAreGivenBack) {
   stat(dir.Path("Main.pas").c_str(), &st);
   EXPECT_EQ(st.st_mode & 07777, 04755u);
   EXPECT_TRUE(TreeAsWritten());
+}
+#endif
+
+// Converted copies that wait in the run's spill file are checked as they are
+// read back: a spill file that another program changed stops the copy back
+// before the copy it garbled reaches an original.
+#ifdef _WIN32
+MIGWIZ_POSIX_ONLY_TEST_F(Accidents2, AChangedSpillFileStopsTheCopyBack,
+                         "the run holds its spill file open without sharing write access")
+#else
+TEST_F(Accidents2, AChangedSpillFileStopsTheCopyBack) {
+  WriteTree();
+  replacer->SetMemoryForCopies(0);  // every converted copy through the spill file
+  std::string spill;
+  fs.beforeOperation = [&](const std::string& entry) {
+    const std::string name = "/@spill";
+    if (!spill.empty() || entry.rfind("read ", 0) != 0 || entry.size() < name.size() ||
+        entry.compare(entry.size() - name.size(), name.size(), name) != 0)
+      return;
+    spill = entry.substr(5);
+    std::string bytes = ReadAll(spill);
+    ASSERT_FALSE(bytes.empty());
+    bytes[0] ^= 1;
+    std::FILE* f = std::fopen(spill.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, 1, f);
+    std::fclose(f);
+  };
+  EXPECT_FALSE(RunFolder());
+  fs.beforeOperation = nullptr;
+  ASSERT_FALSE(spill.empty());
+  EXPECT_TRUE(TreeAsWritten());
+  EXPECT_TRUE(replacer->OriginalsUnchanged());
+  EXPECT_EQ(fs.Count("overwrite "), 0u);
+  EXPECT_TRUE(Has(replacer->Warnings(), "The run's temporary file \"" + spill + "\" was changed by another program"));
+  EXPECT_FALSE(dir.Exists("RBackup/RExpert.reu"));
 }
 #endif

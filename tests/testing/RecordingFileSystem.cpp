@@ -106,6 +106,15 @@ bool RecordingFileSystem::ReadFile(const std::string& path, std::string& content
   return NativeFileSystem::ReadFile(path, contents, err);
 }
 
+bool RecordingFileSystem::ReadFileRange(const std::string& path, std::uint64_t offset, size_t size,
+                                        std::string& contents, std::string& err) {
+  if (Fails("read " + path, failRead, path)) {
+    err = "cannot read \"" + path + "\": injected failure";
+    return false;
+  }
+  return NativeFileSystem::ReadFileRange(path, offset, size, contents, err);
+}
+
 bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
                                     std::string& err) {
   if (Fails("write " + path, failWrite, path)) {

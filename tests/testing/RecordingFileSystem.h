@@ -16,7 +16,7 @@ namespace migwiz::testing {
 
 class RecordingFileSystem : public platform::NativeFileSystem {
  public:
-  // "read P", "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P",
+  // "read P" (a whole file or a range of it), "delete P", "rmdir P", "mkdir P", "copy S -> D", "write P",
   // "create P", "overwrite P", "list P", "append P", "lock P", "access P" (may it be
   // written), "sync P", "chmod P" (special bits given back).
   std::vector<std::string> log;
@@ -52,6 +52,8 @@ class RecordingFileSystem : public platform::NativeFileSystem {
   bool CopyFile(const std::string& src, const std::string& dst, std::string& err) override;
   std::string TempDirectory() override;
   bool ReadFile(const std::string& path, std::string& contents, std::string& err) override;
+  bool ReadFileRange(const std::string& path, std::uint64_t offset, size_t size,
+                     std::string& contents, std::string& err) override;
   bool WriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   bool OverwriteFile(const std::string& path, std::string_view contents, std::string& err) override;
   std::unique_ptr<platform::WritableFile> CreateFile(const std::string& path,
