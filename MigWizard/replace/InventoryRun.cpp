@@ -10,15 +10,7 @@ void TComponentReplacer::TakeInventory() {
     ~EndOfInventory() {
       r.inventory_ = false;
       r.dryRun_ = dryRun;
-      r.unitList_.clear();
-      r.listed_.clear();
-      r.listings_.Clear();
-      r.keptForms_.clear();
-      r.keptFormBytes_ = 0;
-      r.keptUnits_.clear();
-      r.keptUnitBytes_ = 0;
-      r.keptOutputs_.clear();
-      r.keptOutputBudget_.Clear();
+      r.DropFilesOfTheRun();
     }
   } end{*this, dryRun_};
   inventory_ = true;

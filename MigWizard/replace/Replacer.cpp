@@ -136,18 +136,10 @@ bool TComponentReplacer::PerformReplace() {
   struct EndOfRun {
     TComponentReplacer& r;
     ~EndOfRun() {
-      r.unitList_.clear();
-      r.listed_.clear();
-      r.listings_.Clear();
+      r.DropFilesOfTheRun();
       r.spill_.reset();
       r.spilledOutputs_.clear();
       r.backupFolders_.clear();
-      r.keptForms_.clear();
-      r.keptFormBytes_ = 0;
-      r.keptUnits_.clear();
-      r.keptUnitBytes_ = 0;
-      r.keptOutputs_.clear();
-      r.keptOutputBudget_.Clear();
       r.log_.CloseLogFile();
       r.env_.cursor->StopWait();
     }
@@ -494,6 +486,19 @@ std::unique_ptr<TFormFileContents> TComponentReplacer::TakeKeptForm(TPass pass, 
   keptForms_.erase(it);
   keptFormBytes_ -= form->text.size();
   return form;
+}
+
+// What a run (or an inventory) held of its files, let go of when it ends.
+void TComponentReplacer::DropFilesOfTheRun() {
+  unitList_.clear();
+  listed_.clear();
+  listings_.Clear();
+  keptForms_.clear();
+  keptFormBytes_ = 0;
+  keptUnits_.clear();
+  keptUnitBytes_ = 0;
+  keptOutputs_.clear();
+  keptOutputBudget_.Clear();
 }
 
 std::unique_ptr<TKeptUnit> TComponentReplacer::TakeKeptUnit(TPass pass, size_t i) {

@@ -307,6 +307,7 @@ class TComponentReplacer {
   // bound, for the conversion; the text to scan, or null when unreadable.
   const std::string* ReadUnitAhead(size_t i, std::string& scratch);
   std::unique_ptr<TKeptUnit> TakeKeptUnit(TPass pass, size_t i);
+  void DropFilesOfTheRun();
   bool OriginalsWritable();
   bool ReplaceOriginalFiles(const std::string& tempDir);
   // Copy back, one file

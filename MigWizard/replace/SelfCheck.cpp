@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <set>
 #include <string_view>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 #include "platform/ClassRegistry.h"
 #include "replace/FormLexer.h"
 #include "replace/Replacer.h"
+#include "replace/TokenWindow.h"
 #include "support/FileUtils.h"
 #include "support/StrUtils.h"
 
@@ -41,36 +43,19 @@ struct Token {
 // The lexemes of a form text other than blanks, read as they are asked for.
 // Only the last ones read are kept: a large form is not held a second time
 // as tokens.
-class TTokens {
- public:
-  explicit TTokens(const std::string& text) : lexer_(platform::TBorrowedText{text}) {}
-  // The token at i, or nullptr past the end; i is never before the index
-  // last given to DropBefore.
-  const Token* At(size_t i) {
-    if (i - first_ < kept_.size()) return &kept_[i - first_];
-    while (!ended_ && first_ + kept_.size() <= i) {
-      std::string_view text;
-      const int code = lexer_.Next(text);
-      if (code == platform::lcEnd) ended_ = true;
-      else if (code != platform::lcBlank) kept_.push_back({code, text});
+struct TFormTokens {
+  explicit TFormTokens(const std::string& text) : lexer(std::make_unique<TFormLexer>(platform::TBorrowedText{text})) {}
+  std::unique_ptr<TFormLexer> lexer;
+  bool operator()(Token& t) {
+    for (int code; (code = lexer->Next(t.text)) != platform::lcEnd;) {
+      if (code == platform::lcBlank) continue;
+      t.code = code;
+      return true;
     }
-    return i - first_ < kept_.size() ? &kept_[i - first_] : nullptr;
+    return false;
   }
-  // The tokens before i are asked for no more; they are let go of in batches.
-  void DropBefore(size_t i) {
-    const size_t n = std::min(i - first_, kept_.size());
-    if (n < kBatch) return;
-    kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(n));
-    first_ += n;
-  }
-
- private:
-  static constexpr size_t kBatch = 4096;
-  TFormLexer lexer_;
-  std::vector<Token> kept_;
-  size_t first_ = 0;  // the index of kept_.front()
-  bool ended_ = false;
 };
+using TTokens = TTokenWindow<Token, TFormTokens>;
 
 // In an object's place among the open ones: a collection item, or an object
 // whose path is not asked for (its properties are passed over all the same).
@@ -79,7 +64,7 @@ constexpr long kItem = -1, kNotAsked = -2;
 // The first object of each path in wanted, each path taken out of wanted as
 // it is found. The walk over the text is the same whatever is asked for.
 std::vector<TReadObject> ReadObjects(const std::string& text, std::unordered_set<std::string_view> wanted) {
-  TTokens tokens(text);
+  TTokens tokens{TFormTokens(text)};
   auto isSymbol = [&](size_t i, char c) {
     const Token* t = tokens.At(i);
     return t && t->code > 0 && t->text.size() == 1 && t->text[0] == c;

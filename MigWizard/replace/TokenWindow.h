@@ -11,20 +11,22 @@
 
 namespace migwiz::replace {
 
-template <class Token>
+// Next gives the next token to keep (bool(Token&)); false at the end of the
+// text.
+template <class Token, class Next = std::function<bool(Token&)>>
 class TTokenWindow {
  public:
-  // Gives the next token to keep; false at the end of the text.
-  using Next = std::function<bool(Token&)>;
   explicit TTokenWindow(Next next) : next_(std::move(next)) {}
 
   // The token at i, or nullptr past the end; i is never before the index
   // last given to DropBefore.
   const Token* At(size_t i) {
     while (!ended_ && first_ + kept_.size() <= i) {
-      Token t{};
-      if (next_(t)) kept_.push_back(std::move(t));
-      else ended_ = true;
+      kept_.emplace_back();  // made in place: a token copied in whole can wait for its own stores
+      if (!next_(kept_.back())) {
+        kept_.pop_back();
+        ended_ = true;
+      }
     }
     return i >= first_ && i - first_ < kept_.size() ? &kept_[i - first_] : nullptr;
   }
