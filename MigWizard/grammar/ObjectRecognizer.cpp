@@ -181,38 +181,38 @@ size_t TObjectRecognizer::ContinuedString(size_t p, int& continuations) {
   return end;
 }
 
-// "(" then strings separated by blanks, then ")".
-size_t TObjectRecognizer::Strings(size_t p) {
+// An opening character, items separated by blanks, the closing character:
+// item reads one and gives where it ends.
+template <class Item>
+size_t TObjectRecognizer::List(size_t p, unsigned char close, Item item) {
   size_t at = Blanks(p + 1);
-  if (At(at) == ')') return at + 1;
+  if (At(at) == close) return at + 1;
   for (;;) {
     if (!Step()) return kFail;
-    int continuations = 0;
-    size_t item;
+    size_t end;
     {
       TDepthScope scope{depth_};
-      item = ContinuedString(at, continuations);
+      end = item(at);
     }
-    if (item == kFail) return kFail;
-    const size_t next = Blanks(item);
-    if (At(next) == ')') return next + 1;
-    if (next == item) return kFail;
+    if (end == kFail) return kFail;
+    const size_t next = Blanks(end);
+    if (At(next) == close) return next + 1;
+    if (next == end) return kFail;
     at = next;
   }
 }
 
+// "(" then strings separated by blanks, then ")".
+size_t TObjectRecognizer::Strings(size_t p) {
+  return List(p, ')', [this](size_t at) {
+    int continuations = 0;
+    return ContinuedString(at, continuations);
+  });
+}
+
 // "(" then numbers separated by blanks, then ")".
 size_t TObjectRecognizer::Numbers(size_t p) {
-  size_t at = Blanks(p + 1);
-  if (At(at) == ')') return at + 1;
-  for (;;) {
-    const size_t item = Number(at);
-    if (item == kFail || !Step()) return kFail;
-    const size_t next = Blanks(item);
-    if (At(next) == ')') return next + 1;
-    if (next == item) return kFail;
-    at = next;
-  }
+  return List(p, ')', [this](size_t at) { return Number(at); });
 }
 
 // "[" then names separated by commas, then "]".
@@ -231,41 +231,17 @@ size_t TObjectRecognizer::Set(size_t p) {
 
 // "{" then runs of hex digits separated by blanks, then "}".
 size_t TObjectRecognizer::Binary(size_t p) {
-  size_t at = Blanks(p + 1);
-  if (At(at) == '}') return at + 1;
-  for (;;) {
-    const size_t hexs = Hexs(at);
-    if (hexs == kFail || !Step()) return kFail;
-    const size_t next = Blanks(hexs);
-    if (At(next) == '}') return next + 1;
-    if (next == hexs) return kFail;
-    at = next;
-  }
+  return List(p, '}', [this](size_t at) { return Hexs(at); });
 }
 
-// "<" then items separated by blanks, then ">".
+// "<" then items separated by blanks, then ">" ("<>" too).
 size_t TObjectRecognizer::Collection(size_t p) {
-  if (At(p + 1) == '>') return p + 2;
-  size_t at = Blanks(p + 1);
-  if (At(at) == '>') return at + 1;
   if (++nesting_ > kMaxNesting) unsure_ = true;
   struct Leave {
     int& nesting;
     ~Leave() { --nesting; }
   } leave{nesting_};
-  for (;;) {
-    if (!Step()) return kFail;
-    size_t item;
-    {
-      TDepthScope scope{depth_};
-      item = CollectionItem(at);
-    }
-    if (item == kFail) return kFail;
-    const size_t next = Blanks(item);
-    if (At(next) == '>') return next + 1;
-    if (next == item) return kFail;
-    at = next;
-  }
+  return List(p, '>', [this](size_t at) { return CollectionItem(at); });
 }
 
 // "item", an optional "[n]", its properties and "end".

@@ -69,6 +69,8 @@ class TObjectRecognizer {
   size_t String(size_t p);
   size_t StringSegment(size_t p);
   size_t ContinuedString(size_t p, int& continuations);
+  template <class Item>
+  size_t List(size_t p, unsigned char close, Item item);
   size_t Strings(size_t p);
   size_t Numbers(size_t p);
   size_t Set(size_t p);
